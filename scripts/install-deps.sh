@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the project needs and the machine
+# lacks. Usage: scripts/install-deps.sh [test|run|all]
+set -euo pipefail
+
+what=${1:-all}
+core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+qt=(qt6-base-dev libxkbcommon-dev)
+fuzz=(clang libclang-rt-14-dev)
+cross=(g++-mingw-w64-x86-64-posix)
+display=(xvfb xauth xdotool imagemagick)
+
+case "$what" in
+  test) wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${cross[@]}") ;;
+  run)  wanted=("${core[@]}" "${qt[@]}" "${display[@]}") ;;
+  all)  wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${cross[@]}" "${display[@]}") ;;
+  *) echo "usage: $0 [test|run|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
