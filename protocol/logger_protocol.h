@@ -3,6 +3,7 @@
 // Set and flight-deletion decisions. Runs on the user-interface thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,8 +45,14 @@ class LoggerProtocol {
   bool nt0Family() const { return nt0Family_; }
   bool nt800Family() const { return nt800Family_; }
 
-  // Takes the next comma-separated field off the front of workLine.
+  // Takes the next comma-separated field off the front of workLine into
+  // `field` (the comma is consumed, never stored); true when the field is not
+  // empty. With no comma left it takes the whole rest.
   bool NextField(std::string& field);
+  // The sentence being parsed, from the front not yet consumed; empty between
+  // sentences. Setting it is for tests of NextField.
+  std::string_view workLine() const;
+  void setWorkLine(std::string_view text);
 
  private:
   void HandleNt0();
@@ -62,6 +69,10 @@ class LoggerProtocol {
   std::int64_t lastSentenceTime_ = 0;  // whole seconds; 0: nothing to watch
   std::string workLine_;
   std::size_t workPos_ = 0;  // consumed prefix of workLine_
+  // Reused buffers, so that the receive path does not allocate per sentence.
+  std::string copyBuffer_;
+  std::string header_;
+  std::string field_;
   bool nt0Family_ = false;
   bool nt800Family_ = false;
 };
