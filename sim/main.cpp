@@ -1,0 +1,159 @@
+// brisko-sim: plays a logger at the far end of a pseudo-terminal. This file
+// is the thin shell around LoggerSession: the pseudo-terminal and its COM<n>
+// entry, signals, the clock, the poll loop and the log on standard output.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "link/port_names.h"
+#include "sim/logger_session.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/sim_options.h"
+
+namespace {
+
+volatile sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signalNumber) { stopSignal = signalNumber; }
+
+void InstallSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: poll must return with EINTR
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  // A reader of our log that goes away must not kill us before the entry is removed.
+  signal(SIGPIPE, SIG_IGN);
+}
+
+void PrintLine(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+class RunClock {
+ public:
+  long long Milliseconds() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count();
+  }
+  static std::int64_t UnixSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// Takes every byte the tool has written. False when the master hangs up,
+// which only happens if our own slave descriptor is gone.
+void ReadFromTool(int masterFd, brisko::LoggerSession& session, const RunClock& clock) {
+  unsigned char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(masterFd, buffer, sizeof buffer);
+    if (n > 0) {
+      session.Receive(buffer, static_cast<std::size_t>(n), clock.Milliseconds());
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return;  // EAGAIN: all read; EIO: no slave open (cannot happen while we hold one)
+  }
+}
+
+// Writes what the line takes now; the rest waits for the next POLLOUT.
+void WriteToTool(int masterFd, brisko::OutputQueue& output) {
+  while (!output.empty()) {
+    const ssize_t n = ::write(masterFd, output.data(), output.pending());
+    if (n > 0) {
+      output.Consume(static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return;  // EAGAIN: the pseudo-terminal's buffer is full; the tool is not reading
+  }
+}
+
+std::string Describe(const brisko::SimOptions& options, std::uint32_t seed) {
+  const auto& logger = options.logger;
+  std::string text = "brisko-sim: family " + std::to_string(static_cast<int>(logger.family)) + ", serial " +
+                     logger.serialNumber + ", hardware " + std::to_string(logger.hardwareTenths) + ", firmware " +
+                     std::to_string(logger.firmwareTenths) + (logger.sealed ? ", sealed" : ", unsealed") +
+                     ", fix rate " + std::to_string(logger.fixRateSeconds) + " s, " +
+                     std::to_string(logger.flightCount) + " flights, seed " + std::to_string(seed);
+  if (options.silentAfterSeconds >= 0) text += ", silent after " + std::to_string(options.silentAfterSeconds) + " s";
+  if (options.noiseRate > 0) text += ", noise " + std::to_string(options.noiseRate);
+  if (options.garbage) text += ", garbage";
+  if (options.flood) text += ", flood";
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  brisko::SimOptions options;
+  std::string error;
+  switch (brisko::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    case brisko::ParseOutcome::ShowHelp:
+      std::fputs(brisko::SimHelpText().c_str(), stdout);
+      return 0;
+    case brisko::ParseOutcome::Error:
+      std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+      return 2;
+    case brisko::ParseOutcome::Run:
+      break;
+  }
+  const std::uint32_t seed = options.seedGiven ? options.seed : std::random_device{}();
+
+  InstallSignalHandlers();
+  brisko::PseudoTerminal terminal;
+  if (!terminal.Open(error)) {
+    std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+    return 1;
+  }
+  brisko::PortEntry entry;
+  if (!entry.Publish(brisko::PortsDirectory(), terminal.slavePath(), options.port, error)) {
+    std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+    return 1;
+  }
+  PrintLine("brisko-sim: COM" + std::to_string(entry.portNumber()) + " -> " + terminal.slavePath());
+  PrintLine("brisko-sim: entry " + entry.path());
+  if (entry.portNumber() > 29) PrintLine("brisko-sim: note: the tool lists only COM1 to COM29");
+  PrintLine(Describe(options, seed));
+
+  const RunClock clock;
+  brisko::LoggerSession session(options, seed, PrintLine);
+  const int masterFd = terminal.masterFd();
+  while (stopSignal == 0) {
+    session.Tick(clock.Milliseconds(), RunClock::UnixSeconds());
+    WriteToTool(masterFd, session.output());
+
+    const long long wait = session.NextTickMs() - clock.Milliseconds();
+    pollfd watch{masterFd, static_cast<short>(POLLIN | (session.output().empty() ? 0 : POLLOUT)), 0};
+    const int ready = ::poll(&watch, 1, static_cast<int>(std::clamp(wait, 0LL, 1000LL)));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      PrintLine(std::string("brisko-sim: poll: ") + std::strerror(errno));
+      break;
+    }
+    if (ready == 0) continue;
+    if (watch.revents & POLLIN) ReadFromTool(masterFd, session, clock);
+    // Hang-up without input only happens if no slave is open; do not spin on it.
+    if ((watch.revents & POLLHUP) && !(watch.revents & POLLIN)) ::usleep(50 * 1000);
+  }
+  if (stopSignal != 0) PrintLine("brisko-sim: stopped by signal " + std::to_string(stopSignal));
+  entry.Remove();
+  PrintLine("brisko-sim: COM" + std::to_string(entry.portNumber()) + " removed");
+  return 0;
+}
