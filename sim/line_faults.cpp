@@ -1,7 +1,6 @@
 #include "sim/line_faults.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -56,7 +55,10 @@ std::string KnownHeaderSentence(std::mt19937& random) {
 
 bool LineNoise::Apply(std::string& line, std::mt19937& random) const {
   if (rate_ <= 0.0 || line.empty()) return false;
-  const double lineHit = 1.0 - std::pow(1.0 - std::min(rate_, 1.0), static_cast<double>(line.size()));
+  // One hit per line at most, so a line is hit with rate times its length:
+  // that keeps the damaged fraction at the rate while lines stay shorter than
+  // 1/rate bytes.
+  const double lineHit = std::min(1.0, rate_ * static_cast<double>(line.size()));
   if (std::uniform_real_distribution<double>(0.0, 1.0)(random) >= lineHit) return false;
   const std::size_t pos = static_cast<std::size_t>(Pick(random, static_cast<int>(line.size())));
   unsigned char replacement;

@@ -11,8 +11,8 @@
 namespace brisko {
 
 // Damages about `rate` of the bytes sent: a line of n bytes is hit with the
-// chance that at least one of n bytes would be, and a hit replaces exactly one
-// byte of it by a different byte that is never "$", "*", a line feed or NUL.
+// chance rate * n (at most 1), and a hit replaces exactly one byte of it by a
+// different byte that is never "$", "*", a line feed or NUL.
 // One changed byte always changes the line's XOR or its tail, so the tool
 // drops the line (or, when the "$" or the CR was hit, reads the same content
 // under a header it does not know).

@@ -122,7 +122,9 @@ void LoggerSession::SendRaw(const std::string& line, long long nowMs) {
 
 void LoggerSession::Enqueue(const std::string& line, long long nowMs) {
   if (output_.Push(line)) {
-    if (dropping_) {
+    // Only once the tool has taken half of the backlog: a short sentence that
+    // squeezes into a full queue does not end the episode.
+    if (dropping_ && output_.pending() <= kOutputCapacity / 2) {
       dropping_ = false;
       Log(nowMs, "output flows again");
     }
