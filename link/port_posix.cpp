@@ -1,0 +1,166 @@
+// Serial ports on POSIX systems: port n is the device that DevicePathForPort
+// names. Exclusive like a Win32 share mode of 0: flock() keeps out every other
+// open (root's too, which TIOCEXCL alone does not), TIOCEXCL keeps out
+// programs that do not lock.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "link/port_names.h"
+#include "link/serial_port.h"
+
+namespace brisko {
+
+namespace {
+
+PortErrorKind KindOfErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+    case ELOOP:
+      return PortErrorKind::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return PortErrorKind::PermissionDenied;
+    case EBUSY:
+    case EWOULDBLOCK:
+      return PortErrorKind::Busy;
+    default:
+      return PortErrorKind::Other;
+  }
+}
+
+std::string GroupOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::string();
+  std::vector<char> buffer(4096);
+  struct group entry {};
+  struct group* found = nullptr;
+  if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+    return std::string();
+  }
+  return found->gr_name;
+}
+
+void FailWith(PortOpenError& error, int errnoValue) {
+  error.kind = KindOfErrno(errnoValue);
+  error.systemMessage = std::strerror(errnoValue);
+  if (error.kind == PortErrorKind::PermissionDenied) error.deviceGroup = GroupOf(error.devicePath);
+}
+
+// Full raw mode, 57600 8N1, no flow control of any kind, reads that return at
+// once. A setting the device refuses is not fatal: the port is used as it is.
+void ApplyLineSettings(int fd) {
+  struct termios tio {};
+  if (::tcgetattr(fd, &tio) != 0) return;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF |
+                                        IXANY | INPCK);
+  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ECHOE | ECHOK | ICANON | ISIG | IEXTEN);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+#ifdef CRTSCTS
+  tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+#endif
+  tio.c_cflag |= CS8 | CREAD | CLOCAL;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, B57600);
+  ::cfsetospeed(&tio, B57600);
+  ::tcsetattr(fd, TCSANOW, &tio);
+
+  // DTR and RTS off while the port is open; a pseudo-terminal has no modem
+  // lines and answers ENOTTY, which is fine.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ::ioctl(fd, TIOCMBIC, &lines);
+}
+
+class PosixSerialPort final : public SerialPort {
+ public:
+  explicit PosixSerialPort(int fd) : fd_(fd) {}
+  ~PosixSerialPort() override {
+    // The exclusive flag belongs to the device, not to this descriptor, so it
+    // must be dropped before the close or the port stays locked.
+    ::ioctl(fd_, TIOCNXCL);
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+  }
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+  ReadOutcome ReadByte(unsigned char& byte) override {
+    const ssize_t count = ::read(fd_, &byte, 1);
+    if (count == 1) return ReadOutcome::Byte;
+    if (count == 0 || errno == EAGAIN || errno == EINTR) return ReadOutcome::Nothing;
+    return ReadOutcome::Failed;
+  }
+
+  bool Write(const std::string& bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (count < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      done += static_cast<std::size_t>(count);
+    }
+    return true;
+  }
+
+  // A terminal keeps no error state to clear: a failed call reports its errno
+  // once and the next call starts afresh.
+  void ClearError() override {}
+
+  void Purge() override { ::tcflush(fd_, TCIOFLUSH); }
+
+ private:
+  int fd_;
+};
+
+class PosixPortSystem final : public PortSystem {
+ public:
+  std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
+    error = PortOpenError{};
+    error.devicePath = DevicePathForPort(portNumber);
+    if (error.devicePath.empty()) {
+      error.kind = PortErrorKind::NotFound;
+      error.systemMessage = "no device is assigned to this port number";
+      return nullptr;
+    }
+    // Non-blocking so that the open itself never waits for a modem line; the
+    // flag is dropped again below so that writes block until done.
+    const int fd = ::open(error.devicePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+      FailWith(error, errno);
+      return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int lockError = errno;
+      ::close(fd);
+      FailWith(error, lockError == EWOULDBLOCK ? EBUSY : lockError);
+      return nullptr;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    ApplyLineSettings(fd);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return std::make_unique<PosixSerialPort>(fd);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PortSystem> MakePlatformPortSystem() { return std::make_unique<PosixPortSystem>(); }
+
+}  // namespace brisko

@@ -1,0 +1,53 @@
+// The port layer: one small interface over a serial port that the rest of the
+// link uses, and the system that opens ports by number. An open port is used
+// by one thread at a time: the link worker while it runs, the user-interface
+// thread before it starts and after it has stopped. A failed open keeps the
+// system's reason so that the status field can say it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace brisko {
+
+// Why an open failed, in the classes a user can act on.
+enum class PortErrorKind { None, NotFound, Busy, PermissionDenied, Other };
+
+struct PortOpenError {
+  PortErrorKind kind = PortErrorKind::None;
+  std::string devicePath;     // what was opened ("" when the number maps to nothing)
+  std::string systemMessage;  // the operating system's own words
+  std::string deviceGroup;    // for PermissionDenied: the group that owns the device, if known
+};
+
+enum class ReadOutcome { Byte, Nothing, Failed };
+
+// An open port, configured for the logger: 57600 baud, 8N1, no flow control,
+// DTR and RTS off, reads that return at once, writes without time-out.
+// Destroying it closes the port.
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+  // Reads at most one byte; returns at once whether or not a byte was waiting.
+  virtual ReadOutcome ReadByte(unsigned char& byte) = 0;
+  // Writes the whole text; false when the system refused it.
+  virtual bool Write(const std::string& bytes) = 0;
+  // Clears the port's error state after a failed read or write.
+  virtual void ClearError() = 0;
+  // Throws away what is pending in both directions.
+  virtual void Purge() = 0;
+};
+
+// Opens ports by number, exclusively: a port that is open here or in another
+// program fails to open as Busy. Called on the user-interface thread.
+class PortSystem {
+ public:
+  virtual ~PortSystem() = default;
+  // The open, configured port, or nullptr with the reason in error.
+  virtual std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) = 0;
+};
+
+// The serial ports of the machine this runs on.
+std::unique_ptr<PortSystem> MakePlatformPortSystem();
+
+}  // namespace brisko
