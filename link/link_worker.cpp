@@ -1,0 +1,82 @@
+#include "link/link_worker.h"
+
+namespace brisko {
+
+LinkWorker::LinkWorker(const LinkParts& parts) : parts_(parts), framer_(parts.slots) {}
+
+void LinkWorker::Run() {
+  if (Begin()) {
+    while (RunPass()) {
+    }
+  }
+  End();
+}
+
+bool LinkWorker::Begin() {
+  parts_.queue.RestartReading();
+  // Nothing received or pending from before this run survives.
+  parts_.port.ClearError();
+  parts_.port.Purge();
+  framer_.Reset();
+  sequenceNumber_ = 0;
+  lastWriteTick_ = parts_.clock.Tick();
+  return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
+}
+
+bool LinkWorker::RunPass() {
+  WriteStep();
+  if (parts_.state.load(std::memory_order_acquire) == LinkState::Running) ReadStep();
+  parts_.clock.Sleep(1);
+  return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
+}
+
+void LinkWorker::End() { parts_.state.store(LinkState::Stopped, std::memory_order_release); }
+
+void LinkWorker::WriteStep() {
+  if (parts_.queue.Front() == nullptr) return;
+  const std::uint32_t tick = parts_.clock.Tick();
+  if (tick < lastWriteTick_) {
+    // The counter wrapped: count the spacing from here rather than guess.
+    lastWriteTick_ = tick;
+    return;
+  }
+  // Elapsed time, not lastWriteTick + 100, which overflows near the wrap and
+  // would let a command out at once.
+  if (tick - lastWriteTick_ > kCommandSpacingMs) {
+    SendFront();
+    lastWriteTick_ = tick;
+  }
+}
+
+void LinkWorker::SendFront() {
+  std::string& command = *parts_.queue.Front();
+  AppendChecksum(command);
+  if (command.size() <= kMaxCommandBytes && !parts_.port.Write(command)) RecoverPort();
+  // Written, failed or too long: the slot is used up either way and nothing is
+  // retried, which is also what lets the drains end.
+  parts_.queue.PopFront();
+}
+
+void LinkWorker::ReadStep() {
+  for (;;) {
+    unsigned char byte = 0;
+    const ReadOutcome outcome = parts_.port.ReadByte(byte);
+    if (outcome == ReadOutcome::Failed) RecoverPort();
+    if (outcome != ReadOutcome::Byte) return;
+    // A stop arrived during this read step: the byte is dropped unframed.
+    if (parts_.state.load(std::memory_order_acquire) != LinkState::Running) return;
+    const FrameResult result = framer_.AcceptByte(byte);
+    if (result.outcome == FrameOutcome::SentenceReady) {
+      parts_.slots.Publish(result.slot, sequenceNumber_);
+      parts_.poster.PostSentence(sequenceNumber_, result.slot);
+      ++sequenceNumber_;
+    }
+  }
+}
+
+void LinkWorker::RecoverPort() {
+  parts_.port.ClearError();
+  parts_.port.Purge();
+}
+
+}  // namespace brisko

@@ -1,0 +1,65 @@
+// The link worker: the only code that touches the port while it runs. Each
+// pass writes at most one queued command, more than 100 ms after the previous
+// write, then reads every byte that has arrived through the receive framing
+// and posts each good sentence to the owner, then waits 1 ms. The owner stops
+// it through LinkState. Begin, RunPass and End are the pieces of Run, so that a
+// test can drive one pass at a time on one thread; in the tool only the worker
+// thread calls them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "link/command_queue.h"
+#include "link/link_clock.h"
+#include "link/link_state.h"
+#include "link/sentence_framing.h"
+#include "link/sentence_poster.h"
+#include "link/sentence_slots.h"
+#include "link/serial_port.h"
+
+namespace brisko {
+
+inline constexpr std::uint32_t kCommandSpacingMs = 100;  // a command leaves more than this after the previous
+inline constexpr std::size_t kMaxCommandBytes = 255;     // tail included; longer ones are dropped
+
+struct LinkParts {
+  SerialPort& port;
+  CommandQueue& queue;
+  SentenceSlots& slots;
+  std::atomic<LinkState>& state;
+  SentencePoster& poster;
+  LinkClock& clock;
+};
+
+class LinkWorker {
+ public:
+  explicit LinkWorker(const LinkParts& parts);
+
+  // The thread's whole run: Begin, passes until a stop is asked, End.
+  void Run();
+
+  // Fresh run: readIndex and framing to 0, port cleared and purged, pacing
+  // counted from now. False when a stop was already asked.
+  bool Begin();
+  // One pass: write step, read step, the 1 ms wait. False once a stop is asked.
+  bool RunPass();
+  // Reports Stopped; the last thing the worker does.
+  void End();
+
+  std::uint32_t sequenceNumber() const { return sequenceNumber_; }
+  std::uint32_t lastWriteTick() const { return lastWriteTick_; }
+
+ private:
+  void WriteStep();
+  void SendFront();
+  void ReadStep();
+  void RecoverPort();
+
+  LinkParts parts_;
+  SentenceFramer framer_;
+  std::uint32_t sequenceNumber_ = 0;
+  std::uint32_t lastWriteTick_ = 0;
+};
+
+}  // namespace brisko

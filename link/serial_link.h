@@ -1,0 +1,78 @@
+// The link as its owner sees it: the open port, the worker thread, the command
+// queue, the control word and the sentence slots, with the opening of a port,
+// the stop handshake and the exit drain. Every member function runs on the
+// user-interface thread; the worker thread runs only LinkWorker. The port is
+// closed only after the worker has reported Stopped, 500 ms more have passed
+// and its thread has been joined.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/command_queue.h"
+#include "link/link_clock.h"
+#include "link/link_state.h"
+#include "link/link_worker.h"
+#include "link/sentence_poster.h"
+#include "link/sentence_slots.h"
+#include "link/serial_port.h"
+
+namespace brisko {
+
+inline constexpr std::uint32_t kDrainPollMs = 100;
+inline constexpr std::uint32_t kAfterStopMs = 500;
+
+class SerialLink {
+ public:
+  // Starts `body` on a new thread in `thread`; false, with the reason in `why`,
+  // when the system could not start one.
+  using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body, std::string& why)>;
+
+  SerialLink(PortSystem& ports, LinkClock& clock, SentencePoster& poster);
+  // Runs the stop handshake if a port is still open.
+  ~SerialLink();
+  SerialLink(const SerialLink&) = delete;
+  SerialLink& operator=(const SerialLink&) = delete;
+
+  // Empties the queue, opens and configures port n, and starts the worker.
+  // False with the reason when the port did not open or the worker did not
+  // start (the port is then closed again: a link without a worker would make
+  // the stop handshake wait for ever).
+  bool Open(int portNumber, PortOpenError& error);
+  // The stop handshake, then the port is closed. Nothing when no port is open.
+  void Close();
+  // Lets the queued commands go out while the worker still reads, waits
+  // 500 ms more, then Close. Nothing when no port is open.
+  void ExitDrain();
+
+  bool IsOpen() const { return port_ != nullptr; }
+  // Whole or nothing; false when the ring has no room for the whole sequence.
+  bool QueueCommands(const std::vector<std::string>& sequence) { return queue_.QueueCommands(sequence); }
+
+  const SentenceSlots& slots() const { return slots_; }
+  const CommandQueue& queue() const { return queue_; }
+  LinkState state() const { return state_.load(std::memory_order_acquire); }
+
+  // Tests: replaces how the worker thread is started.
+  void SetThreadStarter(ThreadStarter starter) { startThread_ = std::move(starter); }
+
+ private:
+  void WaitWhileQueueHoldsCommands();
+
+  PortSystem& ports_;
+  LinkClock& clock_;
+  SentencePoster& poster_;
+  CommandQueue queue_;
+  SentenceSlots slots_;
+  std::atomic<LinkState> state_{LinkState::Stopped};
+  std::unique_ptr<SerialPort> port_;
+  std::unique_ptr<LinkWorker> worker_;
+  std::thread thread_;
+  ThreadStarter startThread_;
+};
+
+}  // namespace brisko

@@ -1,0 +1,185 @@
+#include "link/simulated_port.h"
+
+#include <utility>
+
+namespace brisko {
+
+class SimulatedPortHandle final : public SerialPort {
+ public:
+  explicit SimulatedPortHandle(std::shared_ptr<SimulatedDevice> device) : device_(std::move(device)) {}
+  ~SimulatedPortHandle() override { device_->Close(); }
+  SimulatedPortHandle(const SimulatedPortHandle&) = delete;
+  SimulatedPortHandle& operator=(const SimulatedPortHandle&) = delete;
+
+  ReadOutcome ReadByte(unsigned char& byte) override { return device_->ReadByte(byte); }
+  bool Write(const std::string& bytes) override { return device_->Write(bytes); }
+  void ClearError() override { device_->ClearError(); }
+  void Purge() override { device_->Purge(); }
+
+ private:
+  std::shared_ptr<SimulatedDevice> device_;
+};
+
+void SimulatedDevice::Feed(const std::string& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  incoming_.insert(incoming_.end(), bytes.begin(), bytes.end());
+}
+
+void SimulatedDevice::FailReads(bool fail) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failReads_ = fail;
+}
+
+void SimulatedDevice::FailWrites(bool fail) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failWrites_ = fail;
+}
+
+void SimulatedDevice::OnByteRead(std::function<void(unsigned char)> hook) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  onByteRead_ = std::move(hook);
+}
+
+void SimulatedDevice::OnWrite(std::function<void(const std::string&)> hook) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  onWrite_ = std::move(hook);
+}
+
+std::vector<SimulatedWrite> SimulatedDevice::Writes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return writes_;
+}
+
+std::string SimulatedDevice::WrittenBytes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string all;
+  for (const auto& write : writes_) all += write.bytes;
+  return all;
+}
+
+std::size_t SimulatedDevice::UnreadByteCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return incoming_.size();
+}
+
+int SimulatedDevice::clearCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return clearCount_;
+}
+
+int SimulatedDevice::purgeCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return purgeCount_;
+}
+
+int SimulatedDevice::failedReadCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return failedReadCount_;
+}
+
+int SimulatedDevice::openCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return openCount_;
+}
+
+bool SimulatedDevice::isOpen() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return open_;
+}
+
+bool SimulatedDevice::TryOpen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (open_) return false;
+  open_ = true;
+  ++openCount_;
+  return true;
+}
+
+void SimulatedDevice::Close() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  open_ = false;
+}
+
+ReadOutcome SimulatedDevice::ReadByte(unsigned char& byte) {
+  std::function<void(unsigned char)> hook;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (failReads_) {
+      ++failedReadCount_;
+      return ReadOutcome::Failed;
+    }
+    if (incoming_.empty()) return ReadOutcome::Nothing;
+    byte = incoming_.front();
+    incoming_.pop_front();
+    hook = onByteRead_;
+  }
+  if (hook) hook(byte);
+  return ReadOutcome::Byte;
+}
+
+bool SimulatedDevice::Write(const std::string& bytes) {
+  const std::uint32_t tick = clock_.Tick();
+  std::function<void(const std::string&)> hook;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (failWrites_) return false;
+    writes_.push_back({bytes, tick});
+    hook = onWrite_;
+  }
+  if (hook) hook(bytes);
+  return true;
+}
+
+void SimulatedDevice::ClearError() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++clearCount_;
+}
+
+void SimulatedDevice::Purge() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++purgeCount_;
+  incoming_.clear();
+}
+
+SimulatedDevice& SimulatedPortSystem::AddDevice(int portNumber, LinkClock& clock) {
+  auto& device = devices_[portNumber];
+  device = std::make_shared<SimulatedDevice>(clock);
+  return *device;
+}
+
+void SimulatedPortSystem::Refuse(int portNumber, PortErrorKind kind, const std::string& systemMessage,
+                                 const std::string& group) {
+  PortOpenError& refusal = refusals_[portNumber];
+  refusal.kind = kind;
+  refusal.devicePath = "sim:COM" + std::to_string(portNumber);
+  refusal.systemMessage = systemMessage;
+  refusal.deviceGroup = group;
+}
+
+SimulatedDevice* SimulatedPortSystem::Device(int portNumber) {
+  const auto found = devices_.find(portNumber);
+  return found == devices_.end() ? nullptr : found->second.get();
+}
+
+std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenError& error) {
+  error = PortOpenError{};
+  error.devicePath = "sim:COM" + std::to_string(portNumber);
+  if (const auto refused = refusals_.find(portNumber); refused != refusals_.end()) {
+    error = refused->second;
+    return nullptr;
+  }
+  const auto found = devices_.find(portNumber);
+  if (found == devices_.end()) {
+    error.kind = PortErrorKind::NotFound;
+    error.systemMessage = "No such device";
+    return nullptr;
+  }
+  if (!found->second->TryOpen()) {
+    error.kind = PortErrorKind::Busy;
+    error.systemMessage = "Device or resource busy";
+    return nullptr;
+  }
+  return std::make_unique<SimulatedPortHandle>(found->second);
+}
+
+}  // namespace brisko

@@ -1,0 +1,93 @@
+// Serial ports for tests: a SimulatedPortSystem opens SimulatedDevices by
+// number with the same exclusivity as a real port, and each device records
+// what the link wrote (with the tick of each write), hands out the bytes a
+// test fed it one at a time, and fails reads or writes on request. A device is
+// safe to use from the worker thread and the test's thread at once.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/link_clock.h"
+#include "link/serial_port.h"
+
+namespace brisko {
+
+struct SimulatedWrite {
+  std::string bytes;
+  std::uint32_t tick;
+};
+
+class SimulatedDevice {
+ public:
+  explicit SimulatedDevice(LinkClock& clock) : clock_(clock) {}
+
+  // The far end sends these bytes.
+  void Feed(const std::string& bytes);
+  // Makes every following read (or write) fail until switched off again.
+  void FailReads(bool fail);
+  void FailWrites(bool fail);
+  // Runs on the reading thread after each byte handed out, before the link
+  // sees it (tests use it to change the link's state mid-read).
+  void OnByteRead(std::function<void(unsigned char)> hook);
+  // Runs on the writing thread after each successful write (tests use it to
+  // answer a command, as the logger would).
+  void OnWrite(std::function<void(const std::string&)> hook);
+
+  std::vector<SimulatedWrite> Writes() const;
+  // Everything written, concatenated.
+  std::string WrittenBytes() const;
+  std::size_t UnreadByteCount() const;
+  int clearCount() const;
+  int purgeCount() const;
+  int failedReadCount() const;
+  int openCount() const;
+  bool isOpen() const;
+
+ private:
+  friend class SimulatedPortSystem;
+  friend class SimulatedPortHandle;
+  bool TryOpen();
+  void Close();
+  ReadOutcome ReadByte(unsigned char& byte);
+  bool Write(const std::string& bytes);
+  void ClearError();
+  void Purge();
+
+  LinkClock& clock_;
+  mutable std::mutex mutex_;
+  std::deque<unsigned char> incoming_;
+  std::vector<SimulatedWrite> writes_;
+  std::function<void(unsigned char)> onByteRead_;
+  std::function<void(const std::string&)> onWrite_;
+  bool failReads_ = false;
+  bool failWrites_ = false;
+  bool open_ = false;
+  int openCount_ = 0;
+  int clearCount_ = 0;
+  int purgeCount_ = 0;
+  int failedReadCount_ = 0;
+};
+
+class SimulatedPortSystem final : public PortSystem {
+ public:
+  // Port n is present; writes are stamped with clock's tick.
+  SimulatedDevice& AddDevice(int portNumber, LinkClock& clock);
+  // Opening port n fails with this reason (for instance PermissionDenied).
+  void Refuse(int portNumber, PortErrorKind kind, const std::string& systemMessage, const std::string& group = "");
+  SimulatedDevice* Device(int portNumber);
+
+  std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override;
+
+ private:
+  std::map<int, std::shared_ptr<SimulatedDevice>> devices_;
+  std::map<int, PortOpenError> refusals_;
+};
+
+}  // namespace brisko

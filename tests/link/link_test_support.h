@@ -1,0 +1,59 @@
+// Helpers shared by the link and session tests: a poster that records what the
+// worker posted, and a wait for a condition with a generous deadline.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "link/sentence_poster.h"
+
+namespace brisko {
+
+struct Posted {
+  std::uint32_t sequenceNumber;
+  int slot;
+  bool operator==(const Posted& other) const { return sequenceNumber == other.sequenceNumber && slot == other.slot; }
+};
+
+class RecordingPoster final : public SentencePoster {
+ public:
+  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_.push_back({sequenceNumber, slotIndex});
+  }
+  std::vector<Posted> posted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return posted_;
+  }
+  std::size_t count() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return posted_.size();
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_.clear();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Posted> posted_;
+};
+
+// Polls every millisecond; true as soon as the condition holds, false when the
+// deadline passed first.
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+}  // namespace brisko

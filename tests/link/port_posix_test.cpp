@@ -1,0 +1,171 @@
+// The POSIX port layer on real pseudo-terminals.
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "link/serial_port.h"
+#include "link_test_support.h"
+#include "pseudo_terminal.h"
+
+namespace brisko {
+namespace {
+
+class PosixPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(terminal_.ok());
+    ASSERT_TRUE(ports_.Link(3, terminal_.slavePath()));
+  }
+
+  std::unique_ptr<SerialPort> OpenOrFail(int portNumber = 3) {
+    PortOpenError error;
+    auto port = system_->Open(portNumber, error);
+    EXPECT_NE(port, nullptr) << error.devicePath << ": " << error.systemMessage;
+    return port;
+  }
+
+  std::string ReadAvailable(SerialPort& port, std::size_t count) {
+    std::string got;
+    WaitUntil([&] {
+      unsigned char byte = 0;
+      while (got.size() < count && port.ReadByte(byte) == ReadOutcome::Byte) got.push_back(static_cast<char>(byte));
+      return got.size() >= count;
+    });
+    return got;
+  }
+
+  PseudoTerminal terminal_;
+  PrivatePortsDirectory ports_;
+  std::unique_ptr<PortSystem> system_ = MakePlatformPortSystem();
+};
+
+TEST_F(PosixPortTest, OpenSetsFullRaw57600EightNOneWithImmediateReads) {
+  auto port = OpenOrFail();
+  ASSERT_NE(port, nullptr);
+  termios tio{};
+  // On Linux the master answers with the settings of its slave.
+  ASSERT_EQ(::tcgetattr(terminal_.master(), &tio), 0);
+  EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B57600));
+  EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B57600));
+  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP), 0u);
+  EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(tio.c_cc[VMIN], 0);
+  EXPECT_EQ(tio.c_cc[VTIME], 0);
+}
+
+TEST_F(PosixPortTest, BytesCrossUntranslatedInBothDirections) {
+  auto port = OpenOrFail();
+  ASSERT_NE(port, nullptr);
+  // CR, LF, XON, XOFF, ^C and DEL would all be acted on by a cooked terminal.
+  const std::string incoming = "$NT0,1*00\r\n\r\x11\x13\x03\x7f\n";
+  ASSERT_TRUE(terminal_.Send(incoming));
+  EXPECT_EQ(ReadAvailable(*port, incoming.size()), incoming);
+
+  const std::string outgoing = "$NT800,1*3F\r\na\nb\r";
+  ASSERT_TRUE(port->Write(outgoing));
+  EXPECT_EQ(PseudoTerminal::Joined(terminal_.Receive(outgoing.size())), outgoing);
+}
+
+TEST_F(PosixPortTest, ReadReturnsAtOnceWhenNothingWaits) {
+  auto port = OpenOrFail();
+  ASSERT_NE(port, nullptr);
+  unsigned char byte = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(port->ReadByte(byte), ReadOutcome::Nothing);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST_F(PosixPortTest, PortIsExclusiveUntilClosed) {
+  auto first = OpenOrFail();
+  ASSERT_NE(first, nullptr);
+  PortOpenError error;
+  EXPECT_EQ(system_->Open(3, error), nullptr);
+  EXPECT_EQ(error.kind, PortErrorKind::Busy);
+  EXPECT_EQ(error.devicePath, ports_.path() + "/COM3");
+
+  first.reset();
+  EXPECT_NE(OpenOrFail(), nullptr) << "closing must release the lock and the exclusive flag";
+}
+
+TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {
+  ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged-adapter"));
+  struct Case {
+    int portNumber;
+    std::string devicePath;
+  };
+  const Case cases[] = {
+      {5, ports_.path() + "/COM5"},  // dangling entry
+      {4, ""},                       // no entry, and the private directory hides the built-in table
+      {0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.portNumber);
+    PortOpenError error;
+    EXPECT_EQ(system_->Open(c.portNumber, error), nullptr);
+    EXPECT_EQ(error.kind, PortErrorKind::NotFound);
+    EXPECT_EQ(error.devicePath, c.devicePath);
+    EXPECT_FALSE(error.systemMessage.empty());
+  }
+}
+
+// Root opens anything, so as root the open is tried by a child process that
+// has given up its privileges.
+TEST_F(PosixPortTest, DeviceWithoutAccessReportsPermissionDeniedAndItsGroup) {
+  const std::string device = ports_.File("locked-device");
+  ASSERT_TRUE(ports_.Link(6, device));
+  const bool asRoot = ::geteuid() == 0;
+  if (asRoot) {
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_EQ(::chown(device.c_str(), 0, dialout != nullptr ? dialout->gr_gid : 0), 0);
+    ASSERT_EQ(::chmod(ports_.path().c_str(), 0755), 0);
+  } else {
+    ASSERT_EQ(::chmod(device.c_str(), 0), 0);
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(device.c_str(), &info), 0);
+  const group* owner = ::getgrgid(info.st_gid);
+  ASSERT_NE(owner, nullptr);
+  const std::string expectedGroup = owner->gr_name;
+
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  const pid_t child = asRoot ? ::fork() : 0;
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    PortOpenError error;
+    const bool opened = system_->Open(6, error) != nullptr;
+    const std::string report = std::to_string(static_cast<int>(error.kind)) + " " + error.deviceGroup;
+    if (::write(channel[1], report.data(), report.size()) < 0 || opened) {
+      if (asRoot) ::_exit(1);
+    }
+    if (asRoot) ::_exit(0);
+  }
+  ::close(channel[1]);
+  if (asRoot) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "the child could not drop privileges, or the open succeeded";
+  }
+  char buffer[256];
+  const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
+  ::close(channel[0]);
+  ASSERT_GT(got, 0);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)),
+            std::to_string(static_cast<int>(PortErrorKind::PermissionDenied)) + " " + expectedGroup);
+}
+
+}  // namespace
+}  // namespace brisko
