@@ -6,10 +6,37 @@ namespace brisko {
 
 namespace {
 
-// The fix rate in seconds that the logger expects: the button index plus one.
-// Widened first, so that an out-of-range index sent by a logger cannot overflow.
-std::string FixRateSeconds(std::int32_t fixRateIndex) {
-  return std::to_string(std::int64_t{fixRateIndex} + 1);
+// One family's Set sequence: an opening command, the five texts each behind
+// its own prefix (pilot name, competition class, competition id, glider type,
+// glider id), the fix rate in seconds behind its prefix, and two closing
+// commands.
+struct SetCommandSet {
+  const char* open;
+  const char* textPrefixes[5];
+  const char* fixRatePrefix;
+  const char* commit;
+  const char* close;
+};
+
+constexpr SetCommandSet kFirstFamilySet = {
+    "$NT969,2", {"$NT968,", "$NT967,", "$NT966,", "$NT965,", "$NT964,"}, "$NT902,", "$NT990,1", "$NT969,3"};
+constexpr SetCommandSet kSecondFamilySet = {
+    "$NT806,4,2", {"$NT805,1,", "$NT805,2,", "$NT805,3,", "$NT805,4,", "$NT805,5,"}, "$NT802,3,", "$NT802,99",
+    "$NT806,4,3"};
+
+std::vector<std::string> SetSequence(const SetCommandSet& set, const DeviceRecord& record) {
+  const std::string* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
+                                       &record.gliderType, &record.gliderId};
+  std::vector<std::string> sequence;
+  sequence.reserve(9);
+  sequence.emplace_back(set.open);
+  for (int i = 0; i < 5; ++i) sequence.push_back(set.textPrefixes[i] + *texts[i]);
+  // The button index plus one, widened first so that an out-of-range index
+  // reported by a logger cannot overflow.
+  sequence.push_back(set.fixRatePrefix + std::to_string(std::int64_t{record.fixRateIndex} + 1));
+  sequence.emplace_back(set.commit);
+  sequence.emplace_back(set.close);
+  return sequence;
 }
 
 }  // namespace
@@ -19,31 +46,11 @@ std::vector<std::string> IdentificationSequence() {
 }
 
 std::vector<std::string> FirstFamilySetSequence(const DeviceRecord& record) {
-  return {
-      "$NT969,2",
-      "$NT968," + record.pilotName,
-      "$NT967," + record.competitionClass,
-      "$NT966," + record.competitionId,
-      "$NT965," + record.gliderType,
-      "$NT964," + record.gliderId,
-      "$NT902," + FixRateSeconds(record.fixRateIndex),
-      "$NT990,1",
-      "$NT969,3",
-  };
+  return SetSequence(kFirstFamilySet, record);
 }
 
 std::vector<std::string> SecondFamilySetSequence(const DeviceRecord& record) {
-  return {
-      "$NT806,4,2",
-      "$NT805,1," + record.pilotName,
-      "$NT805,2," + record.competitionClass,
-      "$NT805,3," + record.competitionId,
-      "$NT805,4," + record.gliderType,
-      "$NT805,5," + record.gliderId,
-      "$NT802,3," + FixRateSeconds(record.fixRateIndex),
-      "$NT802,99",
-      "$NT806,4,3",
-  };
+  return SetSequence(kSecondFamilySet, record);
 }
 
 }  // namespace brisko

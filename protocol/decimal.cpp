@@ -14,8 +14,14 @@ bool IsSpace(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::size_t SkipSpace(std::string_view text, std::size_t pos) {
+bool IsSign(char c) { return c == '+' || c == '-'; }
+
+// Leading white space and an optional sign; returns where the digits begin.
+std::size_t SkipSpaceAndSign(std::string_view text, bool& negative) {
+  std::size_t pos = 0;
   while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  negative = pos < text.size() && text[pos] == '-';
+  if (pos < text.size() && IsSign(text[pos])) ++pos;
   return pos;
 }
 
@@ -36,12 +42,8 @@ struct IntScan {
 };
 
 IntScan ScanIntAt(std::string_view text) {
-  std::size_t pos = SkipSpace(text, 0);
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  const std::size_t pos = SkipSpaceAndSign(text, negative);
   // One past the int32 magnitude limits is enough to saturate either way.
   constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   std::int64_t magnitude = 0;
@@ -59,12 +61,8 @@ struct RealScan {
 };
 
 RealScan ScanRealAt(std::string_view text) {
-  std::size_t pos = SkipSpace(text, 0);
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  std::size_t pos = SkipSpaceAndSign(text, negative);
   const std::size_t mantissaBegin = pos;
 
   // The decimal order of the first significant digit, kept so that a number
@@ -100,7 +98,7 @@ RealScan ScanRealAt(std::string_view text) {
   if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
     std::size_t exponentPos = pos + 1;
     bool exponentNegative = false;
-    if (exponentPos < text.size() && (text[exponentPos] == '+' || text[exponentPos] == '-')) {
+    if (exponentPos < text.size() && IsSign(text[exponentPos])) {
       exponentNegative = text[exponentPos] == '-';
       ++exponentPos;
     }

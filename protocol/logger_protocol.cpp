@@ -92,14 +92,20 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
   setWorkLine(std::string_view());
 }
 
-// $NT0,12345,12,28,a,b,c,d,e,f,1,g,h,2
-// serial, hardware and firmware in tenths, six unused, seal, two unused, fix rate.
-void LoggerProtocol::HandleNt0() {
+// Positions 1 to 3 of replies 0 and 800: serial number, hardware and firmware
+// revisions in tenths.
+void LoggerProtocol::ReadIdentity() {
   NextField(record_.serialNumber);
   NextField(field_);
   record_.hardwareRev = Tenths(LeadingInt(field_));
   NextField(field_);
   record_.firmwareRev = Tenths(LeadingInt(field_));
+}
+
+// $NT0,12345,12,28,a,b,c,d,e,f,1,g,h,2
+// serial, hardware and firmware in tenths, six unused, seal, two unused, fix rate.
+void LoggerProtocol::HandleNt0() {
+  ReadIdentity();
   for (int unused = 4; unused <= 9; ++unused) NextField(field_);
   NextField(field_);
   record_.sealStatus = SealText(field_);
@@ -134,11 +140,7 @@ void LoggerProtocol::HandleNt7() {
 // serial, hardware and firmware in tenths, two unused, fix rate, record mode,
 // seal, one unused.
 void LoggerProtocol::HandleNt800() {
-  NextField(record_.serialNumber);
-  NextField(field_);
-  record_.hardwareRev = Tenths(LeadingInt(field_));
-  NextField(field_);
-  record_.firmwareRev = Tenths(LeadingInt(field_));
+  ReadIdentity();
   NextField(field_);
   NextField(field_);
   NextField(field_);

@@ -55,6 +55,7 @@ class LoggerProtocol {
   void setWorkLine(std::string_view text);
 
  private:
+  void ReadIdentity();
   void HandleNt0();
   void HandleNt3();
   void HandleNt6();

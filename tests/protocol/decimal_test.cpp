@@ -89,6 +89,25 @@ TEST(LeadingReal, Table) {
   }
 }
 
+// One number read by the C library (format with %n) and by our scan from the
+// same text: both read a number or neither; when they do, same value and the
+// same number of characters consumed. A failed scan leaves the value alone.
+template <typename Number, typename CScan, typename OurScan>
+void ExpectSameReading(const char* input, const char* conversion, CScan cScan, OurScan ourScan) {
+  Number expected = -1;
+  int consumed = -1;
+  const bool cRead = cScan(input, &expected, &consumed) == 1;
+  Number value = -1;
+  const std::size_t used = ourScan(input, value);
+  if (cRead) {
+    EXPECT_EQ(used, static_cast<std::size_t>(consumed)) << conversion << " of \"" << input << "\"";
+    EXPECT_EQ(value, expected) << conversion << " of \"" << input << "\"";
+  } else {
+    EXPECT_EQ(used, 0u) << conversion << " of \"" << input << "\"";
+    EXPECT_EQ(value, -1) << conversion << " of \"" << input << "\"";
+  }
+}
+
 // The scan's number reading must consume what the C library's "%lf" and "%d"
 // consume and yield the same value, for every input where that is defined
 // (in range, decimal notation).
@@ -100,30 +119,12 @@ TEST(ScanNumbers, AgreeWithTheCLibrary) {
       "215,473", "-2147483648,", "2147483647,", "12.6e3.4,",
   };
   for (const char* input : inputs) {
-    double expectedReal = -1.0;
-    int consumed = -1;
-    const bool cHasReal = std::sscanf(input, "%lf%n", &expectedReal, &consumed) == 1;
-    double real = -1.0;
-    const std::size_t used = ScanReal(input, real);
-    if (cHasReal) {
-      EXPECT_EQ(used, static_cast<std::size_t>(consumed)) << "%lf of \"" << input << "\"";
-      EXPECT_EQ(real, expectedReal) << "%lf of \"" << input << "\"";
-    } else {
-      EXPECT_EQ(used, 0u) << "%lf of \"" << input << "\"";
-      EXPECT_EQ(real, -1.0) << "a failed scan leaves the value alone";
-    }
-
-    int expectedInt = -1;
-    consumed = -1;
-    const bool cHasInt = std::sscanf(input, "%d%n", &expectedInt, &consumed) == 1;
-    std::int32_t integer = -1;
-    const std::size_t usedInt = ScanInt(input, integer);
-    if (cHasInt) {
-      EXPECT_EQ(usedInt, static_cast<std::size_t>(consumed)) << "%d of \"" << input << "\"";
-      EXPECT_EQ(integer, expectedInt) << "%d of \"" << input << "\"";
-    } else {
-      EXPECT_EQ(usedInt, 0u) << "%d of \"" << input << "\"";
-    }
+    ExpectSameReading<double>(input, "%lf", [](const char* text, double* value, int* used) {
+      return std::sscanf(text, "%lf%n", value, used);
+    }, ScanReal);
+    ExpectSameReading<std::int32_t>(input, "%d", [](const char* text, std::int32_t* value, int* used) {
+      return std::sscanf(text, "%d%n", value, used);
+    }, ScanInt);
   }
 }
 
