@@ -5,9 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "link/link_clock.h"
+#include "link/serial_link.h"
+#include "link/serial_port.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
 
@@ -19,10 +23,17 @@ class LoggerCore : public CommandPort {
  public:
   // Uses the platform's serial ports and clock.
   LoggerCore(DialogCallouts& dialog, SentencePoster& poster);
+  // Uses the given ports and clock (simulated ones in tests); both must
+  // outlive the core.
+  LoggerCore(DialogCallouts& dialog, SentencePoster& poster, PortSystem& ports, LinkClock& clock);
+  // Stops the worker and closes the port if one is still open.
   ~LoggerCore() override;
+  LoggerCore(const LoggerCore&) = delete;
+  LoggerCore& operator=(const LoggerCore&) = delete;
 
   DeviceRecord& record() { return protocol_.record(); }
   LoggerProtocol& protocol() { return protocol_; }
+  SerialLink& link() { return link_; }
 
   // The numbers 1..29 of the ports that can be opened now, ascending.
   std::vector<int> EnumeratePorts();
@@ -40,14 +51,22 @@ class LoggerCore : public CommandPort {
 
   // The full reason of the last failed open (device path, system message,
   // remedy), for the status field's tooltip; empty after a successful open.
-  const std::string& portStatusDetail() const;
+  const std::string& portStatusDetail() const { return portStatusDetail_; }
 
-  bool IsPortOpen() const override;
-  bool QueueCommands(const std::vector<std::string>& sequence) override;
+  bool IsPortOpen() const override { return link_.IsOpen(); }
+  bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
 
  private:
+  // Set only by the platform constructor; declared first so that they exist
+  // before the link that refers to them.
+  std::unique_ptr<PortSystem> ownedPorts_;
+  std::unique_ptr<LinkClock> ownedClock_;
+  DialogCallouts& dialog_;
+  PortSystem& ports_;
   LoggerProtocol protocol_;
-  // The link and its port layer are added by the serial link work.
+  std::string portStatusDetail_;
+  // Last, so that it is destroyed first: the worker stops before the rest goes.
+  SerialLink link_;
 };
 
 }  // namespace brisko

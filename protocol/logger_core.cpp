@@ -1,0 +1,71 @@
+#include "protocol/logger_core.h"
+
+#include "protocol/commands.h"
+#include "protocol/decimal.h"
+#include "protocol/port_session.h"
+
+namespace brisko {
+
+namespace {
+// Port numbers probed for the port list.
+constexpr int kFirstListedPort = 1;
+constexpr int kLastListedPort = 29;
+}  // namespace
+
+LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster)
+    : ownedPorts_(MakePlatformPortSystem()),
+      ownedClock_(MakeSystemClock()),
+      dialog_(dialog),
+      ports_(*ownedPorts_),
+      protocol_(dialog, *this),
+      link_(*ownedPorts_, *ownedClock_, poster) {}
+
+LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, PortSystem& ports, LinkClock& clock)
+    : dialog_(dialog), ports_(ports), protocol_(dialog, *this), link_(ports, clock, poster) {}
+
+LoggerCore::~LoggerCore() { ClosePort(); }
+
+std::vector<int> LoggerCore::EnumeratePorts() {
+  std::vector<int> openable;
+  for (int portNumber = kFirstListedPort; portNumber <= kLastListedPort; ++portNumber) {
+    PortOpenError ignored;
+    // Opened exactly as OpenPort would, and closed again at once.
+    if (ports_.Open(portNumber, ignored) != nullptr) openable.push_back(portNumber);
+  }
+  return openable;
+}
+
+void LoggerCore::OpenPort(int portNumber) {
+  PortOpenError error;
+  if (link_.Open(portNumber, error)) {
+    // The ring was emptied by the open, so the three always fit.
+    link_.QueueCommands(IdentificationSequence());
+    record().portStatus = OpenOkStatus(portNumber);
+    portStatusDetail_.clear();
+    dialog_.EnablePortControls(true);
+  } else {
+    record().portStatus = OpenFailureStatus(portNumber, error.kind);
+    portStatusDetail_ = OpenFailureDetail(portNumber, error);
+    dialog_.EnablePortControls(false);
+  }
+  protocol_.setLastSentenceTime(dialog_.CurrentTime());
+  protocol_.ClearDeviceFields();
+}
+
+void LoggerCore::ClosePort() { link_.Close(); }
+
+void LoggerCore::OnPortSelChange() {
+  // A read-back stopped by a length limit leaves portNumber as it was, so the
+  // port that was open is opened again; the result is not needed.
+  dialog_.ReadBackControls();
+  ClosePort();
+  OpenPort(LeadingInt(record().portNumber));
+}
+
+void LoggerCore::ExitDrain() { link_.ExitDrain(); }
+
+void LoggerCore::OnSentence(std::uint32_t sequenceNumber, int slotIndex) {
+  protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex);
+}
+
+}  // namespace brisko

@@ -1,0 +1,162 @@
+// The core on the machine's own port layer and clock, with pseudo-terminals
+// standing in for the logger's port.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/link_clock.h"
+#include "link/serial_port.h"
+#include "link_test_support.h"
+#include "protocol/logger_core.h"
+#include "pseudo_terminal.h"
+#include "session_dialog.h"
+
+namespace brisko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+class LoggerCorePtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(logger_.ok());
+    ASSERT_TRUE(ports_.Link(3, logger_.slavePath()));
+  }
+
+  // Created after SetUp so that they see the private ports directory.
+  std::unique_ptr<LoggerCore> MakeCore(SessionDialog& dialog) {
+    return std::make_unique<LoggerCore>(dialog, poster_);
+  }
+
+  PseudoTerminal logger_;
+  PrivatePortsDirectory ports_;
+  RecordingPoster poster_;
+};
+
+TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsApart) {
+  SessionDialog dialog;
+  auto core = MakeCore(dialog);
+  const auto opened = steady_clock::now();
+  core->OpenPort(3);
+  ASSERT_EQ(core->record().portStatus, "COM3 Open Ok") << core->portStatusDetail();
+
+  const std::vector<std::string> expected = IdentificationOnTheWire();
+  std::string all;
+  for (const auto& command : expected) all += command;
+  const auto chunks = logger_.Receive(all.size());
+  EXPECT_EQ(PseudoTerminal::Joined(chunks), all);
+
+  // When each command had arrived in full.
+  std::vector<steady_clock::time_point> arrivals;
+  std::size_t received = 0;
+  std::size_t boundary = 0;
+  auto command = expected.begin();
+  for (const auto& chunk : chunks) {
+    received += chunk.bytes.size();
+    while (command != expected.end() && received >= boundary + command->size()) {
+      boundary += command->size();
+      arrivals.push_back(chunk.arrived);
+      ++command;
+    }
+  }
+  ASSERT_EQ(arrivals.size(), 3u);
+  // The worker spaces its writes by more than 100 ms of its own clock; the
+  // reader here may wake a little late for one command and not the next, so
+  // a few milliseconds of slack are allowed on this side.
+  const milliseconds slack(5);
+  auto previous = opened;
+  std::string measured;
+  for (const auto& arrival : arrivals) {
+    const auto spacing = std::chrono::duration_cast<std::chrono::microseconds>(arrival - previous);
+    EXPECT_GT(spacing, milliseconds(100) - slack);
+    measured += " " + std::to_string(spacing.count() / 1000.0) + " ms";
+    previous = arrival;
+  }
+  RecordProperty("identification_spacing", measured);
+  std::cout << "identification spacing (open→1st, 1st→2nd, 2nd→3rd):" << measured << "\n";
+}
+
+TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
+  struct Case {
+    const char* name;
+    bool heldByAnotherTool;  // else by a program that only locks the device
+  };
+  for (const Case& c : {Case{"another copy of the tool", true}, Case{"a program holding a lock", false}}) {
+    SCOPED_TRACE(c.name);
+    SessionDialog holderDialog;
+    std::unique_ptr<LoggerCore> holder;
+    int lockedFd = -1;
+    if (c.heldByAnotherTool) {
+      holder = MakeCore(holderDialog);
+      holder->OpenPort(3);
+      ASSERT_TRUE(holder->IsPortOpen());
+    } else {
+      lockedFd = ::open(logger_.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+      ASSERT_GE(lockedFd, 0);
+      ASSERT_EQ(::flock(lockedFd, LOCK_EX | LOCK_NB), 0);
+    }
+
+    SessionDialog dialog;
+    auto core = MakeCore(dialog);
+    EXPECT_EQ(core->EnumeratePorts(), std::vector<int>{}) << "a held port is not listed";
+    core->OpenPort(3);
+    EXPECT_FALSE(core->IsPortOpen());
+    EXPECT_EQ(core->record().portStatus, "COM3 busy");
+    EXPECT_NE(core->portStatusDetail().find(ports_.path() + "/COM3"), std::string::npos) << core->portStatusDetail();
+    EXPECT_NE(core->portStatusDetail().find("Another program"), std::string::npos);
+    EXPECT_EQ(dialog.portControlsEnabled, std::vector<bool>{false});
+
+    if (lockedFd >= 0) ::close(lockedFd);
+    holder.reset();  // closes through the handshake
+    core->OpenPort(3);
+    EXPECT_EQ(core->record().portStatus, "COM3 Open Ok") << core->portStatusDetail();
+  }
+}
+
+TEST_F(LoggerCorePtyTest, EnumerationListsOnlyPortsThatOpen) {
+  PseudoTerminal second;
+  PseudoTerminal beyondTheList;
+  ASSERT_TRUE(second.ok() && beyondTheList.ok());
+  ASSERT_TRUE(ports_.Link(1, second.slavePath()));
+  ASSERT_TRUE(ports_.Link(2, ports_.path() + "/unplugged"));  // dangling
+  ASSERT_TRUE(ports_.Link(30, beyondTheList.slavePath()));
+
+  SessionDialog dialog;
+  auto core = MakeCore(dialog);
+  EXPECT_EQ(core->EnumeratePorts(), (std::vector<int>{1, 3}));
+  // Nothing stays open: both ports open again at once, and 30 opens although
+  // it is never listed.
+  for (int portNumber : {1, 3, 30}) {
+    core->OpenPort(portNumber);
+    EXPECT_EQ(core->record().portStatus, "COM" + std::to_string(portNumber) + " Open Ok");
+    core->ClosePort();
+  }
+}
+
+TEST_F(LoggerCorePtyTest, DanglingPortEntryIsNotFound) {
+  ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged"));
+  SessionDialog dialog;
+  auto core = MakeCore(dialog);
+  core->OpenPort(5);
+  EXPECT_FALSE(core->IsPortOpen());
+  EXPECT_EQ(core->record().portStatus, "COM5 not found");
+  EXPECT_NE(core->portStatusDetail().find(ports_.path() + "/COM5"), std::string::npos);
+  EXPECT_NE(core->portStatusDetail().find("No such file or directory"), std::string::npos);
+
+  core->OpenPort(6);  // no entry at all
+  EXPECT_EQ(core->record().portStatus, "COM6 not found");
+  EXPECT_NE(core->portStatusDetail().find("ln -s /dev/ttyUSB0 " + ports_.path() + "/COM6"), std::string::npos)
+      << core->portStatusDetail();
+}
+
+}  // namespace
+}  // namespace brisko

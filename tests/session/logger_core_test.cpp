@@ -1,0 +1,246 @@
+// Opening, closing and changing ports through the core, against simulated
+// ports and clock, with the link's real worker thread.
+#include "protocol/logger_core.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "link_test_support.h"
+#include "session_dialog.h"
+
+namespace brisko {
+namespace {
+
+std::vector<std::string> Texts(const std::vector<SimulatedWrite>& writes) {
+  std::vector<std::string> texts;
+  for (const auto& write : writes) texts.push_back(write.bytes);
+  return texts;
+}
+
+class LoggerCoreTest : public ::testing::Test {
+ protected:
+  LoggerCoreTest() : clock_(100000, std::chrono::microseconds(50)), core_(dialog_, poster_, ports_, clock_) {
+    dialog_.now = 5000;
+  }
+
+  SimulatedDevice& AddDevice(int portNumber) { return ports_.AddDevice(portNumber, clock_); }
+
+  // Opens and waits until the worker has begun (it purges the port first, so
+  // bytes fed earlier would be lost).
+  void OpenAndWaitForWorker(int portNumber) {
+    SimulatedDevice* device = ports_.Device(portNumber);
+    ASSERT_NE(device, nullptr);
+    const int purgesBefore = device->purgeCount();
+    core_.OpenPort(portNumber);
+    ASSERT_TRUE(core_.IsPortOpen()) << core_.portStatusDetail();
+    ASSERT_TRUE(WaitUntil([&] { return device->purgeCount() > purgesBefore; }));
+  }
+
+  SessionDialog dialog_;
+  RecordingPoster poster_;
+  SimulatedClock clock_;
+  SimulatedPortSystem ports_;
+  LoggerCore core_;
+};
+
+TEST_F(LoggerCoreTest, OpenPortStartsTheLinkQueuesTheIdentificationAndShowsOpenOk) {
+  SimulatedDevice& device = AddDevice(3);
+  testing::FillWithOldValues(core_.record());
+  core_.OpenPort(3);
+
+  EXPECT_TRUE(core_.IsPortOpen());
+  EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
+  EXPECT_TRUE(core_.portStatusDetail().empty());
+  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{true});
+  EXPECT_EQ(core_.protocol().lastSentenceTime(), 5000);
+  // The logger-derived fields are blanked and shown; the rest stays.
+  EXPECT_EQ(core_.record().serialNumber, "");
+  EXPECT_EQ(core_.record().fixRateIndex, -1);
+  EXPECT_EQ(core_.record().temperature, "1.1");
+  EXPECT_EQ(core_.record().portNumber, "3");
+  EXPECT_GE(dialog_.refreshes, 1);
+
+  core_.ClosePort();
+  EXPECT_FALSE(core_.IsPortOpen());
+  EXPECT_FALSE(device.isOpen());
+  EXPECT_EQ(Texts(device.Writes()), IdentificationOnTheWire());
+  // Closing leaves what the dialog shows as it was.
+  EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
+  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{true});
+}
+
+TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheTooltip) {
+  struct Case {
+    const char* name;
+    int portNumber;
+    std::string status;
+    std::vector<std::string> detailMentions;
+  };
+  AddDevice(3);
+  SimulatedDevice& held = AddDevice(4);
+  PortOpenError ignored;
+  auto otherProgram = ports_.Open(4, ignored);  // another program holds COM4
+  ports_.Refuse(7, PortErrorKind::PermissionDenied, "Permission denied", "dialout");
+  ports_.Refuse(9, PortErrorKind::Other, "Input/output error");
+  const Case cases[] = {
+      {"no such port", 8, "COM8 not found", {"COM8", "No such device", "plugged in"}},
+      {"held by another program", 4, "COM4 busy", {"sim:COM4", "Another program"}},
+      {"no permission", 7, "COM7 no access", {"Permission denied", "\"dialout\"", "log out and in again"}},
+      {"anything else", 9, "COM9 failed", {"Input/output error"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    core_.OpenPort(3);  // a working port first: the failure must undo its enabling
+    ASSERT_TRUE(core_.IsPortOpen());
+    core_.ClosePort();
+    testing::FillWithOldValues(core_.record());
+    dialog_.portControlsEnabled.clear();
+    dialog_.now += 10;
+
+    core_.OpenPort(c.portNumber);
+
+    EXPECT_FALSE(core_.IsPortOpen());
+    EXPECT_EQ(core_.record().portStatus, c.status);
+    // Short enough for a status field about 60 dialog units wide.
+    EXPECT_LE(core_.record().portStatus.size(), 16u);
+    for (const std::string& mention : c.detailMentions) {
+      EXPECT_NE(core_.portStatusDetail().find(mention), std::string::npos)
+          << mention << " not in: " << core_.portStatusDetail();
+    }
+    EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{false});
+    EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand());
+    EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
+    EXPECT_EQ(core_.record().serialNumber, "");
+    EXPECT_EQ(core_.record().inputVoltage, "3.3");
+  }
+  EXPECT_TRUE(held.isOpen());  // still the other program's
+}
+
+TEST_F(LoggerCoreTest, WorkerThatCannotStartIsAFailedOpen) {
+  SimulatedDevice& device = AddDevice(3);
+  core_.link().SetThreadStarter([](std::thread&, std::function<void()>, std::string& why) {
+    why = "Resource temporarily unavailable";
+    return false;
+  });
+  core_.OpenPort(3);
+  EXPECT_FALSE(core_.IsPortOpen());
+  EXPECT_FALSE(device.isOpen());
+  EXPECT_EQ(core_.record().portStatus, "COM3 failed");
+  EXPECT_NE(core_.portStatusDetail().find("Resource temporarily unavailable"), std::string::npos);
+  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{false});
+  core_.ExitDrain();  // must not wait for a worker that never ran
+  EXPECT_TRUE(device.Writes().empty());
+}
+
+TEST_F(LoggerCoreTest, ChoosingAnotherPortClosesTheOldOneAfterItsCommandsAndOpensTheChoice) {
+  struct Case {
+    const char* name;
+    bool readBackSucceeds;
+    std::string chosenText;
+    int openedPort;
+    std::string status;
+  };
+  const Case cases[] = {
+      {"a listed port", true, "4", 4, "COM4 Open Ok"},
+      {"number read by its leading digits", true, " 4 (USB)", 4, "COM4 Open Ok"},
+      {"a port that has gone", true, "12", 12, "COM12 not found"},
+      {"read-back stopped by a length limit: the old port again", false, "4", 3, "COM3 Open Ok"},
+  };
+  SimulatedDevice& first = AddDevice(3);
+  SimulatedDevice& second = AddDevice(4);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    core_.record().portNumber = "3";
+    core_.OpenPort(3);
+    const std::size_t firstWritesBefore = first.Writes().size();
+    const int firstOpensBefore = first.openCount();
+    const std::size_t secondWritesBefore = second.Writes().size();
+    dialog_.readBack = [&] {
+      if (c.readBackSucceeds) core_.record().portNumber = c.chosenText;
+      return c.readBackSucceeds;
+    };
+
+    core_.OnPortSelChange();
+
+    EXPECT_EQ(core_.record().portStatus, c.status);
+    // The old port's identification went out in full before it closed.
+    EXPECT_EQ(first.Writes().size(), firstWritesBefore + 3);
+    EXPECT_EQ(first.isOpen(), c.openedPort == 3);
+    EXPECT_EQ(first.openCount(), firstOpensBefore + (c.openedPort == 3 ? 1 : 0));
+    EXPECT_EQ(second.isOpen(), c.openedPort == 4);
+    core_.ClosePort();
+    EXPECT_EQ(second.Writes().size(), secondWritesBefore + (c.openedPort == 4 ? 3 : 0));
+  }
+}
+
+TEST_F(LoggerCoreTest, EnumerationListsPortsOneToTwentyNineThatOpenAndLeavesNoneOpen) {
+  SimulatedDevice& com1 = AddDevice(1);
+  AddDevice(2);
+  SimulatedDevice& com3 = AddDevice(3);
+  SimulatedDevice& com29 = AddDevice(29);
+  SimulatedDevice& com30 = AddDevice(30);
+  PortOpenError ignored;
+  auto otherProgram = ports_.Open(2, ignored);
+  ports_.Refuse(5, PortErrorKind::PermissionDenied, "Permission denied");
+
+  EXPECT_EQ(core_.EnumeratePorts(), (std::vector<int>{1, 3, 29}));
+  for (SimulatedDevice* device : {&com1, &com3, &com29}) {
+    EXPECT_FALSE(device->isOpen());
+    EXPECT_EQ(device->openCount(), 1);
+  }
+  EXPECT_EQ(com30.openCount(), 0);
+  EXPECT_FALSE(core_.IsPortOpen());
+}
+
+TEST_F(LoggerCoreTest, ExitDrainSendsEverythingQueuedThenCloses) {
+  SimulatedDevice& device = AddDevice(3);
+  core_.OpenPort(3);
+  ASSERT_TRUE(core_.QueueCommands({"$NT1", "$NT2"}));
+  core_.ExitDrain();
+  EXPECT_FALSE(core_.IsPortOpen());
+  EXPECT_FALSE(device.isOpen());
+  std::vector<std::string> expected = IdentificationOnTheWire();
+  expected.push_back(Wire("$NT1"));
+  expected.push_back(Wire("$NT2"));
+  EXPECT_EQ(Texts(device.Writes()), expected);
+}
+
+// The dispatcher has fallen behind: by the time it handles a post, the worker
+// may have gone round the ring and begun to refill that post's slot.
+TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
+  struct Case {
+    int laterLines;
+    std::string gpsFixLineAfterTheOldPost;
+  };
+  const Case cases[] = {{29, "first"}, {30, ""}};
+  SimulatedDevice& device = AddDevice(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.laterLines);
+    poster_.Clear();
+    OpenAndWaitForWorker(3);
+    device.Feed(Wire("$GPGGA,first"));
+    for (int line = 0; line < c.laterLines; ++line) device.Feed(Wire("$GPGGA,later" + std::to_string(line)));
+    const std::size_t expectedPosts = static_cast<std::size_t>(c.laterLines) + 1;
+    ASSERT_TRUE(WaitUntil([&] { return poster_.count() == expectedPosts; }));
+    const auto posted = poster_.posted();
+    ASSERT_EQ(posted.front(), (Posted{0, 0}));
+
+    dialog_.now += 10;
+    core_.OnSentence(posted.front().sequenceNumber, posted.front().slot);
+    EXPECT_EQ(core_.record().gpsFixLine, c.gpsFixLineAfterTheOldPost);
+
+    // The newest post is always good.
+    core_.OnSentence(posted.back().sequenceNumber, posted.back().slot);
+    EXPECT_EQ(core_.record().gpsFixLine, "later" + std::to_string(c.laterLines - 1));
+    EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
+    core_.ClosePort();
+  }
+}
+
+}  // namespace
+}  // namespace brisko
