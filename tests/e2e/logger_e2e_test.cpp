@@ -1,0 +1,387 @@
+// The tool's link and protocol against brisko-sim over a real pseudo-terminal:
+// what the record shows after an open, what a Set and a deletion put on the
+// wire, that damaged lines never reach the record, and that silence blanks it.
+// Every wait is for a condition, with a generous deadline.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "sim/position_sentences.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/e2e/tool_harness.h"
+
+namespace brisko {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kDeadline{10000};
+
+// One logger as the simulator is told to play it, and what the tool must
+// show for it.
+struct SimLogger {
+  int family = 800;
+  std::string serial = "E2E-42";
+  int hardwareTenths = 13;
+  int firmwareTenths = 27;
+  bool sealed = false;
+  int fixRateSeconds = 4;
+  int recordMode = 2;
+  std::vector<std::string> texts = {"Carla Bianchi", "Standard", "CB", "LS 8", "D-9876"};
+  double voltage = 11.8;
+  double temperature = 18.5;
+  double humidity = 62.0;
+
+  std::vector<std::string> Args() const {
+    return {"--family", std::to_string(family), "--serial", serial, "--hardware", std::to_string(hardwareTenths),
+            "--firmware", std::to_string(firmwareTenths), "--sealed", sealed ? "1" : "0", "--fix-rate",
+            std::to_string(fixRateSeconds), "--record-mode", std::to_string(recordMode), "--pilot", texts[0],
+            "--class", texts[1], "--comp-id", texts[2], "--glider-type", texts[3], "--glider-id", texts[4],
+            "--voltage", Decimal1(voltage), "--temperature", Decimal1(temperature), "--humidity",
+            Decimal1(humidity)};
+  }
+  static std::string Decimal1(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+  }
+  std::string hardwareShown() const { return Decimal1(hardwareTenths * 0.1); }
+  std::string firmwareShown() const { return Decimal1(firmwareTenths * 0.1); }
+  std::string sealShown() const { return sealed ? "SEALED" : "UNSEALED"; }
+};
+
+std::vector<std::string> Texts(const DeviceRecord& r) {
+  return {r.pilotName, r.competitionClass, r.competitionId, r.gliderType, r.gliderId};
+}
+
+// A position line the simulator sent: its time, then its fixed position.
+bool IsSimulatorPosition(const std::string& line) {
+  static const std::regex kTime(R"(^\d{6}\.00,)");
+  return std::regex_search(line, kTime) && line.substr(10) == kGgaAfterTime;
+}
+
+// A reading shown with one decimal that lies within `drift` of `centre`.
+bool IsReadingNear(const std::string& shown, double centre, double drift) {
+  if (shown.empty()) return false;
+  const double value = std::strtod(shown.c_str(), nullptr);
+  return SimLogger::Decimal1(value) == shown && std::abs(value - centre) <= drift + 0.051;
+}
+
+bool Filled(const DeviceRecord& r, const SimLogger& logger) {
+  return r.serialNumber == logger.serial && r.gliderId == logger.texts[4] && !r.gpsFixLine.empty() &&
+         (logger.family == 0 || !r.temperature.empty());
+}
+
+// Every field of the record either blank (as opening and the staleness rule
+// leave it) or exactly what the simulator was configured with. Returns the
+// fields that are neither.
+std::vector<std::string> WrongFields(const DeviceRecord& r, const SimLogger& logger) {
+  std::vector<std::string> wrong;
+  auto check = [&](const char* name, const std::string& shown, const std::string& expected) {
+    if (!shown.empty() && shown != expected) wrong.push_back(std::string(name) + "=\"" + shown + "\"");
+  };
+  check("serialNumber", r.serialNumber, logger.serial);
+  check("hardwareRev", r.hardwareRev, logger.hardwareShown());
+  check("firmwareRev", r.firmwareRev, logger.firmwareShown());
+  check("sealStatus", r.sealStatus, logger.sealShown());
+  const std::vector<std::string> texts = Texts(r);
+  for (std::size_t i = 0; i < texts.size(); ++i) check("text", texts[i], logger.texts[i]);
+  if (r.fixRateIndex != -1 && r.fixRateIndex != logger.fixRateSeconds - 1) {
+    wrong.push_back("fixRateIndex=" + std::to_string(r.fixRateIndex));
+  }
+  if (r.recordMode != 0 && r.recordMode != logger.recordMode) {
+    wrong.push_back("recordMode=" + std::to_string(r.recordMode));
+  }
+  if (!r.gpsFixLine.empty() && !IsSimulatorPosition(r.gpsFixLine)) wrong.push_back("gpsFixLine=" + r.gpsFixLine);
+  if (!r.inputVoltage.empty() && !IsReadingNear(r.inputVoltage, logger.voltage, 0.3)) {
+    wrong.push_back("inputVoltage=" + r.inputVoltage);
+  }
+  if (!r.temperature.empty() && !IsReadingNear(r.temperature, logger.temperature, 1.0)) {
+    wrong.push_back("temperature=" + r.temperature);
+  }
+  if (!r.humidity.empty() && !IsReadingNear(r.humidity, logger.humidity, 2.0)) {
+    wrong.push_back("humidity=" + r.humidity);
+  }
+  return wrong;
+}
+
+std::vector<std::string> CommandTexts(const std::vector<ReceivedCommand>& commands) {
+  std::vector<std::string> texts;
+  for (const auto& c : commands) texts.push_back(c.text);
+  return texts;
+}
+
+const std::vector<std::string> kIdentification = {"$NT900,4,51,0", "$NT987,1", "$NT800,1"};
+
+class LoggerEndToEndTest : public ::testing::TestWithParam<int> {
+ protected:
+  SimLogger Logger() const {
+    SimLogger logger;
+    logger.family = GetParam();
+    return logger;
+  }
+};
+
+TEST_P(LoggerEndToEndTest, OpeningThePortFillsTheRecordWithWhatTheLoggerReports) {
+  const SimLogger logger = Logger();
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started()) << ::testing::PrintToString(sim.Lines());
+  ToolUnderTest tool;
+  // Port enumeration opens and closes the port; the logger must survive it.
+  EXPECT_THAT(tool.core().EnumeratePorts(), ElementsAreArray({sim.port()}));
+  tool.core().OpenPort(sim.port());
+  EXPECT_EQ(tool.record().portStatus, "COM" + std::to_string(sim.port()) + " Open Ok");
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline))
+      << ::testing::PrintToString(sim.Lines());
+
+  const DeviceRecord& r = tool.record();
+  EXPECT_EQ(r.hardwareRev, logger.hardwareShown());
+  EXPECT_EQ(r.firmwareRev, logger.firmwareShown());
+  EXPECT_EQ(r.sealStatus, "UNSEALED");
+  EXPECT_EQ(r.fixRateIndex, logger.fixRateSeconds - 1);
+  EXPECT_EQ(Texts(r), logger.texts);
+  EXPECT_TRUE(IsSimulatorPosition(r.gpsFixLine)) << r.gpsFixLine;
+  if (logger.family == 800) {
+    EXPECT_EQ(r.recordMode, logger.recordMode);
+    EXPECT_TRUE(IsReadingNear(r.inputVoltage, logger.voltage, 0.3)) << r.inputVoltage;
+    EXPECT_TRUE(IsReadingNear(r.temperature, logger.temperature, 1.0)) << r.temperature;
+    EXPECT_TRUE(IsReadingNear(r.humidity, logger.humidity, 2.0)) << r.humidity;
+    EXPECT_TRUE(tool.dialog().recordControlsShown);
+    EXPECT_TRUE(tool.core().protocol().nt800Family());
+  } else {
+    EXPECT_EQ(r.recordMode, 0);
+    EXPECT_TRUE(r.temperature.empty() && r.humidity.empty() && r.inputVoltage.empty());
+    EXPECT_FALSE(tool.dialog().recordControlsShown);
+    EXPECT_TRUE(tool.core().protocol().nt0Family());
+  }
+  // The three identification commands went out in order, each checksum good.
+  ASSERT_TRUE(sim.WaitForCommands(3, kDeadline));
+  EXPECT_EQ(CommandTexts(sim.ReceivedCommands()), kIdentification);
+}
+
+TEST_P(LoggerEndToEndTest, ClosingAndReopeningThePortGetsTheLoggersAnswersAgain) {
+  const SimLogger logger = Logger();
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  tool.core().ClosePort();
+  EXPECT_FALSE(tool.core().IsPortOpen());
+  tool.core().OpenPort(sim.port());
+  EXPECT_TRUE(tool.record().serialNumber.empty());  // the open blanks the device fields
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  ASSERT_TRUE(sim.WaitForCommands(6, kDeadline));
+  std::vector<std::string> twice = kIdentification;
+  twice.insert(twice.end(), kIdentification.begin(), kIdentification.end());
+  EXPECT_EQ(CommandTexts(sim.ReceivedCommands()), twice);
+}
+
+TEST_P(LoggerEndToEndTest, SetSendsTheEditedSettingsByteForByteAndShowsWhatTheLoggerReportsBack) {
+  const SimLogger logger = Logger();
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  ASSERT_TRUE(sim.WaitForCommands(3, kDeadline));
+  const std::size_t before = sim.Lines().size();
+
+  // Edited as the dialog's read-back would leave them: a Latin-1 letter, an
+  // empty class, a changed fix rate and record mode.
+  const std::vector<std::string> edited = {"Jos\xE9 Neri", "", "JN", "Discus 2", "I-KJN"};
+  DeviceRecord& r = tool.record();
+  r.pilotName = edited[0];
+  r.competitionClass = edited[1];
+  r.competitionId = edited[2];
+  r.gliderType = edited[3];
+  r.gliderId = edited[4];
+  r.fixRateIndex = 6;
+  r.recordMode = 3;
+  tool.core().OnSet();
+  // The record is blanked here, so what shows afterwards came back from the logger.
+  for (std::string* text : {&r.pilotName, &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId}) {
+    text->clear();
+  }
+  r.fixRateIndex = -1;
+
+  const std::vector<std::string> expected =
+      logger.family == 0
+          ? std::vector<std::string>{"$NT969,2", "$NT968,Jos\xE9 Neri", "$NT967,", "$NT966,JN",
+                                     "$NT965,Discus 2", "$NT964,I-KJN", "$NT902,7", "$NT990,1", "$NT969,3"}
+          : std::vector<std::string>{"$NT806,4,2", "$NT805,1,Jos\xE9 Neri", "$NT805,2,", "$NT805,3,JN",
+                                     "$NT805,4,Discus 2", "$NT805,5,I-KJN", "$NT802,3,7", "$NT802,99",
+                                     "$NT806,4,3"};
+  ASSERT_TRUE(sim.WaitForCommands(9, kDeadline, before)) << ::testing::PrintToString(sim.Lines());
+  EXPECT_EQ(CommandTexts(sim.ReceivedCommands(before)), expected);
+  // Each command left more than 100 ms after the one before it.
+  const std::vector<ReceivedCommand> received = sim.ReceivedCommands(before);
+  for (std::size_t i = 1; i < received.size(); ++i) {
+    EXPECT_GE(received[i].milliseconds - received[i - 1].milliseconds, 90) << received[i].text;
+  }
+  EXPECT_GE(sim.WaitForLine([](const std::string& l) { return l.find("end of Set, settings stored") != std::string::npos; },
+                            kDeadline, before),
+            0);
+
+  ASSERT_TRUE(tool.PumpUntil([&] { return Texts(tool.record()) == edited && tool.record().fixRateIndex == 6; },
+                             kDeadline))
+      << ::testing::PrintToString(Texts(tool.record())) << " fix " << tool.record().fixRateIndex;
+  // The record mode is not part of a Set: the logger keeps and reports its own.
+  if (logger.family == 800) {
+    ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().recordMode == logger.recordMode; }, kDeadline));
+  }
+}
+
+TEST_P(LoggerEndToEndTest, DamagedAndGarbageLinesNeverPutAWrongValueInTheRecord) {
+  const SimLogger logger = Logger();
+  std::vector<std::string> args = logger.Args();
+  for (const char* extra : {"--noise", "0.004", "--garbage", "--seed", "20240512", "--verbose"}) {
+    args.push_back(extra);
+  }
+  SimProcess sim(args);
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  std::vector<std::string> wrong;
+  tool.dialog().onRefresh = [&] {
+    for (const auto& field : WrongFields(tool.record(), logger)) wrong.push_back(field);
+  };
+  // Damaged replies are lost for good, so the port is reopened (and the
+  // logger asked again) until every value has arrived at least once.
+  bool seen[6] = {};
+  auto allSeen = [&] {
+    const DeviceRecord& r = tool.record();
+    seen[0] |= r.serialNumber == logger.serial;
+    seen[1] |= r.pilotName == logger.texts[0];
+    seen[2] |= r.gliderId == logger.texts[4];
+    seen[3] |= r.fixRateIndex == logger.fixRateSeconds - 1;
+    seen[4] |= !r.gpsFixLine.empty();
+    seen[5] |= logger.family == 0 || !r.temperature.empty();
+    return std::all_of(std::begin(seen), std::end(seen), [](bool b) { return b; });
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  do {
+    tool.core().OpenPort(sim.port());
+    if (tool.PumpUntil(allSeen, milliseconds(2500))) break;
+    tool.core().ClosePort();
+  } while (std::chrono::steady_clock::now() < deadline);
+  tool.PumpFor(milliseconds(3000));  // more noise and garbage on a filled record
+  EXPECT_TRUE(allSeen()) << ::testing::PrintToString(sim.Lines());
+  EXPECT_THAT(wrong, ::testing::IsEmpty());
+  // The run did meet damaged lines and garbage, and good sentences among them.
+  const auto logged = [&](const char* text) {
+    const std::vector<std::string> lines = sim.Lines();
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  EXPECT_GT(logged("(damaged by --noise)"), 0);
+  EXPECT_GT(logged("tx garbage"), 5);
+  EXPECT_GT(tool.dialog().refreshCount, 10);
+}
+
+TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
+  SimLogger logger = Logger();
+  logger.firmwareTenths = 27;  // below 2.8: the first family takes one command too
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  ASSERT_TRUE(sim.WaitForCommands(3, kDeadline));
+  const std::size_t before = sim.Lines().size();
+
+  tool.dialog().messageBoxAnswer = kIdNo;
+  tool.core().OnDeleteAllFlights();
+  tool.dialog().messageBoxAnswer = kIdYes;
+  tool.core().OnDeleteAllFlights();
+  ASSERT_EQ(tool.dialog().messageBoxes.size(), 2u);
+  EXPECT_EQ(tool.dialog().messageBoxes[1].text, "Proceed with flight deletion ?");
+  EXPECT_EQ(tool.dialog().messageBoxes[1].style, kMbYesNoQuestion);
+  EXPECT_EQ(tool.dialog().deleteFlightDialogRuns, 0);
+
+  // The answer No sent nothing: the first command after it is the deletion.
+  ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
+  EXPECT_EQ(CommandTexts(sim.ReceivedCommands(before)),
+            std::vector<std::string>{logger.family == 0 ? "$NT978,0" : "$NT803,2"});
+  EXPECT_GE(sim.WaitForLine([](const std::string& l) { return l.find("all flights deleted: 5 -> 0") != std::string::npos; },
+                            kDeadline, before),
+            0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, LoggerEndToEndTest, ::testing::Values(0, 800),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                           return param.param == 0 ? std::string("FirstFamily") : std::string("SecondFamily");
+                         });
+
+TEST(LoggerEndToEndDeletionTest, FirstFamilyFromFirmware28OpensTheDeleteFlightDialogAndSendsNothing) {
+  SimLogger logger;
+  logger.family = 0;
+  logger.firmwareTenths = 28;
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  ASSERT_EQ(tool.record().firmwareRev, "2.8");
+  ASSERT_TRUE(sim.WaitForCommands(3, kDeadline));
+  const std::size_t before = sim.Lines().size();
+
+  tool.core().OnDeleteAllFlights();
+  EXPECT_EQ(tool.dialog().deleteFlightDialogRuns, 1);
+  EXPECT_TRUE(tool.dialog().messageBoxes.empty());
+  // A Set queued behind it shows that nothing went out before the Set.
+  tool.core().OnSet();
+  ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
+  EXPECT_EQ(sim.ReceivedCommands(before).front().text, "$NT969,2");
+  ASSERT_EQ(sim.WaitForLine([](const std::string& l) { return l.find("flights deleted") != std::string::npos; },
+                            milliseconds(0), before),
+            -1);
+}
+
+TEST(LoggerEndToEndSilenceTest, ALoggerThatFallsSilentHasItsFieldsBlankedButNotItsReadings) {
+  SimLogger logger;
+  logger.family = 800;
+  std::vector<std::string> args = logger.Args();
+  args.insert(args.end(), {"--silent-after", "3"});
+  SimProcess sim(args);
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  // The readings drift, so the blanked record is compared with the last one
+  // that was still filled.
+  DeviceRecord filled = tool.record();
+  tool.dialog().onRefresh = [&] {
+    if (!tool.record().serialNumber.empty()) filled = tool.record();
+  };
+
+  ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().serialNumber.empty(); }, kDeadline));
+  EXPECT_GE(sim.WaitForLine([](const std::string& l) { return l.find("silent from now on") != std::string::npos; },
+                            milliseconds(0)),
+            0);
+  const DeviceRecord& r = tool.record();
+  EXPECT_EQ(Texts(r), std::vector<std::string>(5));
+  EXPECT_TRUE(r.firmwareRev.empty() && r.hardwareRev.empty() && r.sealStatus.empty() && r.gpsFixLine.empty());
+  EXPECT_EQ(r.fixRateIndex, -1);
+  // The staleness rule leaves the readings, the record mode and the port status.
+  EXPECT_EQ(r.temperature, filled.temperature);
+  EXPECT_EQ(r.humidity, filled.humidity);
+  EXPECT_EQ(r.inputVoltage, filled.inputVoltage);
+  EXPECT_EQ(r.recordMode, logger.recordMode);
+  EXPECT_EQ(r.portStatus, filled.portStatus);
+  // And it stays blank: the logger says nothing more.
+  tool.PumpFor(milliseconds(1500));
+  EXPECT_TRUE(tool.record().serialNumber.empty());
+}
+
+}  // namespace
+}  // namespace brisko

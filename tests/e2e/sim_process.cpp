@@ -1,0 +1,189 @@
+#include "tests/e2e/sim_process.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+
+extern char** environ;
+
+namespace brisko {
+
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(10);
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+const char* SimBinaryPath() { return BRISKO_SIM_PATH; }
+
+std::string UnescapeLogText(const std::string& shown) {
+  std::string bytes;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] != '\\' || i + 1 == shown.size()) {
+      bytes.push_back(shown[i]);
+      continue;
+    }
+    const char code = shown[++i];
+    switch (code) {
+      case 'r': bytes.push_back('\r'); break;
+      case 'n': bytes.push_back('\n'); break;
+      case 't': bytes.push_back('\t'); break;
+      case 'x':
+        if (i + 2 < shown.size() && HexValue(shown[i + 1]) >= 0 && HexValue(shown[i + 2]) >= 0) {
+          bytes.push_back(static_cast<char>(HexValue(shown[i + 1]) * 16 + HexValue(shown[i + 2])));
+          i += 2;
+        }
+        break;
+      default: bytes.push_back(code);  // \\ and \"
+    }
+  }
+  return bytes;
+}
+
+SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& portsDirectory)
+    : portsDirectory_(portsDirectory) {
+  if (portsDirectory_.empty()) {
+    char pattern[] = "/tmp/brisko-e2e-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) return;
+    ownedDirectory_ = pattern;
+    portsDirectory_ = ownedDirectory_ + "/ports";
+  }
+  ::setenv("BRISKO_PORTS_DIR", portsDirectory_.c_str(), 1);
+
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+  std::vector<std::string> argvStrings = {SimBinaryPath()};
+  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& arg : argvStrings) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int spawned = ::posix_spawn(&pid_, SimBinaryPath(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeFds[1]);
+  if (spawned != 0) {
+    pid_ = -1;
+    ::close(pipeFds[0]);
+    return;
+  }
+  reader_ = std::thread([this, fd = pipeFds[0]] { ReadLog(fd); });
+
+  static const std::regex kPortLine(R"(^brisko-sim: COM(\d+) -> (\S+)$)");
+  const long index = WaitForLine([](const std::string& line) { return std::regex_match(line, kPortLine); },
+                                 std::chrono::duration_cast<std::chrono::milliseconds>(kStartTimeout));
+  if (index < 0) return;
+  std::smatch match;
+  const std::string line = Lines()[static_cast<std::size_t>(index)];
+  std::regex_match(line, match, kPortLine);
+  devicePath_ = match[2];
+  port_ = std::stoi(match[1]);
+}
+
+SimProcess::~SimProcess() {
+  Stop(SIGTERM);
+  if (reader_.joinable()) reader_.join();
+  if (!ownedDirectory_.empty()) std::system(("rm -rf '" + ownedDirectory_ + "'").c_str());
+}
+
+int SimProcess::Stop(int signalNumber) {
+  if (pid_ <= 0) return exitStatus_;
+  ::kill(pid_, signalNumber);
+  int status = 0;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  exitStatus_ = status;
+  if (reader_.joinable()) reader_.join();  // the log ends with the process
+  return status;
+}
+
+void SimProcess::ReadLog(int fd) {
+  std::string pending;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    pending.append(buffer, static_cast<std::size_t>(n));
+    std::size_t newline;
+    std::lock_guard<std::mutex> lock(mutex_);
+    while ((newline = pending.find('\n')) != std::string::npos) {
+      lines_.push_back(pending.substr(0, newline));
+      pending.erase(0, newline + 1);
+    }
+    changed_.notify_all();
+  }
+  ::close(fd);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!pending.empty()) lines_.push_back(pending);
+  logClosed_ = true;
+  changed_.notify_all();
+}
+
+std::vector<std::string> SimProcess::Lines() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lines_;
+}
+
+long SimProcess::WaitForLine(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout,
+                             std::size_t fromLine) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::size_t checked = fromLine;
+  for (;;) {
+    for (; checked < lines_.size(); ++checked) {
+      if (match(lines_[checked])) return static_cast<long>(checked);
+    }
+    if (logClosed_ || changed_.wait_until(lock, deadline) == std::cv_status::timeout) {
+      for (; checked < lines_.size(); ++checked) {
+        if (match(lines_[checked])) return static_cast<long>(checked);
+      }
+      return -1;
+    }
+  }
+}
+
+std::vector<ReceivedCommand> SimProcess::ReceivedCommands(std::size_t fromLine) const {
+  // [   1234 ms] rx "$NT800,1" checksum ok
+  static const std::regex kGoodCommand(R"re(^\[ *(\d+) ms\] rx "(.*)" checksum ok$)re");
+  std::vector<ReceivedCommand> commands;
+  const std::vector<std::string> lines = Lines();
+  for (std::size_t i = fromLine; i < lines.size(); ++i) {
+    std::smatch match;
+    if (std::regex_match(lines[i], match, kGoodCommand)) {
+      commands.push_back({std::stoll(match[1]), UnescapeLogText(match[2])});
+    }
+  }
+  return commands;
+}
+
+bool SimProcess::WaitForCommands(std::size_t count, std::chrono::milliseconds timeout, std::size_t fromLine) const {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (ReceivedCommands(fromLine).size() >= count) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    // Wakes at the next log line (or the deadline) and counts again.
+    const std::size_t seen = Lines().size();
+    WaitForLine([](const std::string&) { return true; }, left, seen);
+  }
+}
+
+}  // namespace brisko

@@ -1,0 +1,50 @@
+#include "tests/e2e/tool_harness.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace brisko {
+
+namespace {
+constexpr auto kTimerPeriod = std::chrono::milliseconds(500);
+}  // namespace
+
+std::int64_t FakeDialog::CurrentTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+void QueuedPoster::PostSentence(std::uint32_t sequenceNumber, int slotIndex) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.emplace_back(sequenceNumber, slotIndex);
+  }
+  posted_.notify_one();
+}
+
+bool QueuedPoster::Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!posted_.wait_for(lock, timeout, [this] { return !queue_.empty(); })) return false;
+  sentence = queue_.front();
+  queue_.pop_front();
+  return true;
+}
+
+bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (done()) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    if (now >= nextTimer_) {
+      core_.OnTimer();
+      nextTimer_ = now + kTimerPeriod;
+      continue;
+    }
+    const auto wait = std::min(nextTimer_, deadline) - now;
+    std::pair<std::uint32_t, int> sentence;
+    if (poster_.Pop(sentence, std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
+                                  std::chrono::milliseconds(1))) {
+      core_.OnSentence(sentence.first, sentence.second);
+    }
+  }
+}
+
+}  // namespace brisko

@@ -1,0 +1,91 @@
+// The tool without its window, for end-to-end tests: the real LoggerCore
+// (link, worker, protocol) on the platform's serial ports, with a fake dialog
+// that counts what the core asks of it, and a poster that hands sentences from
+// the worker thread to the test's own thread, which plays the user-interface
+// thread: it dispatches them and runs the 500 ms staleness timer.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/sentence_poster.h"
+#include "protocol/logger_callouts.h"
+#include "protocol/logger_core.h"
+
+namespace brisko {
+
+class FakeDialog : public DialogCallouts {
+ public:
+  struct MessageBox {
+    std::string text;
+    std::string caption;
+    int style;
+  };
+
+  void RefreshControls() override {
+    ++refreshCount;
+    if (onRefresh) onRefresh();
+  }
+  bool ReadBackControls() override { return true; }
+  void ShowRecordControls(int showCommand) override { recordControlsShown = showCommand == kSwShow; }
+  void EnablePortControls(bool enable) override { portControlsEnabled = enable; }
+  std::int64_t CurrentTime() override;
+  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
+    messageBoxes.push_back({text, caption, style});
+    return messageBoxAnswer;
+  }
+  void RunDeleteFlightDialog() override { ++deleteFlightDialogRuns; }
+
+  std::function<void()> onRefresh;
+  int refreshCount = 0;
+  bool recordControlsShown = false;
+  bool portControlsEnabled = false;
+  int messageBoxAnswer = kIdYes;
+  std::vector<MessageBox> messageBoxes;
+  int deleteFlightDialogRuns = 0;
+};
+
+// PostSentence runs on the worker thread and must not block for long: it
+// only appends to a queue under a short lock.
+class QueuedPoster : public SentencePoster {
+ public:
+  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
+  // Waits up to `timeout` for the next posted sentence.
+  bool Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::pair<std::uint32_t, int>> queue_;
+};
+
+class ToolUnderTest {
+ public:
+  ToolUnderTest() : core_(dialog_, poster_) {}
+
+  // Runs the user-interface loop until `done` holds or `timeout` passes;
+  // returns whether `done` held.
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  void PumpFor(std::chrono::milliseconds duration) {
+    PumpUntil([] { return false; }, duration);
+  }
+
+  LoggerCore& core() { return core_; }
+  DeviceRecord& record() { return core_.record(); }
+  FakeDialog& dialog() { return dialog_; }
+
+ private:
+  FakeDialog dialog_;
+  QueuedPoster poster_;
+  LoggerCore core_;
+  std::chrono::steady_clock::time_point nextTimer_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace brisko
