@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/position_sentences.h"
@@ -345,6 +346,37 @@ TEST(LoggerEndToEndDeletionTest, FirstFamilyFromFirmware28OpensTheDeleteFlightDi
   ASSERT_EQ(sim.WaitForLine([](const std::string& l) { return l.find("flights deleted") != std::string::npos; },
                             milliseconds(0), before),
             -1);
+}
+
+// At the full line rate a user-interface thread that is busy for a while
+// falls more than the ring's 30 slots behind: the sentences it missed are
+// lost, but none may reach the record torn or mixed with a later one.
+TEST(LoggerEndToEndFloodTest, AUserInterfaceThreadThatFallsBehindLosesSentencesButNeverReadsATornOne) {
+  SimLogger logger;
+  logger.family = 800;
+  std::vector<std::string> args = logger.Args();
+  args.push_back("--flood");
+  SimProcess sim(args);
+  ASSERT_TRUE(sim.started());
+  ToolUnderTest tool;
+  std::vector<std::string> wrong;
+  tool.dialog().onRefresh = [&] {
+    for (const auto& field : WrongFields(tool.record(), logger)) wrong.push_back(field);
+  };
+  tool.core().OpenPort(sim.port());
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline));
+  const long postedBefore = tool.sentencesPosted();
+  const int refreshesBefore = tool.dialog().refreshCount;
+  for (const int busyMs : {100, 400, 250, 600, 150, 500}) {
+    std::this_thread::sleep_for(milliseconds(busyMs));  // about 10 lines arrive every 100 ms
+    tool.PumpFor(milliseconds(100));
+  }
+  EXPECT_THAT(wrong, ::testing::IsEmpty());
+  const long dispatched = tool.dialog().refreshCount - refreshesBefore;
+  EXPECT_GT(dispatched, 30);
+  // Sentences were lost to the ring while the thread was busy, so the check
+  // above did meet slots that had been refilled.
+  EXPECT_GT(tool.sentencesPosted() - postedBefore, dispatched + 10);
 }
 
 TEST(LoggerEndToEndSilenceTest, ALoggerThatFallsSilentHasItsFieldsBlankedButNotItsReadings) {

@@ -15,6 +15,7 @@ void QueuedPoster::PostSentence(std::uint32_t sequenceNumber, int slotIndex) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.emplace_back(sequenceNumber, slotIndex);
+    ++postedCount_;
   }
   posted_.notify_one();
 }

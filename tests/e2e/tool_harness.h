@@ -59,8 +59,13 @@ class QueuedPoster : public SentencePoster {
   void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
   // Waits up to `timeout` for the next posted sentence.
   bool Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout);
+  long postedCount() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return postedCount_;
+  }
 
  private:
+  long postedCount_ = 0;
   std::mutex mutex_;
   std::condition_variable posted_;
   std::deque<std::pair<std::uint32_t, int>> queue_;
@@ -80,6 +85,7 @@ class ToolUnderTest {
   LoggerCore& core() { return core_; }
   DeviceRecord& record() { return core_.record(); }
   FakeDialog& dialog() { return dialog_; }
+  long sentencesPosted() { return poster_.postedCount(); }
 
  private:
   FakeDialog dialog_;
