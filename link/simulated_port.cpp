@@ -62,31 +62,6 @@ std::size_t SimulatedDevice::UnreadByteCount() const {
   return incoming_.size();
 }
 
-int SimulatedDevice::clearCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return clearCount_;
-}
-
-int SimulatedDevice::purgeCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return purgeCount_;
-}
-
-int SimulatedDevice::failedReadCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return failedReadCount_;
-}
-
-int SimulatedDevice::openCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return openCount_;
-}
-
-bool SimulatedDevice::isOpen() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return open_;
-}
-
 bool SimulatedDevice::TryOpen() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (open_) return false;

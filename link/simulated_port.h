@@ -44,15 +44,20 @@ class SimulatedDevice {
   // Everything written, concatenated.
   std::string WrittenBytes() const;
   std::size_t UnreadByteCount() const;
-  int clearCount() const;
-  int purgeCount() const;
-  int failedReadCount() const;
-  int openCount() const;
-  bool isOpen() const;
+  int clearCount() const { return Locked(clearCount_); }
+  int purgeCount() const { return Locked(purgeCount_); }
+  int failedReadCount() const { return Locked(failedReadCount_); }
+  int openCount() const { return Locked(openCount_); }
+  bool isOpen() const { return Locked(open_); }
 
  private:
   friend class SimulatedPortSystem;
   friend class SimulatedPortHandle;
+  template <typename Field>
+  Field Locked(const Field& field) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return field;
+  }
   bool TryOpen();
   void Close();
   ReadOutcome ReadByte(unsigned char& byte);
