@@ -106,9 +106,9 @@ CommandResult LoggerModel::HandleFirstFamily(int number, const std::vector<std::
     case 969:
       if (FieldsAre(fields, {"2"})) return BeginSet();
       if (FieldsAre(fields, {"3"})) {
-        if (!setOpen_) return Ignored("end of Set without its start");
-        EndSet();
-        return Understood("end of Set, settings stored", {Reply6(), Reply7(), Reply0()});
+        CommandResult result = EndSet();
+        if (result.understood) result.replies = {Reply6(), Reply7(), Reply0()};
+        return result;
       }
       break;
     case 968:
@@ -121,10 +121,7 @@ CommandResult LoggerModel::HandleFirstFamily(int number, const std::vector<std::
       if (fields.size() == 1) return StoreFixRate(fields[0]);
       break;
     case 990:
-      if (FieldsAre(fields, {"1"})) {
-        if (!setOpen_) return Ignored("save outside a Set sequence");
-        return Understood("save requested");
-      }
+      if (FieldsAre(fields, {"1"})) return SaveRequested();
       break;
     case 978:
       if (FieldsAre(fields, {"0"})) return DeleteFlights();
@@ -141,21 +138,21 @@ CommandResult LoggerModel::HandleSecondFamily(int number, const std::vector<std:
   switch (number) {
     case 800:
       if (FieldsAre(fields, {"1"})) {
-        return Understood("identification",
-                          {Reply800(), Reply805(TextSetting::PilotName), Reply805(TextSetting::CompetitionClass),
-                           Reply805(TextSetting::CompetitionId), Reply805(TextSetting::GliderType),
-                           Reply805(TextSetting::GliderId), Reply801()});
+        std::vector<std::string> replies = {Reply800()};
+        for (auto& text : AllReplies805()) replies.push_back(std::move(text));
+        replies.push_back(Reply801());
+        return Understood("identification", std::move(replies));
       }
       break;
     case 806:
       if (FieldsAre(fields, {"4", "2"})) return BeginSet();
       if (FieldsAre(fields, {"4", "3"})) {
-        if (!setOpen_) return Ignored("end of Set without its start");
-        EndSet();
-        return Understood("end of Set, settings stored",
-                          {Reply805(TextSetting::PilotName), Reply805(TextSetting::CompetitionClass),
-                           Reply805(TextSetting::CompetitionId), Reply805(TextSetting::GliderType),
-                           Reply805(TextSetting::GliderId), Reply800()});
+        CommandResult result = EndSet();
+        if (result.understood) {
+          result.replies = AllReplies805();
+          result.replies.push_back(Reply800());
+        }
+        return result;
       }
       break;
     case 805: {
@@ -168,10 +165,7 @@ CommandResult LoggerModel::HandleSecondFamily(int number, const std::vector<std:
     }
     case 802:
       if (fields.size() == 2 && fields[0] == "3") return StoreFixRate(fields[1]);
-      if (FieldsAre(fields, {"99"})) {
-        if (!setOpen_) return Ignored("save outside a Set sequence");
-        return Understood("save requested");
-      }
+      if (FieldsAre(fields, {"99"})) return SaveRequested();
       break;
     case 803:
       if (FieldsAre(fields, {"2"})) return DeleteFlights();
@@ -225,11 +219,18 @@ CommandResult LoggerModel::DeleteFlights() {
   return Understood("all flights deleted: " + std::to_string(before) + " -> 0");
 }
 
-void LoggerModel::EndSet() {
+CommandResult LoggerModel::EndSet() {
+  if (!setOpen_) return Ignored("end of Set without its start");
   // Only the texts and the fix rate travel in a Set sequence.
   settings_.texts = pending_.texts;
   settings_.fixRateSeconds = pending_.fixRateSeconds;
   setOpen_ = false;
+  return Understood("end of Set, settings stored");
+}
+
+CommandResult LoggerModel::SaveRequested() {
+  if (!setOpen_) return Ignored("save outside a Set sequence");
+  return Understood("save requested");
 }
 
 // $NT0,NT1234,12,28,5,12,1,8,1,0,1,100,0,2
@@ -284,6 +285,14 @@ std::string LoggerModel::Reply801() const {
 // $NT805,4,ASK 21
 std::string LoggerModel::Reply805(TextSetting which) const {
   return "$NT805," + std::to_string(static_cast<int>(which)) + "," + settings_.text(which);
+}
+
+std::vector<std::string> LoggerModel::AllReplies805() const {
+  std::vector<std::string> replies;
+  for (int selector = 1; selector <= kTextSettingCount; ++selector) {
+    replies.push_back(Reply805(static_cast<TextSetting>(selector)));
+  }
+  return replies;
 }
 
 void LoggerModel::DriftReadings(std::mt19937& random) {

@@ -39,6 +39,8 @@ class LoggerModel {
   std::string Reply800() const;
   std::string Reply801() const;
   std::string Reply805(TextSetting which) const;
+  // The five 805 replies, selectors 1 to 5 in order.
+  std::vector<std::string> AllReplies805() const;
 
   // The readings wander a little around their configured values, as a real
   // sensor's would, but never leave the bounds below.
@@ -51,8 +53,9 @@ class LoggerModel {
   CommandResult StoreText(TextSetting which, const std::vector<std::string_view>& fields, std::size_t at);
   CommandResult StoreFixRate(std::string_view field);
   CommandResult DeleteFlights();
+  CommandResult SaveRequested();
   // Commits the pending settings; the replies are the caller's.
-  void EndSet();
+  CommandResult EndSet();
 
   LoggerSettings settings_;
   const LoggerSettings configured_;  // the centre of the readings' drift

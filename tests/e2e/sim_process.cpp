@@ -160,15 +160,15 @@ long SimProcess::WaitForLine(const std::function<bool(const std::string&)>& matc
   }
 }
 
-std::vector<ReceivedCommand> SimProcess::ReceivedCommands(std::size_t fromLine) const {
+std::vector<std::string> SimProcess::ReceivedCommands(std::size_t fromLine) const {
   // [   1234 ms] rx "$NT800,1" checksum ok
-  static const std::regex kGoodCommand(R"re(^\[ *(\d+) ms\] rx "(.*)" checksum ok$)re");
-  std::vector<ReceivedCommand> commands;
+  static const std::regex kGoodCommand(R"re(^\[ *\d+ ms\] rx "(.*)" checksum ok$)re");
+  std::vector<std::string> commands;
   const std::vector<std::string> lines = Lines();
   for (std::size_t i = fromLine; i < lines.size(); ++i) {
     std::smatch match;
     if (std::regex_match(lines[i], match, kGoodCommand)) {
-      commands.push_back({std::stoll(match[1]), UnescapeLogText(match[2])});
+      commands.push_back(UnescapeLogText(match[1]));
     }
   }
   return commands;

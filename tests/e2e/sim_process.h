@@ -15,13 +15,6 @@
 
 namespace brisko {
 
-// One line of the simulator's log for a command it received with a good
-// checksum: the command's bytes, unescaped.
-struct ReceivedCommand {
-  long long milliseconds = 0;
-  std::string text;
-};
-
 class SimProcess {
  public:
   // Starts the simulator with `args`; BRISKO_PORTS_DIR is set, in the child
@@ -39,8 +32,9 @@ class SimProcess {
   const std::string& portsDirectory() const { return portsDirectory_; }
 
   std::vector<std::string> Lines() const;
-  // Good commands in the order received, from log line `fromLine` on.
-  std::vector<ReceivedCommand> ReceivedCommands(std::size_t fromLine = 0) const;
+  // The bytes of every command received with a good checksum, in order,
+  // from log line `fromLine` on.
+  std::vector<std::string> ReceivedCommands(std::size_t fromLine = 0) const;
   // Waits up to `timeout` for a log line from `fromLine` on that satisfies
   // `match`; returns its index, or -1.
   long WaitForLine(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout,

@@ -48,18 +48,6 @@ TEST(SimOptionsTest, EachOptionSetsItsValueWithASpaceOrAnEqualsSign) {
   }
 }
 
-TEST(SimOptionsTest, DefaultsDescribeASealedSecondFamilyLoggerThatBehaves) {
-  SimOptions options;
-  std::string error;
-  ASSERT_EQ(ParseSimOptions({}, options, error), ParseOutcome::Run);
-  EXPECT_EQ(options.logger.family, LoggerFamily::Second);
-  EXPECT_EQ(options.port, 0);
-  EXPECT_TRUE(options.logger.sealed);
-  EXPECT_LT(options.silentAfterSeconds, 0);
-  EXPECT_EQ(options.noiseRate, 0.0);
-  EXPECT_FALSE(options.garbage || options.flood || options.seedGiven);
-}
-
 TEST(SimOptionsTest, RefusesWhatWouldBreakTheSentencesOrMakesNoSense) {
   struct Case {
     std::vector<std::string> args;
