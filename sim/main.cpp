@@ -72,8 +72,26 @@ void ReadFromTool(int masterFd, brisko::LoggerSession& session, const RunClock& 
   }
 }
 
+// More than this waiting unread in the device means that no one is reading:
+// the tool has closed the port (or was never started). A serial line has no
+// memory, so what the logger sends meanwhile is lost, and the tool, which
+// purges its port when it opens it, meets only fresh sentences.
+constexpr int kUnreadLimit = 2048;
+
 // Writes what the line takes now; the rest waits for the next POLLOUT.
-void WriteToTool(int masterFd, brisko::OutputQueue& output) {
+void WriteToTool(const brisko::PseudoTerminal& terminal, brisko::OutputQueue& output, bool& toolAway,
+                 const RunClock& clock) {
+  const bool away = terminal.UnreadByTool() > kUnreadLimit;
+  if (away != toolAway) {
+    toolAway = away;
+    PrintLine(brisko::LogStamp(clock.Milliseconds()) +
+              (away ? "the tool is not reading: output is dropped until it does" : "the tool reads again"));
+  }
+  if (away) {
+    output.Clear();
+    return;
+  }
+  const int masterFd = terminal.masterFd();
   while (!output.empty()) {
     const ssize_t n = ::write(masterFd, output.data(), output.pending());
     if (n > 0) {
@@ -135,9 +153,10 @@ int main(int argc, char** argv) {
   const RunClock clock;
   brisko::LoggerSession session(options, seed, PrintLine);
   const int masterFd = terminal.masterFd();
+  bool toolAway = false;
   while (stopSignal == 0) {
     session.Tick(clock.Milliseconds(), RunClock::UnixSeconds());
-    WriteToTool(masterFd, session.output());
+    WriteToTool(terminal, session.output(), toolAway, clock);
 
     const long long wait = session.NextTickMs() - clock.Milliseconds();
     pollfd watch{masterFd, static_cast<short>(POLLIN | (session.output().empty() ? 0 : POLLOUT)), 0};

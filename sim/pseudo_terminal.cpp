@@ -1,6 +1,7 @@
 #include "sim/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -58,6 +59,12 @@ bool IsStaleLink(const std::string& path) {
 PseudoTerminal::~PseudoTerminal() {
   if (slaveFd_ >= 0) ::close(slaveFd_);
   if (masterFd_ >= 0) ::close(masterFd_);
+}
+
+int PseudoTerminal::UnreadByTool() const {
+  int unread = 0;
+  if (slaveFd_ < 0 || ::ioctl(slaveFd_, FIONREAD, &unread) != 0) return 0;
+  return unread;
 }
 
 bool PseudoTerminal::Open(std::string& error) {

@@ -23,6 +23,9 @@ class PseudoTerminal {
   int masterFd() const { return masterFd_; }
   const std::string& slavePath() const { return slavePath_; }
 
+  // Bytes written to the master that no one has read from the device yet.
+  int UnreadByTool() const;
+
  private:
   int masterFd_ = -1;
   int slaveFd_ = -1;

@@ -235,8 +235,11 @@ Other:
                           account (replies to commands are always logged)
   --help, -h              this text
 
-Output that the tool does not read is held up to 16 KiB; beyond that whole
-sentences are dropped (and the log says so) instead of blocking the logger.
+The simulator never blocks on the tool. While nothing reads the device (the
+tool's port is closed) and 2 KiB have piled up there, what the logger sends is
+dropped, as on a serial line with no one listening, until the tool reads
+again. Output the tool reads too slowly is held up to 16 KiB, then whole
+sentences are dropped. The log says when either begins.
 )";
 }
 

@@ -69,6 +69,27 @@ TEST(PseudoTerminalTest, CarriesBytesBothWaysAcrossACloseAndReopenOfTheToolsSide
   }
 }
 
+TEST(PseudoTerminalTest, CountsWhatTheToolHasNotReadYet) {
+  PseudoTerminal terminal;
+  std::string error;
+  ASSERT_TRUE(terminal.Open(error)) << error;
+  EXPECT_EQ(terminal.UnreadByTool(), 0);
+  const std::string line = "$GPRMC,101500.00,A*00\r\n";
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_EQ(::write(terminal.masterFd(), line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (terminal.UnreadByTool() < static_cast<int>(10 * line.size()) && std::chrono::steady_clock::now() < deadline) {
+    ::usleep(1000);
+  }
+  EXPECT_EQ(terminal.UnreadByTool(), static_cast<int>(10 * line.size()));
+  const int tool = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(tool, 0);
+  EXPECT_EQ(ReadSome(tool, 10 * line.size()).size(), 10 * line.size());
+  EXPECT_EQ(terminal.UnreadByTool(), 0);
+  ::close(tool);
+}
+
 TEST(PortEntryTest, TakesTheFirstFreeNumberAndReclaimsOnlyStaleEntries) {
   TempDirectory temp;
   const std::string directory = temp.path() + "/nested/ports";
