@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,8 +66,10 @@ std::vector<std::string> Texts(const DeviceRecord& r) {
 
 // A position line the simulator sent: its time, then its fixed position.
 bool IsSimulatorPosition(const std::string& line) {
-  static const std::regex kTime(R"(^\d{6}\.00,)");
-  return std::regex_search(line, kTime) && line.substr(10) == kGgaAfterTime;
+  // hhmmss.00,
+  if (line.size() < 10 || line.compare(6, 4, ".00,") != 0) return false;
+  const bool digits = std::all_of(line.begin(), line.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
+  return digits && line.substr(10) == kGgaAfterTime;
 }
 
 // A reading shown with one decimal that lies within `drift` of `centre`.

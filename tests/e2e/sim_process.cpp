@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <regex>
 
 extern char** environ;
 
@@ -22,6 +21,21 @@ int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// "brisko-sim: COM3 -> /dev/pts/5": the first line of every run.
+bool ParsePortLine(const std::string& line, int* port, std::string* device) {
+  static const std::string kPrefix = "brisko-sim: COM";
+  static const std::string kArrow = " -> ";
+  if (line.rfind(kPrefix, 0) != 0) return false;
+  std::size_t end = kPrefix.size();
+  while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+  if (end == kPrefix.size() || line.compare(end, kArrow.size(), kArrow) != 0) return false;
+  const std::string path = line.substr(end + kArrow.size());
+  if (path.empty() || path.find(' ') != std::string::npos) return false;
+  if (port != nullptr) *port = std::stoi(line.substr(kPrefix.size(), end - kPrefix.size()));
+  if (device != nullptr) *device = path;
+  return true;
 }
 
 }  // namespace
@@ -85,15 +99,14 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
   }
   reader_ = std::thread([this, fd = pipeFds[0]] { ReadLog(fd); });
 
-  static const std::regex kPortLine(R"(^brisko-sim: COM(\d+) -> (\S+)$)");
-  const long index = WaitForLine([](const std::string& line) { return std::regex_match(line, kPortLine); },
+  int port = 0;
+  std::string device;
+  const long index = WaitForLine([](const std::string& line) { return ParsePortLine(line, nullptr, nullptr); },
                                  std::chrono::duration_cast<std::chrono::milliseconds>(kStartTimeout));
   if (index < 0) return;
-  std::smatch match;
-  const std::string line = Lines()[static_cast<std::size_t>(index)];
-  std::regex_match(line, match, kPortLine);
-  devicePath_ = match[2];
-  port_ = std::stoi(match[1]);
+  ParsePortLine(Lines()[static_cast<std::size_t>(index)], &port, &device);
+  port_ = port;
+  devicePath_ = device;
 }
 
 SimProcess::~SimProcess() {
@@ -162,14 +175,19 @@ long SimProcess::WaitForLine(const std::function<bool(const std::string&)>& matc
 
 std::vector<std::string> SimProcess::ReceivedCommands(std::size_t fromLine) const {
   // [   1234 ms] rx "$NT800,1" checksum ok
-  static const std::regex kGoodCommand(R"re(^\[ *\d+ ms\] rx "(.*)" checksum ok$)re");
+  static const std::string kOpen = " ms] rx \"";
+  static const std::string kClose = "\" checksum ok";
   std::vector<std::string> commands;
   const std::vector<std::string> lines = Lines();
   for (std::size_t i = fromLine; i < lines.size(); ++i) {
-    std::smatch match;
-    if (std::regex_match(lines[i], match, kGoodCommand)) {
-      commands.push_back(UnescapeLogText(match[1]));
+    const std::string& line = lines[i];
+    const std::size_t open = line.find(kOpen);
+    if (line.rfind("[", 0) != 0 || open == std::string::npos || line.size() < open + kOpen.size() + kClose.size() ||
+        line.compare(line.size() - kClose.size(), kClose.size(), kClose) != 0) {
+      continue;
     }
+    const std::size_t begin = open + kOpen.size();
+    commands.push_back(UnescapeLogText(line.substr(begin, line.size() - kClose.size() - begin)));
   }
   return commands;
 }
