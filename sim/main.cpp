@@ -18,6 +18,7 @@
 #include "sim/logger_session.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/sim_options.h"
+#include "sim/written_sentence_count.h"
 
 namespace {
 
@@ -79,13 +80,17 @@ void ReadFromTool(int masterFd, brisko::LoggerSession& session, const RunClock& 
 constexpr int kUnreadLimit = 2048;
 
 // Writes what the line takes now; the rest waits for the next POLLOUT.
+// Every sentence written is counted as the tool's framing would accept it; the
+// count so far is logged when the tool starts reading again, so that a test
+// can compare what followed with what the tool dispatched.
 void WriteToTool(const brisko::PseudoTerminal& terminal, brisko::OutputQueue& output, bool& toolAway,
-                 const RunClock& clock) {
+                 brisko::WrittenSentenceCount& written, const RunClock& clock) {
   const bool away = terminal.UnreadByTool() > kUnreadLimit;
   if (away != toolAway) {
     toolAway = away;
     PrintLine(brisko::LogStamp(clock.Milliseconds()) +
-              (away ? "the tool is not reading: output is dropped until it does" : "the tool reads again"));
+              (away ? "the tool is not reading: output is dropped until it does"
+                    : "the tool reads again; good sentences written before: " + std::to_string(written.good())));
   }
   if (away) {
     output.Clear();
@@ -95,6 +100,7 @@ void WriteToTool(const brisko::PseudoTerminal& terminal, brisko::OutputQueue& ou
   while (!output.empty()) {
     const ssize_t n = ::write(masterFd, output.data(), output.pending());
     if (n > 0) {
+      written.Written(output.data(), static_cast<std::size_t>(n));
       output.Consume(static_cast<std::size_t>(n));
       continue;
     }
@@ -154,9 +160,10 @@ int main(int argc, char** argv) {
   brisko::LoggerSession session(options, seed, PrintLine);
   const int masterFd = terminal.masterFd();
   bool toolAway = false;
+  brisko::WrittenSentenceCount written;
   while (stopSignal == 0) {
     session.Tick(clock.Milliseconds(), RunClock::UnixSeconds());
-    WriteToTool(terminal, session.output(), toolAway, clock);
+    WriteToTool(terminal, session.output(), toolAway, written, clock);
 
     const long long wait = session.NextTickMs() - clock.Milliseconds();
     pollfd watch{masterFd, static_cast<short>(POLLIN | (session.output().empty() ? 0 : POLLOUT)), 0};
@@ -172,6 +179,7 @@ int main(int argc, char** argv) {
     if ((watch.revents & POLLHUP) && !(watch.revents & POLLIN)) ::usleep(50 * 1000);
   }
   if (stopSignal != 0) PrintLine("brisko-sim: stopped by signal " + std::to_string(stopSignal));
+  PrintLine("brisko-sim: good sentences written: " + std::to_string(written.good()));
   entry.Remove();
   PrintLine("brisko-sim: COM" + std::to_string(entry.portNumber()) + " removed");
   return 0;
