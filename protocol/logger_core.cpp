@@ -65,7 +65,7 @@ void LoggerCore::OnPortSelChange() {
 void LoggerCore::ExitDrain() { link_.ExitDrain(); }
 
 void LoggerCore::OnSentence(std::uint32_t sequenceNumber, int slotIndex) {
-  protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex);
+  if (!protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex)) ++droppedSentences_;
 }
 
 }  // namespace brisko

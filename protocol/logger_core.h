@@ -45,6 +45,10 @@ class LoggerCore : public CommandPort {
   void ExitDrain();
 
   void OnSentence(std::uint32_t sequenceNumber, int slotIndex);
+  // Posted sentences dropped because the worker had begun to refill their
+  // slot before they were handled (the user-interface thread fell behind by a
+  // whole ring), counted over the core's life.
+  std::uint64_t droppedSentences() const { return droppedSentences_; }
   void OnTimer() { protocol_.OnTimer(); }
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
@@ -65,6 +69,7 @@ class LoggerCore : public CommandPort {
   PortSystem& ports_;
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
+  std::uint64_t droppedSentences_ = 0;
   // Last, so that it is destroyed first: the worker stops before the rest goes.
   SerialLink link_;
 };

@@ -56,11 +56,12 @@ std::string_view LoggerProtocol::workLine() const {
   return std::string_view(workLine_).substr(workPos_);
 }
 
-void LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex) {
+bool LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex) {
   // A slot that the worker began to refill since the post holds part of a
   // later line: dropping it is safer than dispatching a torn sentence.
-  if (!slots.CopySentence(slotIndex, sequenceNumber, copyBuffer_)) return;
+  if (!slots.CopySentence(slotIndex, sequenceNumber, copyBuffer_)) return false;
   DispatchSentence(copyBuffer_);
+  return true;
 }
 
 void LoggerProtocol::DispatchSentence(std::string_view sentence) {

@@ -189,7 +189,7 @@ class SlotDispatch : public ::testing::Test {
 
 TEST_F(SlotDispatch, PostedSentenceIsDispatched) {
   const int slot = Receive("$NT6,ANNA,CLUB");
-  protocol.OnSentence(slots, sequence, slot);
+  EXPECT_TRUE(protocol.OnSentence(slots, sequence, slot));
   EXPECT_EQ(protocol.record().pilotName, "ANNA");
   EXPECT_EQ(protocol.lastSentenceTime(), dialog.now);
   EXPECT_EQ(dialog.refreshes, 1);
@@ -203,7 +203,7 @@ TEST_F(SlotDispatch, RefilledSlotIsDroppedUnseen) {
     Receive("$NT6,BERT,CLUB");
   }
   framer.AcceptByte('$');  // the worker starts refilling the first slot
-  protocol.OnSentence(slots, posted, slot);
+  EXPECT_FALSE(protocol.OnSentence(slots, posted, slot));
   EXPECT_EQ(protocol.record().pilotName, "");
   EXPECT_EQ(protocol.lastSentenceTime(), 0);
   EXPECT_EQ(dialog.refreshes, 0);

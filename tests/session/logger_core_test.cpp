@@ -216,8 +216,9 @@ TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
   struct Case {
     int laterLines;
     std::string gpsFixLineAfterTheOldPost;
+    std::uint64_t droppedByTheOldPost;
   };
-  const Case cases[] = {{29, "first"}, {30, ""}};
+  const Case cases[] = {{29, "first", 0}, {30, "", 1}};
   SimulatedDevice& device = AddDevice(3);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.laterLines);
@@ -231,13 +232,16 @@ TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
     ASSERT_EQ(posted.front(), (Posted{0, 0}));
 
     dialog_.now += 10;
+    const std::uint64_t droppedBefore = core_.droppedSentences();
     core_.OnSentence(posted.front().sequenceNumber, posted.front().slot);
     EXPECT_EQ(core_.record().gpsFixLine, c.gpsFixLineAfterTheOldPost);
+    EXPECT_EQ(core_.droppedSentences() - droppedBefore, c.droppedByTheOldPost);
 
     // The newest post is always good.
     core_.OnSentence(posted.back().sequenceNumber, posted.back().slot);
     EXPECT_EQ(core_.record().gpsFixLine, "later" + std::to_string(c.laterLines - 1));
     EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
+    EXPECT_EQ(core_.droppedSentences() - droppedBefore, c.droppedByTheOldPost);
     core_.ClosePort();
   }
 }
