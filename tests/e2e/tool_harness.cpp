@@ -44,6 +44,7 @@ bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::mi
     if (poster_.Pop(sentence, std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
                                   std::chrono::milliseconds(1))) {
       core_.OnSentence(sentence.first, sentence.second);
+      ++sentencesHandled_;
     }
   }
 }

@@ -86,12 +86,15 @@ class ToolUnderTest {
   DeviceRecord& record() { return core_.record(); }
   FakeDialog& dialog() { return dialog_; }
   long sentencesPosted() { return poster_.postedCount(); }
+  // Posts taken from the queue and handed to the core, dispatched or dropped.
+  long sentencesHandled() const { return sentencesHandled_; }
 
  private:
   FakeDialog dialog_;
   QueuedPoster poster_;
   LoggerCore core_;
   std::chrono::steady_clock::time_point nextTimer_ = std::chrono::steady_clock::now();
+  long sentencesHandled_ = 0;
 };
 
 }  // namespace brisko
