@@ -1,0 +1,211 @@
+// Wall-clock figures of the link against a real pseudo-terminal, each a
+// distribution from one run: the latency from a line's last byte written on
+// the far end to the record updated, the spacing of queued commands on the
+// wire, and how long ClosePort blocks with an empty queue and with a Set
+// sequence queued. The tool runs as its core with a user-interface loop on
+// this thread (the end-to-end harness), the far end is this program.
+//
+// Usage: brisko_bench_link [latency|spacing|close]...   (default: all three)
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/distribution.h"
+#include "bench/pty_drain.h"
+#include "link/sentence_framing.h"
+#include "protocol/commands.h"
+#include "tests/e2e/tool_harness.h"
+#include "tests/link/pseudo_terminal.h"
+
+namespace brisko {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr int kPort = 7;
+constexpr milliseconds kDeadline{10000};
+
+double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// A tool with its port open on a fresh pseudo-terminal, the three
+// identification commands already on the wire.
+struct OpenTool {
+  PseudoTerminal far;
+  PrivatePortsDirectory ports;
+  ToolUnderTest tool;
+
+  bool Open() {
+    if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
+    tool.core().OpenPort(kPort);
+    if (!tool.core().IsPortOpen()) return false;
+    return WaitForEmptyQueue();
+  }
+  bool WaitForEmptyQueue() {
+    return tool.PumpUntil([&] { return !tool.core().link().queue().AnySlotHoldsCommand(); }, kDeadline);
+  }
+};
+
+// Lines written one at a time at random moments, each waited for until the
+// record shows it: the time from the end of the write to the refresh that
+// shows it.
+bool MeasureLatency(int lines) {
+  OpenTool open;
+  if (!open.Open()) return false;
+  PtyDrain drain(open.far.master());  // takes the tool's commands off the line
+  ToolUnderTest& tool = open.tool;
+  std::mt19937 random(20240607);
+  std::uniform_int_distribution<int> pauseMicroseconds(0, 4000);
+
+  std::string expected;
+  Clock::time_point shown;
+  bool seen = false;
+  tool.dialog().onRefresh = [&] {
+    if (!seen && tool.record().gpsFixLine == expected) {
+      shown = Clock::now();
+      seen = true;
+    }
+  };
+  std::vector<double> latencies;
+  for (int i = 0; i < lines; ++i) {
+    // Each line differs from the one before, so the refresh that shows it is unambiguous.
+    expected = std::to_string(120000 + i % 60) + ".00,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) +
+               ",M,46.9,M,,";
+    std::string wire = "$GPGGA," + expected;
+    AppendChecksum(wire);
+    std::this_thread::sleep_for(std::chrono::microseconds(pauseMicroseconds(random)));
+    seen = false;
+    if (!open.far.Send(wire)) return false;
+    const Clock::time_point written = Clock::now();
+    if (!tool.PumpUntil([&] { return seen; }, kDeadline)) {
+      std::fprintf(stderr, "line %d never reached the record\n", i);
+      return false;
+    }
+    latencies.push_back(MillisecondsBetween(written, shown));
+  }
+  const Distribution d = Summarize(latencies);
+  std::printf("latency, last byte written to record updated: %s\n", Describe(d, "ms").c_str());
+  std::printf("  median / worker pass (1 ms): %.2f, p99 / worker pass: %.2f\n", d.median, d.p99);
+  return true;
+}
+
+// Line ends in the far end's reads, each with the time of the read that
+// completed it.
+std::vector<Clock::time_point> LineEnds(const std::vector<PseudoTerminal::Chunk>& chunks) {
+  std::vector<Clock::time_point> ends;
+  for (const auto& chunk : chunks) {
+    for (const char c : chunk.bytes) {
+      if (c == '\n') ends.push_back(chunk.arrived);
+    }
+  }
+  return ends;
+}
+
+// `count` commands queued as fast as the ring takes them; the gaps between
+// their arrivals on the far end.
+bool MeasureSpacing(int count) {
+  PseudoTerminal far;
+  PrivatePortsDirectory ports;
+  ToolUnderTest tool;
+  if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
+
+  std::vector<std::string> commands;
+  std::size_t wireBytes = 0;
+  for (const std::string& identification : IdentificationSequence()) {
+    std::string wire = identification;
+    AppendChecksum(wire);
+    wireBytes += wire.size();
+  }
+  for (int i = 0; i < count; ++i) {
+    commands.push_back("$NT805," + std::to_string(1 + i % 5) + ",SPACING " + std::to_string(i));
+    std::string wire = commands.back();
+    AppendChecksum(wire);
+    wireBytes += wire.size();
+  }
+  std::vector<PseudoTerminal::Chunk> chunks;
+  std::thread reader([&] { chunks = far.Receive(wireBytes, milliseconds(60000)); });
+  tool.core().OpenPort(kPort);
+  for (const std::string& command : commands) {
+    // Whole or nothing: wait for room while the ring holds 29 pending.
+    tool.PumpUntil([&] { return tool.core().QueueCommands({command}); }, kDeadline);
+  }
+  reader.join();
+  tool.core().ClosePort();
+
+  const std::vector<Clock::time_point> ends = LineEnds(chunks);
+  if (ends.size() != commands.size() + 3) {
+    std::fprintf(stderr, "%zu of %zu commands arrived\n", ends.size(), commands.size() + 3);
+    return false;
+  }
+  std::vector<double> gaps;
+  for (std::size_t i = 1; i < ends.size(); ++i) gaps.push_back(MillisecondsBetween(ends[i - 1], ends[i]));
+  const Distribution d = Summarize(gaps);
+  std::printf("spacing of %zu queued commands on the wire: %s\n", ends.size(), Describe(d, "ms").c_str());
+  std::printf("  min / 100 ms: %.4f, median / 100 ms: %.4f, max / 100 ms: %.4f\n", d.min / 100, d.median / 100,
+              d.max / 100);
+  return d.min > 100.0;
+}
+
+// ClosePort right after the identification has left, and right after a Set
+// sequence of nine commands was queued; against about 700 ms and 700 ms plus
+// 100 ms a command.
+bool MeasureClose(int repetitions) {
+  std::vector<double> emptyRatios;
+  std::vector<double> nineRatios;
+  std::vector<double> emptyMs;
+  std::vector<double> nineMs;
+  OpenTool open;
+  if (!open.Open()) return false;
+  PtyDrain drain(open.far.master());
+  ToolUnderTest& tool = open.tool;
+  tool.core().ClosePort();
+  for (int rep = 0; rep < repetitions; ++rep) {
+    for (const bool withSet : {false, true}) {
+      tool.core().OpenPort(kPort);
+      if (!open.WaitForEmptyQueue()) return false;
+      tool.PumpFor(milliseconds(150));  // the last write lies more than 100 ms back
+      if (withSet) {
+        const std::vector<std::string> set = SecondFamilySetSequence(tool.record());
+        if (set.size() != 9 || !tool.core().QueueCommands(set)) return false;
+      }
+      const Clock::time_point start = Clock::now();
+      tool.core().ClosePort();
+      const double took = MillisecondsBetween(start, Clock::now());
+      (withSet ? nineMs : emptyMs).push_back(took);
+      (withSet ? nineRatios : emptyRatios).push_back(took / (withSet ? 1600.0 : 700.0));
+    }
+  }
+  std::printf("ClosePort, empty queue: %s\n", Describe(Summarize(emptyMs), "ms").c_str());
+  std::printf("  / 700 ms: %s\n", Describe(Summarize(emptyRatios), "").c_str());
+  std::printf("ClosePort, nine commands queued: %s\n", Describe(Summarize(nineMs), "ms").c_str());
+  std::printf("  / 1600 ms: %s\n", Describe(Summarize(nineRatios), "").c_str());
+  return Summarize(emptyMs).min >= 700.0;
+}
+
+}  // namespace
+}  // namespace brisko
+
+int main(int argc, char** argv) {
+  std::vector<std::string> wanted(argv + 1, argv + argc);
+  if (wanted.empty()) wanted = {"latency", "spacing", "close"};
+  bool ok = true;
+  for (const std::string& what : wanted) {
+    if (what == "latency") {
+      ok = brisko::MeasureLatency(2000) && ok;
+    } else if (what == "spacing") {
+      ok = brisko::MeasureSpacing(50) && ok;
+    } else if (what == "close") {
+      ok = brisko::MeasureClose(8) && ok;
+    } else {
+      std::fprintf(stderr, "usage: brisko_bench_link [latency|spacing|close]...\n");
+      return 2;
+    }
+    std::fflush(stdout);
+  }
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,181 @@
+// The link and protocol core against brisko-sim for a long run: the tool's
+// core with a user-interface loop on this thread, the simulator (by default
+// flooding the line with 1% noise) as a child process on a pseudo-terminal.
+// Checks at the end: nothing crashed, resident memory stayed within 1 MiB
+// after warm-up, and every good sentence the simulator wrote was posted and
+// then either dispatched or dropped because the worker had already begun to
+// refill its slot (the ring-overrun rule), each counted.
+//
+// Usage: brisko_soak_core [--seconds N] [--warmup S] [--every S] [-- sim options]
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/process_usage.h"
+#include "bench/soak_check.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/e2e/tool_harness.h"
+
+namespace brisko {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr long kRssToleranceKiB = 1024;
+const std::string kReadsAgainLabel = "the tool reads again; good sentences written before: ";
+const std::string kWrittenLabel = "brisko-sim: good sentences written: ";
+
+struct SoakOptions {
+  double seconds = 600;
+  double warmupSeconds = -1;  // default: a tenth of the run, at most 60 s
+  double everySeconds = 5;
+  std::vector<std::string> simArgs = {"--flood", "--noise", "0.01"};
+};
+
+bool ParseOptions(int argc, char** argv, SoakOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      options.simArgs.assign(argv + i + 1, argv + argc);
+      break;
+    }
+    if (i + 1 >= argc) return false;
+    const double value = std::atof(argv[++i]);
+    if (arg == "--seconds" && value > 0) {
+      options.seconds = value;
+    } else if (arg == "--warmup" && value >= 0) {
+      options.warmupSeconds = value;
+    } else if (arg == "--every" && value > 0) {
+      options.everySeconds = value;
+    } else {
+      return false;
+    }
+  }
+  if (options.warmupSeconds < 0) options.warmupSeconds = std::min(60.0, options.seconds / 10);
+  return true;
+}
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int Run(const SoakOptions& options) {
+  std::vector<std::string> simArgs = options.simArgs;
+  // The simulator falls silent when the run is over, so that the tool can
+  // take in everything written before the counts are compared.
+  simArgs.push_back("--silent-after");
+  simArgs.push_back(std::to_string(options.seconds));
+  SimProcess sim(simArgs);
+  if (!sim.started()) {
+    std::fprintf(stderr, "soak: brisko-sim did not start\n");
+    return 1;
+  }
+  // Opened only once the simulator drops its output for want of a reader:
+  // the tool's purge then removes everything written before, and every
+  // sentence written after the simulator sees it read again reaches the tool.
+  const long away = sim.WaitForLine(
+      [](const std::string& line) { return line.find("the tool is not reading") != std::string::npos; },
+      milliseconds(60000));
+  if (away < 0) {
+    std::fprintf(stderr, "soak: the simulator never filled the line\n");
+    return 1;
+  }
+
+  ToolUnderTest tool;
+  tool.core().OpenPort(sim.port());
+  if (!tool.core().IsPortOpen()) {
+    std::fprintf(stderr, "soak: COM%d did not open: %s\n", sim.port(), tool.record().portStatus.c_str());
+    return 1;
+  }
+  const Clock::time_point start = Clock::now();
+  const ProcessUsage first = ReadProcessUsage(0);
+  std::vector<RssSample> samples;
+  ProcessUsage last = first;
+  std::printf("soak: COM%d, %g s, warm-up %g s, simulator:", sim.port(), options.seconds, options.warmupSeconds);
+  for (const auto& arg : options.simArgs) std::printf(" %s", arg.c_str());
+  std::printf("\n");
+  while (SecondsSince(start) < options.seconds) {
+    tool.PumpFor(milliseconds(static_cast<long>(options.everySeconds * 1000)));
+    last = ReadProcessUsage(0);
+    samples.push_back({SecondsSince(start), last.rssKiB});
+    std::printf("[%7.1f s] rss %ld KiB, posted %ld, handled %ld, dropped %llu\n", samples.back().seconds,
+                last.rssKiB, tool.sentencesPosted(), tool.sentencesHandled(),
+                static_cast<unsigned long long>(tool.core().droppedSentences()));
+    std::fflush(stdout);
+  }
+  const double wallSeconds = SecondsSince(start);
+
+  // Take in what is still on the way: until nothing new has been posted for
+  // two seconds and every post has been handled.
+  const Clock::time_point drainEnd = Clock::now() + std::chrono::seconds(60);
+  for (long posted = -1; posted != tool.sentencesPosted() || tool.sentencesHandled() != posted;) {
+    if (Clock::now() > drainEnd) break;  // the counts below then tell what was left
+    posted = tool.sentencesPosted();
+    tool.PumpFor(milliseconds(2000));
+  }
+  tool.core().ClosePort();
+  const int status = sim.Stop(SIGTERM);
+  const std::vector<std::string> log = sim.Lines();
+
+  std::uint64_t before = 0;
+  std::uint64_t written = 0;
+  const bool counted = FindLoggedCount(log, kReadsAgainLabel, before, static_cast<std::size_t>(away)) &&
+                       FindLoggedCount(log, kWrittenLabel, written);
+  const auto posted = static_cast<std::uint64_t>(tool.sentencesPosted());
+  const auto handled = static_cast<std::uint64_t>(tool.sentencesHandled());
+  const std::uint64_t dropped = tool.core().droppedSentences();
+  const long spread = RssSpreadAfter(samples, options.warmupSeconds);
+  const double cpuShare = (last.cpuSeconds - first.cpuSeconds) / wallSeconds;
+
+  std::printf("soak: simulator wrote %llu good sentences while the tool read (%.0f a second)\n",
+              static_cast<unsigned long long>(written - before), static_cast<double>(written - before) / wallSeconds);
+  std::printf("soak: posted %llu, dispatched %llu, dropped (slot refilled) %llu\n",
+              static_cast<unsigned long long>(posted), static_cast<unsigned long long>(handled - dropped),
+              static_cast<unsigned long long>(dropped));
+  std::printf("soak: rss after warm-up spread %ld KiB (first %ld KiB, last %ld KiB), cpu share %.4f\n", spread,
+              first.rssKiB, last.rssKiB, cpuShare);
+
+  bool ok = true;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::printf("FAIL: the simulator ended with status %d\n", status);
+    ok = false;
+  }
+  if (!counted) {
+    std::printf("FAIL: the simulator's counts are missing from its log\n");
+    ok = false;
+  } else if (written - before != posted) {
+    std::printf("FAIL: %llu good sentences written, %llu posted\n",
+                static_cast<unsigned long long>(written - before), static_cast<unsigned long long>(posted));
+    ok = false;
+  }
+  if (handled != posted) {
+    std::printf("FAIL: %llu posted, %llu handled\n", static_cast<unsigned long long>(posted),
+                static_cast<unsigned long long>(handled));
+    ok = false;
+  }
+  if (spread < 0 || spread > kRssToleranceKiB) {
+    std::printf("FAIL: resident memory spread %ld KiB after warm-up (at most %ld)\n", spread, kRssToleranceKiB);
+    ok = false;
+  }
+  std::printf("soak: %s\n", ok ? "PASS" : "FAIL");
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace brisko
+
+int main(int argc, char** argv) {
+  brisko::SoakOptions options;
+  if (!brisko::ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: brisko_soak_core [--seconds N] [--warmup S] [--every S] [-- sim options]\n");
+    return 2;
+  }
+  return brisko::Run(options);
+}
