@@ -59,7 +59,7 @@ std::string DevicePathForPort(int portNumber) {
 #else
   const std::string directory = PortsDirectory();
   if (!directory.empty()) {
-    const std::string entry = directory + "/COM" + std::to_string(portNumber);
+    std::string entry = directory + "/COM" + std::to_string(portNumber);
     if (EntryExists(entry)) return entry;
   }
   if (PortsDirectoryIsPrivate()) return std::string();
