@@ -74,6 +74,9 @@ class QueuedPoster : public SentencePoster {
 class ToolUnderTest {
  public:
   ToolUnderTest() : core_(dialog_, poster_) {}
+  // On the given ports and clock (simulated or wrapped ones), which must
+  // outlive it.
+  ToolUnderTest(PortSystem& ports, LinkClock& clock) : core_(dialog_, poster_, ports, clock) {}
 
   // Runs the user-interface loop until `done` holds or `timeout` passes;
   // returns whether `done` held.
