@@ -1,0 +1,79 @@
+# Sourced by scripts/bench.sh and scripts/soak.sh: a private X server (Xvfb),
+# ports directory and working directory, brisko-sim publishing its port there,
+# and the desktop tool started on that port. Everything started here is
+# stopped by session_stop, by the process ids it recorded.
+#
+# Needs: $build (the build directory). Sets: SESSION, DISPLAY, SIM_PID,
+# SIM_PORT, TOOL_PID, TOOL_WID.
+
+session_start() {
+  SESSION=$(mktemp -d /tmp/brisko-session-XXXXXX)
+  mkdir -p "$SESSION/ports" "$SESSION/run" "$SESSION/xdg"
+  chmod 700 "$SESSION/xdg"
+  export XDG_RUNTIME_DIR="$SESSION/xdg" BRISKO_PORTS_DIR="$SESSION/ports"
+  # -noreset: the server must not reset when its last client goes.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset 3>"$SESSION/display" 2>"$SESSION/xvfb.log" &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [[ -s "$SESSION/display" ]] && break; sleep 0.1; done
+  [[ -s "$SESSION/display" ]] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(cat "$SESSION/display")"
+}
+
+# sim_start ARGS...: brisko-sim in the background, its log in $SESSION/sim.log.
+sim_start() {
+  "$build/sim/brisko-sim" "$@" >"$SESSION/sim.log" 2>&1 &
+  SIM_PID=$!
+  for _ in $(seq 100); do grep -q '^brisko-sim: COM' "$SESSION/sim.log" && break; sleep 0.1; done
+  SIM_PORT=$(sed -n 's/^brisko-sim: COM\([0-9]*\) -> .*/\1/p' "$SESSION/sim.log" | head -1)
+  [[ -n "$SIM_PORT" ]] || { echo "brisko-sim did not start" >&2; cat "$SESSION/sim.log" >&2; return 1; }
+}
+
+# tool_start: brisko in $SESSION/run, whose settings file names the
+# simulator's port; waits for its window.
+tool_start() {
+  printf '%d' "$SIM_PORT" >"$SESSION/run/BRISKO.INI"
+  (cd "$SESSION/run" && exec "$build/app/brisko") >"$SESSION/brisko.log" 2>&1 &
+  TOOL_PID=$!
+  TOOL_WID=$(timeout 20 xdotool search --sync --onlyvisible --pid "$TOOL_PID" | head -1)
+  [[ -n "$TOOL_WID" ]] || { echo "the brisko window did not show" >&2; return 1; }
+}
+
+# The window's pixels, hashed: changes whenever the tool repaints new data.
+window_hash() {
+  import -window "$TOOL_WID" rgba:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# ended PID SECONDS: true once the child PID has exited (a zombie not yet
+# waited for counts), false if it still runs after SECONDS.
+ended() {
+  local state
+  for _ in $(seq $(($2 * 10))); do
+    state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null || echo gone)
+    [[ "$state" == Z || "$state" == gone ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# tool_close: Escape ends the dialog. Sets TOOL_EXIT_SECONDS to the time the
+# tool took to exit and returns its exit status.
+tool_close() {
+  local start status=0
+  start=$(date +%s.%N)
+  xdotool windowfocus --sync "$TOOL_WID" key Escape
+  ended "$TOOL_PID" 30 || { echo "brisko did not end after Escape" >&2; return 1; }
+  wait "$TOOL_PID" || status=$?
+  TOOL_PID=
+  TOOL_EXIT_SECONDS=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.2f", e - s }')
+  return $status
+}
+
+session_stop() {
+  local pid
+  for pid in ${TOOL_PID:-} ${SIM_PID:-} ${XVFB_PID:-}; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  done
+  TOOL_PID= SIM_PID= XVFB_PID=
+  [[ -n "${SESSION:-}" ]] && rm -rf "$SESSION"
+  SESSION=
+}
