@@ -145,6 +145,15 @@ class PosixPortSystem final : public PortSystem {
       FailWith(error, errno);
       return nullptr;
     }
+    // Only a terminal device can be a serial port: an entry that leads to a
+    // plain file, a disk or /dev/null must not open and take the logger's
+    // commands.
+    if (!::isatty(fd)) {
+      ::close(fd);
+      error.kind = PortErrorKind::Other;
+      error.systemMessage = "not a serial port (not a terminal device)";
+      return nullptr;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int lockError = errno;
       ::close(fd);
