@@ -1,0 +1,55 @@
+#include "tests/fault/fault_injecting_ports.h"
+
+#include <utility>
+
+namespace brisko {
+
+namespace {
+
+class FaultInjectingPort final : public SerialPort {
+ public:
+  FaultInjectingPort(std::unique_ptr<SerialPort> inner, FaultSwitches& switches, PortTrace& trace)
+      : inner_(std::move(inner)), switches_(switches), trace_(trace) {}
+
+  ReadOutcome ReadByte(unsigned char& byte) override {
+    const ReadOutcome outcome =
+        switches_.failReads.load() ? ReadOutcome::Failed : inner_->ReadByte(byte);
+    switch (outcome) {
+      case ReadOutcome::Byte: trace_.Record(PortEvent::ReadByte); break;
+      case ReadOutcome::Nothing: trace_.Record(PortEvent::ReadNothing); break;
+      case ReadOutcome::Failed: trace_.Record(PortEvent::ReadFailed); break;
+    }
+    return outcome;
+  }
+
+  bool Write(const std::string& bytes) override {
+    const bool ok = !switches_.failWrites.load() && inner_->Write(bytes);
+    trace_.RecordWrite(bytes, TracingClock::LastTickOnThisThread(), ok);
+    return ok;
+  }
+
+  void ClearError() override {
+    trace_.Record(PortEvent::ClearError);
+    inner_->ClearError();
+  }
+
+  void Purge() override {
+    trace_.Record(PortEvent::Purge);
+    inner_->Purge();
+  }
+
+ private:
+  std::unique_ptr<SerialPort> inner_;
+  FaultSwitches& switches_;
+  PortTrace& trace_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> FaultInjectingPorts::Open(int portNumber, PortOpenError& error) {
+  std::unique_ptr<SerialPort> port = inner_.Open(portNumber, error);
+  if (port == nullptr) return nullptr;
+  return std::make_unique<FaultInjectingPort>(std::move(port), switches_, trace_);
+}
+
+}  // namespace brisko

@@ -1,0 +1,71 @@
+// What the link worker did on its port, in order: every read and its outcome,
+// every write with the bytes and the pacing tick, every clear and purge, and
+// the end of every pass (its 1 ms wait). Written by the worker thread through
+// the wrapped ports and clock below, read by the test's thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/link_clock.h"
+
+namespace brisko {
+
+// One letter each, so that a pass reads as a short word: "rRCP." is an empty
+// read, a failed read, the clear and the purge after it, and the wait.
+enum class PortEvent : char {
+  ReadByte = 'b',
+  ReadNothing = 'r',
+  ReadFailed = 'R',
+  Write = 'w',
+  WriteFailed = 'W',
+  ClearError = 'C',
+  Purge = 'P',
+  PassEnd = '.',
+};
+
+struct TracedWrite {
+  std::string bytes;
+  std::uint32_t tick;  // the tick the worker's pacing had just read
+  bool ok;
+};
+
+class PortTrace {
+ public:
+  void Record(PortEvent event);
+  void RecordWrite(const std::string& bytes, std::uint32_t tick, bool ok);
+
+  // A mark to look from: the number of events so far.
+  std::size_t Mark() const;
+  // The events from `mark` on, as letters.
+  std::string Events(std::size_t mark = 0) const;
+  // The passes completed from `mark` on, one word each, without the wait.
+  std::vector<std::string> Passes(std::size_t mark = 0) const;
+  std::size_t Count(PortEvent event, std::size_t mark = 0) const;
+  std::vector<TracedWrite> Writes() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::string events_;
+  std::vector<TracedWrite> writes_;
+};
+
+// Passes the time through and marks every 1 ms wait, which only the worker
+// makes (once per pass), in the trace. Remembers, per thread, the last tick
+// it handed out, which for the worker is the tick its pacing compared.
+class TracingClock final : public LinkClock {
+ public:
+  TracingClock(LinkClock& inner, PortTrace& trace) : inner_(inner), trace_(trace) {}
+  std::uint32_t Tick() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  static std::uint32_t LastTickOnThisThread();
+
+ private:
+  LinkClock& inner_;
+  PortTrace& trace_;
+};
+
+}  // namespace brisko

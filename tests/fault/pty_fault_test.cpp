@@ -1,0 +1,326 @@
+// The core on the machine's own port layer, with pseudo-terminals (or
+// brisko-sim behind one) standing in for the logger's port, while the
+// platform misbehaves: the far end goes away mid-session, another program
+// holds the port, the port's entry is removed while open, and port numbers
+// lead nowhere. Nothing may crash or hang, nothing may be queued for a port
+// that did not open, and the port must open again once it is back.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/link_clock.h"
+#include "link/sentence_framing.h"
+#include "protocol/commands.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/e2e/tool_harness.h"
+#include "tests/fault/fault_injecting_ports.h"
+#include "tests/fault/port_trace.h"
+#include "tests/link/pseudo_terminal.h"
+
+namespace brisko {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+constexpr milliseconds kDeadline{15000};
+
+std::string Wire(std::string sentence) {
+  AppendChecksum(sentence);
+  return sentence;
+}
+
+std::string OnTheWire(const std::vector<std::string>& commands) {
+  std::string bytes;
+  for (const auto& command : commands) bytes += Wire(command);
+  return bytes;
+}
+
+std::string PortName(int portNumber) { return "COM" + std::to_string(portNumber); }
+
+// The tool on the machine's serial ports and clock, both wrapped so that the
+// test sees every call the worker makes.
+class PtyFaultTest : public ::testing::Test {
+ protected:
+  PtyFaultTest()
+      : platformPorts_(MakePlatformPortSystem()),
+        systemClock_(MakeSystemClock()),
+        clock_(*systemClock_, trace_),
+        ports_(*platformPorts_, trace_) {}
+
+  // Created by each test once the ports directory it uses is current.
+  ToolUnderTest& StartTool() {
+    tool_ = std::make_unique<ToolUnderTest>(ports_, clock_);
+    return *tool_;
+  }
+
+  bool Pump(const std::function<bool()>& done, milliseconds timeout = kDeadline) {
+    return tool_->PumpUntil(done, timeout);
+  }
+  bool RingEmpty() { return !tool_->core().link().queue().AnySlotHoldsCommand(); }
+
+  // After a failed open: the status says why, the controls are off, and
+  // nothing waits to be sent.
+  void ExpectRefused(int portNumber, const std::string& status) {
+    LoggerCore& core = tool_->core();
+    core.OpenPort(portNumber);
+    EXPECT_FALSE(core.IsPortOpen());
+    EXPECT_EQ(tool_->record().portStatus, PortName(portNumber) + " " + status) << core.portStatusDetail();
+    EXPECT_FALSE(tool_->dialog().portControlsEnabled);
+    EXPECT_EQ(core.link().queue().PendingCount(), 0);
+    EXPECT_TRUE(RingEmpty());
+    core.OnSet();
+    EXPECT_EQ(core.link().queue().PendingCount(), 0);
+    ASSERT_FALSE(tool_->dialog().messageBoxes.empty());
+    EXPECT_EQ(tool_->dialog().messageBoxes.back().text, "First select a COM port !");
+  }
+
+  // A Set was queued and then the far end went away: the link stays open and
+  // keeps taking commands from the ring (their writes fail, each failure
+  // cleared and purged), reads bring nothing, the worker still waits its
+  // 1 ms every pass, the dialog's timer blanks the logger's fields, and
+  // closing the port ends.
+  void ExpectLinkSurvivesTheLoss(std::size_t mark, steady_clock::time_point lost) {
+    ToolUnderTest& tool = *tool_;
+    ASSERT_TRUE(Pump([&] { return RingEmpty(); })) << "queued commands stay in the ring";
+    ASSERT_TRUE(Pump([&] { return tool.record().serialNumber.empty(); }))
+        << "the fields of a silent logger are not blanked";
+    EXPECT_TRUE(tool.core().IsPortOpen());
+
+    const std::string events = trace_.Events(mark);
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(steady_clock::now() - lost);
+    const std::vector<std::string> passes = trace_.Passes(mark);
+    EXPECT_GT(trace_.Count(PortEvent::WriteFailed, mark), 0u) << events.substr(0, 400);
+    // (A write that began before the loss may be recorded just after it.)
+    EXPECT_EQ(events.find('w', 1), std::string::npos) << "a write reached a far end that is gone";
+    for (std::size_t at = events.find('W'); at != std::string::npos; at = events.find('W', at + 1)) {
+      EXPECT_EQ(events.compare(at, 3, "WCP"), 0) << "a failed write not cleared and purged: " << events.substr(at, 8);
+    }
+    // Once what was already in the driver's buffer is read, each pass reads
+    // once, finds nothing and waits: no pass runs without its 1 ms wait.
+    std::size_t emptyPasses = 0;
+    for (std::size_t i = 1; i < passes.size(); ++i) {
+      const std::string& pass = passes[i];
+      if (pass.find('b') != std::string::npos) continue;
+      ++emptyPasses;
+      const std::size_t reads = std::count(pass.begin(), pass.end(), 'r') + std::count(pass.begin(), pass.end(), 'R');
+      EXPECT_EQ(reads, 1u) << "pass " << i << ": " << pass;
+    }
+    EXPECT_GT(emptyPasses, passes.size() / 2);
+    EXPECT_LE(passes.size(), static_cast<std::size_t>(elapsed.count()) + 2)
+        << "more passes than milliseconds: the worker spins";
+
+    const auto closing = steady_clock::now();
+    tool.core().ClosePort();
+    EXPECT_FALSE(tool.core().IsPortOpen());
+    EXPECT_LT(steady_clock::now() - closing, std::chrono::seconds(5));
+  }
+
+  PortTrace trace_;
+  std::unique_ptr<PortSystem> platformPorts_;
+  std::unique_ptr<LinkClock> systemClock_;
+  TracingClock clock_;
+  FaultInjectingPorts ports_;
+  std::unique_ptr<ToolUnderTest> tool_;
+};
+
+// The freed pseudo-terminal number may be taken at once by another test's
+// device, so the tests below never open a vanished port's old path again:
+// the logger comes back under a new device, as a replugged adapter does.
+TEST_F(PtyFaultTest, SimulatorKilledMidSessionThenStartedAgain) {
+  auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--family", "800", "--serial", "KILLED"});
+  ASSERT_TRUE(sim->started()) << ::testing::PrintToString(sim->Lines());
+  ToolUnderTest& tool = StartTool();
+  tool.core().OpenPort(sim->port());
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "KILLED"; }));
+
+  tool.core().OnSet();
+  sim->Stop(SIGKILL);  // no chance to remove its entry, which now leads nowhere
+  const auto lost = steady_clock::now();
+  ExpectLinkSurvivesTheLoss(trace_.Mark(), lost);
+
+  // The logger is back, under the first free number (the dead entry counts
+  // as free).
+  SimProcess again({"--family", "0", "--serial", "AGAIN"}, sim->portsDirectory());
+  ASSERT_TRUE(again.started()) << ::testing::PrintToString(again.Lines());
+  tool.core().OpenPort(again.port());
+  EXPECT_EQ(tool.record().portStatus, PortName(again.port()) + " Open Ok");
+  EXPECT_TRUE(tool.dialog().portControlsEnabled);
+  EXPECT_TRUE(Pump([&] { return tool.record().serialNumber == "AGAIN"; }));
+  EXPECT_TRUE(again.WaitForCommands(3, kDeadline));
+  EXPECT_EQ(again.ReceivedCommands(), IdentificationSequence());
+  tool.core().ClosePort();
+}
+
+// The far end closes its side: the device node disappears and the port is
+// hung up under the open descriptor, as when an adapter is pulled out.
+TEST_F(PtyFaultTest, FarEndClosedAndDeviceNodeGoneWhileOpen) {
+  PrivatePortsDirectory directory;
+  auto logger = std::make_unique<PseudoTerminal>();
+  ASSERT_TRUE(logger->ok());
+  ASSERT_TRUE(directory.Link(3, logger->slavePath()));
+  ToolUnderTest& tool = StartTool();
+  tool.core().OpenPort(3);
+  ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
+  const std::string identification = OnTheWire(IdentificationSequence());
+  ASSERT_EQ(PseudoTerminal::Joined(logger->Receive(identification.size())), identification);
+  ASSERT_TRUE(logger->Send(Wire("$NT800,GONE,12,28,0,0,3,1,1,0")));
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "GONE"; }));
+
+  tool.core().OnSet();
+  logger.reset();
+  const auto lost = steady_clock::now();
+  ExpectLinkSurvivesTheLoss(trace_.Mark(), lost);
+
+  // A new device under another number.
+  PseudoTerminal replacement;
+  ASSERT_TRUE(replacement.ok());
+  ASSERT_TRUE(directory.Link(4, replacement.slavePath()));
+  tool.core().OpenPort(4);
+  EXPECT_EQ(tool.record().portStatus, "COM4 Open Ok");
+  EXPECT_EQ(PseudoTerminal::Joined(replacement.Receive(identification.size())), identification);
+  tool.core().ClosePort();
+}
+
+// A child process that opens the device and locks it, as another serial
+// program would, until it is told to let go.
+class OtherProgram {
+ public:
+  explicit OtherProgram(const std::string& device) {
+    int ready[2];
+    int release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);
+      const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+      const char state = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+      if (::write(ready[1], &state, 1) != 1) ::_exit(1);
+      char ignored;
+      while (::read(release[0], &ignored, 1) > 0) {
+      }
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char state = 'n';
+    holding_ = pid_ > 0 && ::read(ready[0], &state, 1) == 1 && state == 'y';
+    ::close(ready[0]);
+  }
+  ~OtherProgram() { LetGo(); }
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+
+  bool holding() const { return holding_; }
+  void LetGo() {
+    if (release_ >= 0) ::close(release_);
+    release_ = -1;
+    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool holding_ = false;
+};
+
+TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
+  PrivatePortsDirectory directory;
+  PseudoTerminal logger;
+  ASSERT_TRUE(logger.ok());
+  ASSERT_TRUE(directory.Link(3, logger.slavePath()));
+  OtherProgram holder(logger.slavePath());
+  ASSERT_TRUE(holder.holding());
+
+  ToolUnderTest& tool = StartTool();
+  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{});
+  ExpectRefused(3, "busy");
+  EXPECT_NE(tool.core().portStatusDetail().find("Another program"), std::string::npos)
+      << tool.core().portStatusDetail();
+  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(1, milliseconds(300))), "");
+
+  holder.LetGo();
+  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{3});
+  tool.core().OpenPort(3);
+  EXPECT_EQ(tool.record().portStatus, "COM3 Open Ok");
+  const std::string identification = OnTheWire(IdentificationSequence());
+  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+  tool.core().ClosePort();
+}
+
+// The open descriptor is the port: removing its name changes nothing until
+// the port is opened again by that name.
+TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
+  PrivatePortsDirectory directory;
+  PseudoTerminal logger;
+  ASSERT_TRUE(logger.ok());
+  ASSERT_TRUE(directory.Link(3, logger.slavePath()));
+  ToolUnderTest& tool = StartTool();
+  tool.core().OpenPort(3);
+  ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
+  const std::string identification = OnTheWire(IdentificationSequence());
+  ASSERT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+
+  ASSERT_EQ(::unlink((directory.path() + "/COM3").c_str()), 0);
+  ASSERT_TRUE(logger.Send(Wire("$NT800,STILL,12,28,0,0,3,1,1,0")));
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "STILL"; }));
+  tool.record().pilotName = "Still Here";
+  tool.core().OnSet();
+  const std::string set = OnTheWire(SecondFamilySetSequence(tool.record()));
+  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(set.size())), set);
+
+  tool.core().ClosePort();
+  ExpectRefused(3, "not found");
+}
+
+// Port numbers whose entry leads nowhere, or to something that is not a
+// serial port: the open fails with the reason, and nothing is written there.
+TEST_F(PtyFaultTest, EntriesThatLeadNowhereOrToNoSerialPortDoNotOpen) {
+  PrivatePortsDirectory directory;
+  const std::string plainFile = directory.File("not-a-port");
+  struct Case {
+    const char* name;
+    int portNumber;
+    std::string target;  // empty: no entry at all
+    const char* status;
+  };
+  const Case cases[] = {
+      {"link to a path that does not exist", 1, directory.path() + "/unplugged", "not found"},
+      {"link that points at itself", 3, directory.path() + "/COM3", "not found"},
+      {"link to a directory", 4, directory.path(), "failed"},
+      {"link to a plain file", 5, plainFile, "failed"},
+      {"link to /dev/null", 6, "/dev/null", "failed"},
+      {"no entry", 7, "", "not found"},
+  };
+  for (const Case& c : cases) {
+    if (!c.target.empty()) {
+      ASSERT_TRUE(directory.Link(c.portNumber, c.target)) << c.name;
+    }
+  }
+  ToolUnderTest& tool = StartTool();
+  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectRefused(c.portNumber, c.status);
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(plainFile.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 0) << "commands were written into a plain file";
+}
+
+}  // namespace
+}  // namespace brisko
