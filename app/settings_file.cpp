@@ -1,0 +1,35 @@
+#include "app/settings_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace brisko {
+
+namespace {
+
+constexpr int kLineLimit = 127;
+
+}  // namespace
+
+std::string ReadSettingsFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return std::string();
+  char line[kLineLimit + 1] = {};
+  const bool read = std::fgets(line, sizeof line, file) != nullptr;
+  std::fclose(file);
+  if (!read) return std::string();
+  std::string text(line, std::strlen(line));
+  // A hand-edited file ends its line with LF or CR LF; the line end is not
+  // part of the port number (the files written here have none).
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+void WriteSettingsFile(const std::string& portNumber, const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) return;
+  std::fputs(portNumber.c_str(), file);
+  std::fclose(file);
+}
+
+}  // namespace brisko

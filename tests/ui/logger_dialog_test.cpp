@@ -1,0 +1,440 @@
+// The main dialog over simulated serial ports: what opening a port enables,
+// how the logger's replies and the user's edits move between controls and
+// record, the Set and deletion flows with their message boxes, and the ways
+// the dialog ends.
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "link/sentence_framing.h"
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "qt_test_support.h"
+#include "ui/control_ids.h"
+#include "ui/logger_dialog.h"
+#include "ui/sentence_event.h"
+
+namespace brisko {
+namespace {
+
+using test::ModalAnswerer;
+using test::Press;
+using test::WaitFor;
+
+class MemorySettings : public SettingsStore {
+ public:
+  std::string ReadPortNumber() override { return stored; }
+  void WritePortNumber(const std::string& portNumber) override {
+    stored = portNumber;
+    ++writes;
+  }
+  std::string stored;
+  int writes = 0;
+};
+
+// Replies as a logger of either family sends them.
+const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed
+const char kReply0Firmware28[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
+const char kReply0Firmware27[] = "$NT0,NT0816,12,27,0,0,0,0,0,0,1,0,0,3";
+
+class LoggerDialogTest : public ::testing::Test {
+ protected:
+  LoggerDialogTest() {
+    ports_.AddDevice(3, clock_);
+    ports_.AddDevice(5, clock_);
+  }
+
+  CLoggerDlg& Start(const std::string& portNumber) {
+    settings_.stored = portNumber;
+    const std::size_t writesBefore = AllWrites();
+    dialog_ = std::make_unique<CLoggerDlg>(settings_, ports_, clock_);
+    dialog_->OnInitDialog();
+    dialog_->show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+    // The worker empties the port when it starts: the test feeds replies only
+    // once it has written its first command.
+    if (dialog_->core().IsPortOpen()) {
+      EXPECT_TRUE(WaitFor([&] { return AllWrites() > writesBefore; }));
+    }
+    return *dialog_;
+  }
+  std::size_t AllWrites() { return Device(3).Writes().size() + Device(5).Writes().size(); }
+
+  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
+  void Feed(int port, std::string sentence) {
+    AppendChecksum(sentence);
+    Device(port).Feed(sentence);
+  }
+  bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
+  bool WaitWritten(int port, const std::string& text) {
+    return WaitFor([&] { return Written(port, text); });
+  }
+  // Feeds a reply and waits until the record shows its serial number.
+  void Identify(int port, const char* reply, const char* serial) {
+    Feed(port, reply);
+    ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == serial; }));
+  }
+
+  template <typename Widget>
+  Widget& Control(int id) {
+    return *dialog_->ControlAs<Widget>(id);
+  }
+  QString Shown(int id) { return Control<QLabel>(id).text(); }
+  bool PortControlsEnabled(bool enabled) {
+    for (int id : PortDependentControlIds()) {
+      if (dialog_->Control(id)->isEnabled() != enabled) return false;
+    }
+    return true;
+  }
+  void ClickAt(int id) {
+    QWidget& button = Control<QWidget>(id);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(4, button.height() / 2));
+  }
+  // Chooses an entry as a user does with the arrow keys; the entry already
+  // shown is chosen again, as from the dropped list.
+  void ChooseListEntry(const QString& text) {
+    auto& list = Control<QComboBox>(kIdPortList);
+    const int target = list.findText(text);
+    ASSERT_GE(target, 0);
+    list.setFocus();
+    if (list.currentIndex() == target) {
+      Q_EMIT list.activated(target);
+      return;
+    }
+    // One key per step; what the list shows afterwards is the dialog's
+    // business (a refused change selects the old port again).
+    const int steps = target - list.currentIndex();
+    for (int i = 0; i < std::abs(steps); ++i) QTest::keyClick(&list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+  }
+
+  SimulatedClock clock_{0, std::chrono::microseconds(200)};
+  SimulatedPortSystem ports_;
+  MemorySettings settings_;
+  std::unique_ptr<CLoggerDlg> dialog_;
+};
+
+TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) {
+  Start("3");
+  auto& list = Control<QComboBox>(kIdPortList);
+  ASSERT_EQ(list.count(), 2);
+  EXPECT_EQ(list.itemText(0), "3");
+  EXPECT_EQ(list.itemText(1), "5");
+  EXPECT_EQ(list.currentText(), "3");
+  EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
+  EXPECT_TRUE(PortControlsEnabled(true));
+  EXPECT_EQ(QApplication::focusWidget(), dialog_->Control(kCommandCancel)) << "the focus starts on Exit";
+  for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
+  ASSERT_TRUE(WaitWritten(3, "$NT800,1*"));
+  const std::string written = Device(3).WrittenBytes();
+  EXPECT_LT(written.find("$NT900,4,51,0*"), written.find("$NT987,1*"));
+  EXPECT_LT(written.find("$NT987,1*"), written.find("$NT800,1*"));
+}
+
+TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnablesThem) {
+  Start("7");
+  EXPECT_TRUE(PortControlsEnabled(false));
+  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_FALSE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty()) << "the tooltip explains the failure";
+
+  ChooseListEntry("3");
+  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(PortControlsEnabled(true));
+  EXPECT_EQ(dialog_->record().portNumber, "3");
+  EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
+
+  // Port 5 is taken by another program by now: an enabled dialog is disabled again.
+  PortOpenError error;
+  auto held = ports_.Open(5, error);
+  ASSERT_NE(held, nullptr);
+  ChooseListEntry("5");
+  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(PortControlsEnabled(false));
+}
+
+TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
+  Start("3");
+  Identify(3, kReply0Firmware28, "NT0815");
+  for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
+
+  Identify(3, kReply800, "NT4711");
+  for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
+  EXPECT_TRUE(Control<QRadioButton>(1038).isChecked()) << "record mode 1 from the reply";
+
+  // A second 800 does not show the group again; a reply 0 does not hide it.
+  dialog_->ShowRecordControls(kSwHide);
+  Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
+  ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
+  EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
+  dialog_->ShowRecordControls(kSwShow);
+  dialog_->ShowRecordControls(kSwShow);
+  Identify(3, kReply0Firmware28, "NT0815");
+  for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
+}
+
+TEST_F(LoggerDialogTest, UserChangesReachTheRecordAtOnce) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  ClickAt(1039);
+  EXPECT_EQ(dialog_->record().recordMode, 2);
+  ClickAt(1023);
+  EXPECT_EQ(dialog_->record().fixRateIndex, 4);
+  QTest::keyClicks(&Control<QLineEdit>(kIdCompetitionId), "AB");
+  EXPECT_EQ(dialog_->record().competitionId, "AB");
+}
+
+TEST_F(LoggerDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
+  Start("3");
+  DeviceRecord& record = dialog_->record();
+  // If the pilot name's change notification ran a read-back in the middle of
+  // the refresh, the fields after it would get their controls' old values.
+  record.pilotName = "Pia";
+  record.competitionClass = "Open";
+  record.gliderId = "D-4711";
+  record.fixRateIndex = 3;
+  dialog_->RefreshControls();
+  EXPECT_EQ(record.competitionClass, "Open");
+  EXPECT_EQ(record.gliderId, "D-4711");
+  EXPECT_EQ(record.fixRateIndex, 3);
+  EXPECT_EQ(Control<QLineEdit>(kIdGliderId).text(), "D-4711");
+}
+
+TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  const std::string longName(40, 'L');
+  Feed(3, "$NT805,1," + longName);
+  ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdPilotName).text().size() == 40; }));
+
+  {
+    ModalAnswerer answer(Press(QMessageBox::Ok));
+    ClickAt(1027);  // fix rate "9"
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(answer.title(), "brisko");
+    EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 31 caratteri."));
+  }
+  EXPECT_EQ(dialog_->record().fixRateIndex, 1) << "the fix rate lies after the failed edit";
+  EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == dialog_->Control(kIdPilotName); }));
+  EXPECT_EQ(Control<QLineEdit>(kIdPilotName).selectedText().size(), 40);
+
+  // A port change now keeps the old port number and opens port 3 again.
+  const int opensOf3 = Device(3).openCount();
+  const int opensOf5 = Device(5).openCount();
+  {
+    ModalAnswerer answer(Press(QMessageBox::Ok));
+    ChooseListEntry("5");
+    EXPECT_TRUE(answer.answered());
+  }
+  EXPECT_EQ(dialog_->record().portNumber, "3");
+  EXPECT_EQ(Device(3).openCount(), opensOf3 + 1);
+  EXPECT_EQ(Device(5).openCount(), opensOf5);
+}
+
+TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  auto& pilot = Control<QLineEdit>(kIdPilotName);
+  pilot.selectAll();
+  QTest::keyClicks(&pilot, "Zoe");
+  ClickAt(kIdSet);
+  EXPECT_TRUE(WaitWritten(3, "$NT805,1,Zoe*"));
+  EXPECT_TRUE(WaitWritten(3, "$NT806,4,3*"));
+}
+
+TEST_F(LoggerDialogTest, SetWithoutAnOpenPortSaysSoInAnExclamationBox) {
+  Start("7");
+  ModalAnswerer answer([](QWidget& modal) {
+    auto& box = static_cast<QMessageBox&>(modal);
+    EXPECT_EQ(box.icon(), QMessageBox::Warning);
+    EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->click();
+  });
+  dialog_->core().OnSet();
+  ASSERT_TRUE(answer.answered());
+  EXPECT_EQ(answer.title(), "Set");
+  EXPECT_EQ(answer.text(), "First select a COM port !");
+}
+
+TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  {
+    ModalAnswerer answer([](QWidget& modal) {
+      auto& box = static_cast<QMessageBox&>(modal);
+      EXPECT_EQ(box.icon(), QMessageBox::Question);
+      EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+      box.button(QMessageBox::No)->click();
+    });
+    ClickAt(kIdDeleteAllFlights);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(answer.title(), "Delete all flights");
+    EXPECT_EQ(answer.text(), "Proceed with flight deletion ?");
+  }
+  {
+    ModalAnswerer answer(Press(QMessageBox::Yes));
+    ClickAt(kIdDeleteAllFlights);
+    ASSERT_TRUE(answer.answered());
+  }
+  ASSERT_TRUE(WaitWritten(3, "$NT803,2*"));
+  const std::string written = Device(3).WrittenBytes();
+  EXPECT_EQ(written.find("$NT803,2*"), written.rfind("$NT803,2*")) << "No must send nothing";
+}
+
+TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDeleteFlightDialog) {
+  Start("3");
+  ASSERT_TRUE(WaitWritten(3, "$NT800,1*")) << "the identification is out";
+  Identify(3, kReply0Firmware28, "NT0815");
+  const std::size_t writesBefore = Device(3).Writes().size();
+  int listEntries = -1;
+  ModalAnswerer answer([&](QWidget& modal) {
+    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id1035"))) listEntries = list->count();
+    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id1036")), Qt::LeftButton);
+    EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
+    QTest::keyClick(&modal, Qt::Key_Escape);
+  });
+  ClickAt(kIdDeleteAllFlights);
+  ASSERT_TRUE(answer.answered());
+  EXPECT_EQ(answer.className(), "brisko::CDeleteFlightDlg");
+  EXPECT_EQ(answer.title(), "Delete flight");
+  EXPECT_EQ(listEntries, 0);
+  QTest::qWait(300);
+  EXPECT_EQ(Device(3).Writes().size(), writesBefore) << "nothing is sent on this path";
+
+  Identify(3, kReply0Firmware27, "NT0816");
+  ModalAnswerer confirm(Press(QMessageBox::Yes));
+  ClickAt(kIdDeleteAllFlights);
+  EXPECT_EQ(confirm.className(), "QMessageBox");
+  EXPECT_TRUE(WaitWritten(3, "$NT978,0*"));
+}
+
+TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  Feed(3, "$NT805,2," + std::string(16, 'C'));
+  ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdCompetitionClass).text().size() == 16; }));
+  auto& pilot = Control<QLineEdit>(kIdPilotName);
+  pilot.setFocus();
+  {
+    ModalAnswerer answer(Press(QMessageBox::Ok));
+    QTest::keyClick(&pilot, Qt::Key_Return);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 15 caratteri."));
+  }
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(settings_.writes, 0);
+
+  auto& competitionClass = Control<QLineEdit>(kIdCompetitionClass);
+  ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == &competitionClass; }));
+  QTest::keyClick(&competitionClass, Qt::Key_Backspace);  // replaces the selection
+  QTest::keyClicks(&competitionClass, "Club");
+  QTest::keyClick(&competitionClass, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(dialog_->record().competitionClass, "Club");
+  EXPECT_EQ(settings_.writes, 1);
+  EXPECT_EQ(settings_.stored, "3");
+  EXPECT_FALSE(Device(3).isOpen());
+}
+
+TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
+  enum class Ending { Escape, ExitButton, CloseBox };
+  for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::CloseBox}) {
+    SCOPED_TRACE(static_cast<int>(ending));
+    settings_.writes = 0;
+    Start("3");
+    Identify(3, kReply800, "NT4711");
+    Feed(3, "$NT805,1," + std::string(40, 'L'));
+    ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdPilotName).text().size() == 40; }));
+    ModalAnswerer unexpected(Press(QMessageBox::Ok));
+    switch (ending) {
+      case Ending::Escape: QTest::keyClick(dialog_.get(), Qt::Key_Escape); break;
+      case Ending::ExitButton: QTest::mouseClick(&Control<QPushButton>(kCommandCancel), Qt::LeftButton); break;
+      case Ending::CloseBox: dialog_->close(); break;
+    }
+    EXPECT_FALSE(unexpected.answered()) << "a read-back would have shown the length message";
+    EXPECT_FALSE(dialog_->isVisible());
+    EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+    EXPECT_EQ(settings_.writes, 1);
+    EXPECT_EQ(settings_.stored, "3");
+    dialog_.reset();
+    EXPECT_EQ(settings_.writes, 1) << "the settings are written once";
+  }
+}
+
+TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
+  settings_.stored = "3";
+  CLoggerDlg dialog(settings_, ports_, clock_);
+  QTimer driver;
+  bool setClicked = false;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    if (!dialog.isVisible()) return;
+    if (dialog.record().serialNumber.empty()) {
+      if (Device(3).UnreadByteCount() == 0) Feed(3, kReply800);
+      return;
+    }
+    if (setClicked) return;
+    setClicked = true;
+    dialog.ControlAs<QPushButton>(kIdSet)->click();
+    dialog.ControlAs<QPushButton>(kCommandCancel)->click();
+  });
+  driver.start(20);
+  EXPECT_EQ(dialog.DoModal(), QDialog::Rejected);
+  EXPECT_TRUE(setClicked);
+  EXPECT_TRUE(Written(3, "$NT806,4,2*"));
+  EXPECT_TRUE(Written(3, "$NT806,4,3*")) << "the last command of Set went out before the port closed";
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_EQ(settings_.stored, "3");
+}
+
+TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
+  Start("3");
+  QString entry;
+  QTimer menuWatcher;
+  QObject::connect(&menuWatcher, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    menuWatcher.stop();
+    entry = menu->actions().value(0) ? menu->actions().value(0)->text() : QString();
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  menuWatcher.start(10);
+  QString aboutText;
+  ModalAnswerer about([&](QWidget& modal) {
+    if (auto* text = modal.findChild<QLabel*>(QStringLiteral("aboutText"))) aboutText = text->text();
+    QTest::keyClick(&modal, Qt::Key_Escape);
+  });
+  QWidget* target = dialog_->Control(kIdSerialNumber);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), target->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(target, &event);
+
+  EXPECT_EQ(entry, "Infor&mazioni su brisko...");
+  ASSERT_TRUE(about.answered());
+  EXPECT_TRUE(aboutText.contains("brisko 1.8")) << aboutText.toStdString();
+  EXPECT_TRUE(dialog_->isVisible()) << "the About box leaves the dialog running";
+  EXPECT_TRUE(dialog_->core().IsPortOpen());
+}
+
+TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
+  EXPECT_EQ(SentenceEventType(), QEvent::Type(0x8064));
+  Start("3");
+  Identify(3, kReply800, "NT4711");  // travels worker -> posted event -> dialog
+  EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");
+  EXPECT_EQ(Shown(kIdFirmwareRev), "2.8");
+  EXPECT_EQ(Shown(kIdSealStatus), "SEALED");
+  EXPECT_TRUE(Control<QRadioButton>(1020).isChecked());
+}
+
+}  // namespace
+}  // namespace brisko

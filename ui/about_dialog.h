@@ -1,0 +1,18 @@
+// The About box offered by the main dialog's context menu: the program's
+// name, its version and one line on what it does.
+#pragma once
+
+#include <QDialog>
+
+#include "ui/application_name.h"
+
+namespace brisko {
+
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace brisko

@@ -1,0 +1,44 @@
+// The ids of the dialogs' controls, as the templates and the data exchange use
+// them, and the private event type with which the link worker's sentences reach
+// the main dialog. Plain constants, no Qt.
+#pragma once
+
+namespace brisko {
+
+// The standard command ids: Enter with the focus off a push button sends OK,
+// Escape and a button with id 2 send Cancel.
+inline constexpr int kCommandOk = 1;
+inline constexpr int kCommandCancel = 2;
+
+// Main dialog.
+inline constexpr int kIdSerialNumber = 1000;
+inline constexpr int kIdHardwareRev = 1001;
+inline constexpr int kIdFirmwareRev = 1002;
+inline constexpr int kIdPortStatus = 1009;
+inline constexpr int kIdGpsFixLine = 1010;
+inline constexpr int kIdPilotName = 1011;
+inline constexpr int kIdCompetitionClass = 1012;
+inline constexpr int kIdCompetitionId = 1013;
+inline constexpr int kIdGliderType = 1014;
+inline constexpr int kIdGliderId = 1015;
+inline constexpr int kIdSet = 1018;
+inline constexpr int kIdFixRate1 = 1019;  // first of the ten fix-rate buttons
+inline constexpr int kIdFixRate10 = 1028;
+inline constexpr int kIdSealStatus = 1029;
+inline constexpr int kIdHumidity = 1030;
+inline constexpr int kIdTemperature = 1031;
+inline constexpr int kIdDeleteAllFlights = 1032;
+inline constexpr int kIdPortList = 1033;
+inline constexpr int kIdInputVoltage = 1034;
+inline constexpr int kIdRecordModeNo = 1037;  // first of the four record-mode buttons
+inline constexpr int kIdRecordMode10sec = 1040;
+inline constexpr int kIdRecordModeGroup = 1041;
+
+// "Delete flight" dialog.
+inline constexpr int kIdFlightList = 1035;
+inline constexpr int kIdDeleteFlight = 1036;
+
+// The window message number the worker's sentences travel under (WM_APP + 100).
+inline constexpr int kSentenceEventType = 0x8064;
+
+}  // namespace brisko

@@ -1,0 +1,17 @@
+// "Delete flight": a modal shell over the main dialog with an empty flight
+// list, a "&Delete" button that does nothing and "Cancel". Nothing reaches the
+// logger from here.
+#pragma once
+
+#include "ui/template_dialog.h"
+
+namespace brisko {
+
+class CDeleteFlightDlg : public TemplateDialog {
+  Q_OBJECT
+
+ public:
+  explicit CDeleteFlightDlg(QWidget* parent);
+};
+
+}  // namespace brisko

@@ -1,0 +1,50 @@
+// The widgets of one dialog template, built as direct children of the dialog
+// with absolute geometry converted from dialog units, and found again by id.
+// Radio buttons form one exclusive group per template group; only controls
+// with the tab-stop flag take the focus with Tab, in template order.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <vector>
+
+#include "ui/dialog_template.h"
+#include "ui/dialog_units.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QRadioButton;
+
+namespace brisko {
+
+struct RadioGroup {
+  QButtonGroup* group = nullptr;
+  std::vector<QRadioButton*> buttons;  // numbered from 0 in template order
+};
+
+class DialogControls {
+ public:
+  // Creates the controls of the template inside parent, which owns them.
+  DialogControls(QWidget& parent, const DialogTemplate& layout, const DialogUnits& units);
+
+  // The control with this id, or nullptr. Ids of -1 are not addressable.
+  QWidget* Control(int id) const;
+  template <typename Widget>
+  Widget* ControlAs(int id) const {
+    return qobject_cast<Widget*>(Control(id));
+  }
+  // The control at this template position, 0-based.
+  QWidget* At(int position) const { return inOrder_.at(static_cast<std::size_t>(position)); }
+  int size() const { return static_cast<int>(inOrder_.size()); }
+
+  // The radio group whose first button has this id, or nullptr.
+  const RadioGroup* RadioGroupOf(int firstButtonId) const;
+
+ private:
+  std::vector<QWidget*> inOrder_;
+  std::map<int, QWidget*> byId_;
+  std::map<int, RadioGroup> radioGroups_;
+};
+
+}  // namespace brisko

@@ -1,0 +1,54 @@
+// The dialogs' layouts as data: every control in template order with its id,
+// kind, text, position and size in dialog units and its group, tab-stop and
+// disabled flags. The order fixes the radio groups, the tab order and the
+// order in which the data exchange walks a group. Plain C++, no Qt.
+#pragma once
+
+#include <vector>
+
+namespace brisko {
+
+enum class ControlKind {
+  GroupBox,
+  RadioButton,   // an automatic radio button: a click checks it
+  Label,         // right-aligned static text
+  DisplayField,  // left-aligned sunken static text that shows a record field
+  Edit,          // one line, border, scrolls horizontally
+  PushButton,
+  DropDownList,  // unsorted, vertical scroll bar; height includes the dropped list
+  ListBox,       // sorted, border, vertical scroll bar
+};
+
+enum ControlFlag : unsigned {
+  kGroupStart = 1u << 0,  // begins a group that runs up to the next group start
+  kTabStop = 1u << 1,     // the Tab key visits it
+  kDisabled = 1u << 2,    // created disabled
+};
+
+struct ControlTemplate {
+  int id;  // -1: a label or group box that nothing addresses
+  ControlKind kind;
+  const char* text;
+  int x, y, width, height;  // dialog units
+  unsigned flags;
+};
+
+struct DialogTemplate {
+  const char* title;
+  int width, height;  // client area in dialog units
+  int fontPointSize;
+  std::vector<ControlTemplate> controls;
+};
+
+// "Brisko 1.8": the 47 controls of the main dialog.
+const DialogTemplate& MainDialogTemplate();
+// "Delete flight": Cancel, the (always empty) flight list and "&Delete".
+const DialogTemplate& DeleteFlightTemplate();
+
+// The 17 controls that need an open port: created disabled, enabled by a
+// successful open and disabled again by a failed one.
+const std::vector<int>& PortDependentControlIds();
+// The "Temp/Humid Record" group box and its four buttons, in this order.
+const std::vector<int>& RecordModeControlIds();
+
+}  // namespace brisko

@@ -1,0 +1,67 @@
+#include "ui/template_dialog.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "ui/control_ids.h"
+#include "ui/program_icon.h"
+
+namespace brisko {
+
+namespace {
+
+// Sets the dialog font before anything measures it, so that the dialog units
+// and the controls' own size hints agree.
+QWidget& WithFont(QWidget& dialog, int pointSize) {
+  dialog.setFont(DialogFont(pointSize));
+  return dialog;
+}
+
+}  // namespace
+
+TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      layout_(layout),
+      units_(DialogUnits::ForFont(DialogFont(layout.fontPointSize))),
+      controls_(WithFont(*this, layout.fontPointSize), layout, units_) {
+  setWindowTitle(QString::fromLatin1(layout.title));
+  setWindowIcon(ProgramIcon());
+  setFixedSize(units_.X(layout.width), units_.Y(layout.height));
+  for (int i = 0; i < controls_.size(); ++i) {
+    const ControlTemplate& control = layout_.controls[static_cast<std::size_t>(i)];
+    auto* button = qobject_cast<QPushButton*>(controls_.At(i));
+    if (button == nullptr) continue;
+    if (control.id == kCommandCancel) connect(button, &QPushButton::clicked, this, &QDialog::reject);
+    if (control.id == kCommandOk) connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
+  }
+}
+
+QWidget* TemplateDialog::FirstTabStop() const {
+  for (int i = 0; i < controls_.size(); ++i) {
+    QWidget* control = controls_.At(i);
+    if ((layout_.controls[static_cast<std::size_t>(i)].flags & kTabStop) && control->isEnabled()) return control;
+  }
+  return nullptr;
+}
+
+void TemplateDialog::OnOK() { accept(); }
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  // A focused push button takes Enter itself; anywhere else it is OK.
+  if (enter && plain && qobject_cast<QPushButton*>(focusWidget()) == nullptr) {
+    OnOK();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TemplateDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Without a window manager a new window gets no keyboard focus by itself.
+  activateWindow();
+}
+
+}  // namespace brisko
