@@ -1,0 +1,192 @@
+// Nothing the user asked to send is lost when the program ends, or the port
+// is changed, right after the asking: a Set (and a deletion) queued behind the
+// identification of a port that has only just opened, then at once the exit
+// drain or a change of port. The far end, a pseudo-terminal read directly,
+// must receive every command in order, byte for byte with its checksum tail,
+// each more than 100 ms after the one before.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "link/link_clock.h"
+#include "tests/e2e/tool_harness.h"
+#include "tests/fault/fault_injecting_ports.h"
+#include "tests/fault/port_trace.h"
+#include "tests/link/pseudo_terminal.h"
+
+namespace brisko {
+namespace {
+
+using std::chrono::milliseconds;
+using Chunks = std::vector<PseudoTerminal::Chunk>;
+
+// What the logger must receive, checksum tails worked out by hand.
+const std::vector<std::string> kIdentificationWire = {
+    "$NT900,4,51,0*0F\r\n",
+    "$NT987,1*31\r\n",
+    "$NT800,1*3F\r\n",
+};
+// The record below: a Latin-1 letter, a comma inside a text, an empty glider
+// id, fix rate 10 s.
+const std::vector<std::string> kFirstFamilyWire = {
+    "$NT969,2*32\r\n",        "$NT968,Jos\xE9 Neri*AE\r\n", "$NT967,Club,Open*2E\r\n",
+    "$NT966,JN*0B\r\n",       "$NT965,Discus 2b*47\r\n",   "$NT964,*0D\r\n",
+    "$NT902,10*0C\r\n",       "$NT990,1*37\r\n",           "$NT969,3*33\r\n",
+};
+const std::vector<std::string> kSecondFamilyWire = {
+    "$NT806,4,2*22\r\n",      "$NT805,1,Jos\xE9 Neri*B9\r\n", "$NT805,2,Club,Open*35\r\n",
+    "$NT805,3,JN*10\r\n",     "$NT805,4,Discus 2b*58\r\n",   "$NT805,5,*12\r\n",
+    "$NT802,3,10*12\r\n",     "$NT802,99*0C\r\n",            "$NT806,4,3*23\r\n",
+};
+
+enum class Ending { ExitDrain, PortChange };
+
+struct LostCase {
+  const char* name;
+  const char* identity;  // the logger's reply that sets its family
+  std::vector<std::string> setWire;
+  const char* deletionWire;  // also queued when the program ends
+  Ending ending;
+};
+
+void PrintTo(const LostCase& c, std::ostream* out) { *out << c.name; }
+
+const LostCase kCases[] = {
+    {"first family, program ends", "$NT0,SN-L,12,27,0,0,0,0,0,0,1,0,0,2", kFirstFamilyWire, "$NT978,0*30\r\n",
+     Ending::ExitDrain},
+    {"second family, program ends", "$NT800,SN-L,12,28,0,0,2,1,1,0", kSecondFamilyWire, "$NT803,2*3F\r\n",
+     Ending::ExitDrain},
+    {"first family, port changed", "$NT0,SN-L,12,27,0,0,0,0,0,0,1,0,0,2", kFirstFamilyWire, "", Ending::PortChange},
+    {"second family, port changed", "$NT800,SN-L,12,28,0,0,2,1,1,0", kSecondFamilyWire, "", Ending::PortChange},
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const auto& line : lines) all += line;
+  return all;
+}
+
+// When each line had arrived whole at the far end.
+std::vector<std::chrono::steady_clock::time_point> Arrivals(const Chunks& chunks,
+                                                            const std::vector<std::string>& lines) {
+  std::vector<std::chrono::steady_clock::time_point> arrivals;
+  std::size_t received = 0;
+  std::size_t lineEnd = 0;
+  auto line = lines.begin();
+  for (const auto& chunk : chunks) {
+    received += chunk.bytes.size();
+    while (line != lines.end() && received >= lineEnd + line->size()) {
+      lineEnd += line->size();
+      arrivals.push_back(chunk.arrived);
+      ++line;
+    }
+  }
+  return arrivals;
+}
+
+class NothingLostTest : public ::testing::TestWithParam<LostCase> {
+ protected:
+  NothingLostTest()
+      : systemClock_(MakeSystemClock()),
+        clock_(*systemClock_, trace_),
+        platformPorts_(MakePlatformPortSystem()),
+        ports_(*platformPorts_, trace_) {}
+
+  PortTrace trace_;
+  std::unique_ptr<LinkClock> systemClock_;
+  TracingClock clock_;
+  std::unique_ptr<PortSystem> platformPorts_;
+  FaultInjectingPorts ports_;
+};
+
+TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
+  const LostCase& c = GetParam();
+  PrivatePortsDirectory directory;
+  PseudoTerminal logger;
+  PseudoTerminal nextLogger;
+  ASSERT_TRUE(logger.ok() && nextLogger.ok());
+  ASSERT_TRUE(directory.Link(3, logger.slavePath()));
+  ASSERT_TRUE(directory.Link(4, nextLogger.slavePath()));
+
+  std::vector<std::string> expected = kIdentificationWire;
+  expected.insert(expected.end(), c.setWire.begin(), c.setWire.end());
+  if (c.ending == Ending::ExitDrain) expected.push_back(c.deletionWire);
+  const std::string expectedBytes = Joined(expected);
+  auto received = std::async(std::launch::async, [&] { return logger.Receive(expectedBytes.size()); });
+  const std::string nextIdentification = Joined(kIdentificationWire);
+  auto receivedNext = std::async(std::launch::async, [&] {
+    return c.ending == Ending::PortChange ? nextLogger.Receive(nextIdentification.size()) : Chunks{};
+  });
+
+  {
+    ToolUnderTest tool(ports_, clock_);
+    LoggerCore& core = tool.core();
+    core.OpenPort(3);
+    ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
+    // The logger's identity, as its reply would bring it, then the user's edits.
+    core.protocol().DispatchSentence(c.identity);
+    DeviceRecord& r = tool.record();
+    r.pilotName = "Jos\xE9 Neri";
+    r.competitionClass = "Club,Open";
+    r.competitionId = "JN";
+    r.gliderType = "Discus 2b";
+    r.gliderId = "";
+    r.fixRateIndex = 9;
+    core.OnSet();
+    if (c.ending == Ending::ExitDrain) {
+      core.OnDeleteAllFlights();  // confirmed
+      core.ExitDrain();
+      EXPECT_FALSE(core.IsPortOpen());
+      EXPECT_FALSE(core.link().queue().AnySlotHoldsCommand());
+    } else {
+      r.portNumber = "4";  // the entry chosen in the port list
+      core.OnPortSelChange();
+      EXPECT_EQ(r.portStatus, "COM4 Open Ok");
+    }
+  }  // the tool ends: the port it has open is closed
+
+  const Chunks chunks = received.get();
+  EXPECT_EQ(PseudoTerminal::Joined(chunks), expectedBytes);
+  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(1, milliseconds(300))), "") << "more than was asked";
+  if (c.ending == Ending::PortChange) {
+    EXPECT_EQ(PseudoTerminal::Joined(receivedNext.get()), nextIdentification);
+  }
+
+  // The link's own pacing: each write more than 100 ms of its clock after
+  // the one before.
+  const std::vector<TracedWrite> writes = trace_.Writes();
+  ASSERT_EQ(writes.size(), expected.size() + (c.ending == Ending::PortChange ? 3 : 0));
+  EXPECT_TRUE(writes.front().ok);
+  for (std::size_t i = 1; i < writes.size(); ++i) {
+    EXPECT_TRUE(writes[i].ok);
+    EXPECT_GT(writes[i].tick - writes[i - 1].tick, 100u) << writes[i].bytes;
+  }
+
+  // And as the far end saw it. The reader here may wake a little late for
+  // one command and not for the next, so a few milliseconds of slack are
+  // allowed on this side.
+  const auto arrivals = Arrivals(chunks, expected);
+  ASSERT_EQ(arrivals.size(), expected.size());
+  const milliseconds slack(10);
+  for (std::size_t i = 1; i < arrivals.size(); ++i) {
+    EXPECT_GT(arrivals[i] - arrivals[i - 1], milliseconds(100) - slack) << expected[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, NothingLostTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<LostCase>& param) {
+                           std::string name;
+                           for (const char* p = param.param.name; *p != '\0'; ++p) {
+                             if ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')) name.push_back(*p);
+                           }
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace brisko
