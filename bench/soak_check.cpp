@@ -1,5 +1,7 @@
 #include "bench/soak_check.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -14,6 +16,31 @@ long RssSpreadAfter(const std::vector<RssSample>& samples, double warmupSeconds)
     high = std::max(high, sample.rssKiB);
   }
   return high < 0 ? -1 : high - low;
+}
+
+std::vector<std::string> SoakFailures(const SoakCounts& counts, long rssSpreadKiB, long rssToleranceKiB,
+                                      int simulatorWaitStatus) {
+  std::vector<std::string> failures;
+  if (!WIFEXITED(simulatorWaitStatus) || WEXITSTATUS(simulatorWaitStatus) != 0) {
+    failures.push_back("the simulator ended with wait status " + std::to_string(simulatorWaitStatus));
+  }
+  if (!counts.simulatorCountsLogged || counts.writtenAtExit < counts.writtenBeforeReading) {
+    failures.push_back("the simulator's counts are missing from its log");
+  } else if (counts.writtenAtExit - counts.writtenBeforeReading != counts.posted) {
+    failures.push_back(std::to_string(counts.writtenAtExit - counts.writtenBeforeReading) +
+                       " good sentences written, " + std::to_string(counts.posted) + " posted");
+  }
+  if (counts.handled != counts.posted) {
+    failures.push_back(std::to_string(counts.posted) + " posted, " + std::to_string(counts.handled) + " handled");
+  }
+  if (counts.dropped > counts.handled) {
+    failures.push_back(std::to_string(counts.dropped) + " dropped of " + std::to_string(counts.handled) + " handled");
+  }
+  if (rssSpreadKiB < 0 || rssSpreadKiB > rssToleranceKiB) {
+    failures.push_back("resident memory spread " + std::to_string(rssSpreadKiB) + " KiB after warm-up (at most " +
+                       std::to_string(rssToleranceKiB) + ")");
+  }
+  return failures;
 }
 
 bool FindLoggedCount(const std::vector<std::string>& lines, const std::string& label, std::uint64_t& count,

@@ -1,12 +1,10 @@
 // Time from starting the desktop tool to its window showing the simulator's
 // data, measured from outside through the X server: the tool is started
 // (settings file naming the simulator's port), its window is found by its
-// process id, and its pixels are read every few milliseconds. "Shown" is when
-// the window is first painted; "data" is when the pixel rows that the
-// identification replies fill reach their final look. Rows that keep changing
-// (the live position, the drifting readings) settle only late, so the median
-// row-settling time of all rows that differ between the first painted frame and
-// the last one is the time the identity appeared. Needs an X server (Xvfb):
+// process id, and its pixels are read every few milliseconds. "Painted" is
+// when the window first shows more than one colour; "data shown" is when the
+// rows that the identification fills reach their final look (window_frames.h
+// says how that is told apart from the live position). Needs an X server (Xvfb):
 // DISPLAY, and BRISKO_PORTS_DIR pointing at the simulator's port, come from
 // the caller.
 //
@@ -18,17 +16,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bench/distribution.h"
+#include "bench/window_frames.h"
 
 namespace brisko {
 namespace {
@@ -36,22 +33,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }  // the window may go while we read it
-
-struct Frame {
-  double ms = 0;  // since the tool was started
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-
-  bool SameRow(const Frame& other, int y) const {
-    if (width != other.width || y >= height || y >= other.height) return false;
-    return std::memcmp(&pixels[static_cast<std::size_t>(y * width)], &other.pixels[static_cast<std::size_t>(y * width)],
-                       static_cast<std::size_t>(width) * sizeof(std::uint32_t)) == 0;
-  }
-  bool Uniform() const {
-    return std::all_of(pixels.begin(), pixels.end(), [&](std::uint32_t p) { return p == pixels.front(); });
-  }
-};
 
 Window FindViewableWindowOf(Display* display, pid_t pid, Atom pidAtom) {
   Window root = 0;
@@ -82,7 +63,7 @@ Window FindViewableWindowOf(Display* display, pid_t pid, Atom pidAtom) {
   return found;
 }
 
-bool Capture(Display* display, Window window, Frame& frame) {
+bool Capture(Display* display, Window window, WindowFrame& frame) {
   XWindowAttributes attributes;
   if (XGetWindowAttributes(display, window, &attributes) == 0) return false;
   XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
@@ -115,21 +96,6 @@ struct RunFigures {
   double dataMs = -1;
 };
 
-// The rows that change between the first painted frame and the last: the
-// median of the times at which each settled on its final look.
-double DataShownMs(const std::vector<Frame>& frames, std::size_t firstPainted) {
-  const Frame& last = frames.back();
-  std::vector<double> settled;
-  for (int y = 0; y < frames[firstPainted].height; ++y) {
-    if (frames[firstPainted].SameRow(last, y)) continue;
-    std::size_t k = frames.size() - 1;
-    while (k > firstPainted && frames[k - 1].SameRow(last, y)) --k;
-    settled.push_back(frames[k].ms);
-  }
-  if (settled.empty()) return frames[firstPainted].ms;  // the data was there at the first paint
-  return Summarize(settled).median;
-}
-
 bool OneRun(Display* display, Atom pidAtom, const std::string& tool, const std::string& workdir, int port,
             double observeSeconds, RunFigures& figures) {
   {
@@ -141,7 +107,7 @@ bool OneRun(Display* display, Atom pidAtom, const std::string& tool, const std::
   if (pid < 0) return false;
   const auto sinceStart = [&] { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); };
 
-  std::vector<Frame> frames;
+  std::vector<WindowFrame> frames;
   Window window = 0;
   while (sinceStart() < observeSeconds * 1000) {
     std::this_thread::sleep_for(std::chrono::milliseconds(4));
@@ -149,7 +115,7 @@ bool OneRun(Display* display, Atom pidAtom, const std::string& tool, const std::
       window = FindViewableWindowOf(display, pid, pidAtom);
       if (window == 0) continue;
     }
-    Frame frame;
+    WindowFrame frame;
     if (!Capture(display, window, frame)) continue;
     frame.ms = sinceStart();
     if (!frames.empty() && frames.back().width == frame.width && frames.back().pixels == frame.pixels) continue;
@@ -159,8 +125,7 @@ bool OneRun(Display* display, Atom pidAtom, const std::string& tool, const std::
   int status = 0;
   ::waitpid(pid, &status, 0);
 
-  std::size_t firstPainted = 0;
-  while (firstPainted < frames.size() && frames[firstPainted].Uniform()) ++firstPainted;
+  const std::size_t firstPainted = FirstPaintedFrame(frames);
   if (firstPainted >= frames.size()) return false;
   figures.paintedMs = frames[firstPainted].ms;
   figures.dataMs = DataShownMs(frames, firstPainted);

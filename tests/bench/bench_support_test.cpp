@@ -122,5 +122,55 @@ TEST(SoakCheckTest, LoggedCountIsTheFirstFromTheGivenLine) {
   EXPECT_EQ(count, 7u);
 }
 
+TEST(SoakCheckTest, EveryGoodSentenceWrittenIsPostedAndHandled) {
+  constexpr int kExited = 0;        // waitpid status of exit(0)
+  constexpr int kExitedOne = 1 << 8;
+  constexpr int kKilled = 11;       // terminated by SIGSEGV
+  SoakCounts good;
+  good.simulatorCountsLogged = true;
+  good.writtenBeforeReading = 40;
+  good.writtenAtExit = 1040;
+  good.posted = 1000;
+  good.handled = 1000;
+  good.dropped = 3;
+
+  struct Case {
+    const char* name;
+    SoakCounts counts;
+    long spread;
+    int status;
+    std::size_t failures;
+    std::string firstFailure;
+  };
+  auto with = [&](auto change) {
+    SoakCounts counts = good;
+    change(counts);
+    return counts;
+  };
+  const Case cases[] = {
+      {"all counted, three dropped by the ring rule", good, 1024, kExited, 0, ""},
+      {"one sentence lost between line and post", with([](SoakCounts& c) { c.posted = 999; c.handled = 999; }), 0,
+       kExited, 1, "1000 good sentences written, 999 posted"},
+      {"posts left unhandled", with([](SoakCounts& c) { c.handled = 990; }), 0, kExited, 1, "1000 posted, 990 handled"},
+      {"counts missing", with([](SoakCounts& c) { c.simulatorCountsLogged = false; }), 0, kExited, 1,
+       "the simulator's counts are missing from its log"},
+      {"counts that run backwards", with([](SoakCounts& c) { c.writtenAtExit = 10; }), 0, kExited, 1,
+       "the simulator's counts are missing from its log"},
+      {"more dropped than handled", with([](SoakCounts& c) { c.dropped = 1001; }), 0, kExited, 1,
+       "1001 dropped of 1000 handled"},
+      {"memory grew", good, 1025, kExited, 1, "resident memory spread 1025 KiB after warm-up (at most 1024)"},
+      {"no sample after warm-up", good, -1, kExited, 1, "resident memory spread -1 KiB after warm-up (at most 1024)"},
+      {"simulator failed", good, 0, kExitedOne, 1, "the simulator ended with wait status 256"},
+      {"simulator crashed and memory grew", good, 4096, kKilled, 2, "the simulator ended with wait status 11"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> failures = SoakFailures(c.counts, c.spread, 1024, c.status);
+    ASSERT_EQ(failures.size(), c.failures) << c.name;
+    if (!failures.empty()) {
+      EXPECT_EQ(failures.front(), c.firstFailure) << c.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brisko
