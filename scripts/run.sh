@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs brisko against the simulated logger: installs what is missing, builds
+# brisko and brisko-sim, publishes the simulator's pseudo-terminal as a COM
+# port in a private ports directory, and starts brisko in a private working
+# directory whose BRISKO.INI names that port, so the window shows a live
+# logger at once. Without a display it runs under Xvfb, saves a screenshot of
+# the window once the logger's data is shown, prints its path and ends both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh run
+
+build=${BRISKO_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target brisko brisko-sim
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-run.XXXXXX")
+mkdir -m 700 "$work/ports" "$work/run" "$work/xdg"
+export BRISKO_PORTS_DIR="$work/ports"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$work/xdg}"
+
+sim_pid="" brisko_pid="" xvfb_pid=""
+stop() {
+  local pid
+  for pid in "$brisko_pid" "$sim_pid" "$xvfb_pid"; do
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  return 0
+}
+trap stop EXIT
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_until() {
+  local tenths=$1
+  shift
+  while ! "$@"; do
+    ((tenths-- > 0)) || return 1
+    sleep 0.1
+  done
+}
+
+"$root/$build/sim/brisko-sim" >"$work/sim.log" 2>&1 &
+sim_pid=$!
+wait_until 100 grep -q '^brisko-sim: COM[0-9]* -> ' "$work/sim.log" || {
+  cat "$work/sim.log" >&2
+  exit 1
+}
+port=$(sed -n 's/^brisko-sim: COM\([0-9]*\) -> .*/\1/p' "$work/sim.log" | head -n 1)
+printf '%s' "$port" >"$work/run/BRISKO.INI"
+echo "brisko-sim publishes COM$port; its log: $work/sim.log"
+
+if [[ -n "${DISPLAY:-}" ]]; then
+  # A desktop: the window stays until the user leaves it.
+  (cd "$work/run" && "$root/$build/app/brisko")
+  exit 0
+fi
+
+# No display: a private X server that keeps its state between clients.
+for n in $(seq 90 140); do
+  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
+done
+Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+wait_until 100 xdotool getdisplaygeometry >/dev/null 2>&1 || {
+  cat "$work/xvfb.log" >&2
+  exit 1
+}
+
+started=$(date +%s.%N)
+(cd "$work/run" && exec "$root/$build/app/brisko") >"$work/brisko.log" 2>&1 &
+brisko_pid=$!
+# The logger's data is on screen once the window exists and the simulator has
+# answered the tool's identification (it replies at once; the tool shows each
+# reply as it arrives).
+window=""
+find_window() { window=$(xdotool search --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
+identified() { grep -q 'rx "\$NT800,1" checksum ok' "$work/sim.log"; }
+wait_until 300 find_window && wait_until 300 identified || {
+  cat "$work/brisko.log" "$work/sim.log" >&2
+  exit 1
+}
+shown=$(date +%s.%N)
+awk -v from="$started" -v to="$shown" 'BEGIN { printf "window showing the simulated logger %.2f s after start\n", to - from }'
+echo "window title: \"$(xdotool getwindowname "$window")\""
+
+# Let the readings (sent every 3 s) arrive too, then take the picture.
+sleep 3.5
+shot="$work/brisko.png"
+import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
+echo "screenshot: $shot"
+
+# Leave as a user would (Escape): the tool drains, closes and saves its port.
+xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
+wait_until 100 bash -c "! kill -0 $brisko_pid 2>/dev/null" || true
+echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"
