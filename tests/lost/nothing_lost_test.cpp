@@ -158,8 +158,8 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
     EXPECT_EQ(PseudoTerminal::Joined(receivedNext.get()), nextIdentification);
   }
 
-  // The link's own pacing: each write more than 100 ms of its clock after
-  // the one before.
+  // The pacing, where the tool last has a hand on it: each write more than
+  // 100 ms of the link's clock after the one before.
   const std::vector<TracedWrite> writes = trace_.Writes();
   ASSERT_EQ(writes.size(), expected.size() + (c.ending == Ending::PortChange ? 3 : 0));
   EXPECT_TRUE(writes.front().ok);
@@ -168,15 +168,19 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
     EXPECT_GT(writes[i].tick - writes[i - 1].tick, 100u) << writes[i].bytes;
   }
 
-  // And as the far end saw it. The reader here may wake a little late for
-  // one command and not for the next, so a few milliseconds of slack are
-  // allowed on this side.
+  // And as the far end saw it. A pseudo-terminal hands written bytes to its
+  // other side through a kernel worker thread, which a busy machine delays
+  // by tens of milliseconds now and then: one line arrives late and the
+  // next on time, so single gaps seen here can be short although the writes
+  // were paced. Over the whole run the delays cancel out: the last command
+  // arrives no sooner than 100 ms per gap after the first, give or take one
+  // such delay.
   const auto arrivals = Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), expected.size());
-  const milliseconds slack(10);
-  for (std::size_t i = 1; i < arrivals.size(); ++i) {
-    EXPECT_GT(arrivals[i] - arrivals[i - 1], milliseconds(100) - slack) << expected[i];
-  }
+  const auto span = arrivals.back() - arrivals.front();
+  const milliseconds oneDelay(250);
+  EXPECT_GT(span, milliseconds(100) * static_cast<int>(expected.size() - 1) - oneDelay)
+      << std::chrono::duration_cast<milliseconds>(span).count() << " ms for " << expected.size() << " commands";
 }
 
 INSTANTIATE_TEST_SUITE_P(Endings, NothingLostTest, ::testing::ValuesIn(kCases),
