@@ -37,4 +37,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   setFixedSize(sizeHint());
 }
 
+void CAboutDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  activateWindow();  // no window manager may be there to do it
+}
+
 }  // namespace brisko

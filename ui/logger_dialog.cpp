@@ -144,6 +144,8 @@ int CLoggerDlg::MessageBox(const QString& text, const QString& caption, int styl
   const bool yesNo = (style & 0x0F) == kMbYesNo;
   QMessageBox box(IconOfStyle(style), caption, text, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                   this);
+  // Once it shows, the box takes the keyboard, with or without a window manager.
+  QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
   const int answer = box.exec();
   RegainFocus();
   switch (answer) {
