@@ -32,6 +32,10 @@ TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
     const ControlTemplate& control = layout_.controls[static_cast<std::size_t>(i)];
     auto* button = qobject_cast<QPushButton*>(controls_.At(i));
     if (button == nullptr) continue;
+    // No button is ever the dialog's default: Enter clicks the focused push
+    // button and is the OK command anywhere else (Qt's default buttons would
+    // make the first one the target of Enter in every edit).
+    button->setAutoDefault(false);
     if (control.id == kCommandCancel) connect(button, &QPushButton::clicked, this, &QDialog::reject);
     if (control.id == kCommandOk) connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
   }
@@ -50,9 +54,12 @@ void TemplateDialog::OnOK() { accept(); }
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-  // A focused push button takes Enter itself; anywhere else it is OK.
-  if (enter && plain && qobject_cast<QPushButton*>(focusWidget()) == nullptr) {
-    OnOK();
+  if (enter && plain) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->animateClick();
+    } else {
+      OnOK();
+    }
     return;
   }
   QDialog::keyPressEvent(event);

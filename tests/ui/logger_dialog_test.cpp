@@ -143,6 +143,7 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
   EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
   EXPECT_TRUE(PortControlsEnabled(true));
   EXPECT_EQ(QApplication::focusWidget(), dialog_->Control(kCommandCancel)) << "the focus starts on Exit";
+  for (auto* button : dialog_->findChildren<QPushButton*>()) EXPECT_FALSE(button->isDefault()) << "no default button";
   for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
   ASSERT_TRUE(WaitWritten(3, "$NT800,1*"));
   const std::string written = Device(3).WrittenBytes();
@@ -356,8 +357,8 @@ TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
 }
 
 TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
-  enum class Ending { Escape, ExitButton, CloseBox };
-  for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::CloseBox}) {
+  enum class Ending { Escape, ExitButton, EnterOnExit, CloseBox };
+  for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::EnterOnExit, Ending::CloseBox}) {
     SCOPED_TRACE(static_cast<int>(ending));
     settings_.writes = 0;
     Start("3");
@@ -368,10 +369,11 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
     switch (ending) {
       case Ending::Escape: QTest::keyClick(dialog_.get(), Qt::Key_Escape); break;
       case Ending::ExitButton: QTest::mouseClick(&Control<QPushButton>(kCommandCancel), Qt::LeftButton); break;
+      case Ending::EnterOnExit: QTest::keyClick(dialog_->Control(kCommandCancel), Qt::Key_Return); break;
       case Ending::CloseBox: dialog_->close(); break;
     }
+    EXPECT_TRUE(WaitFor([&] { return !dialog_->isVisible(); }));
     EXPECT_FALSE(unexpected.answered()) << "a read-back would have shown the length message";
-    EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
     EXPECT_EQ(settings_.writes, 1);
     EXPECT_EQ(settings_.stored, "3");

@@ -1,0 +1,61 @@
+// The "Delete flight" dialog: an empty list, a "&Delete" that does nothing,
+// and every way out closes it with the result of the command that ended it.
+#include <functional>
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "qt_test_support.h"
+#include "ui/control_ids.h"
+#include "ui/delete_flight_dialog.h"
+
+namespace brisko {
+namespace {
+
+TEST(DeleteFlightDialogTest, OpensWithAnEmptyListAndDeleteDoesNothing) {
+  CDeleteFlightDlg dialog(nullptr);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  EXPECT_EQ(dialog.ControlAs<QListWidget>(kIdFlightList)->count(), 0);
+  EXPECT_EQ(QApplication::focusWidget(), dialog.Control(kCommandCancel)) << "the first tab stop";
+  QTest::mouseClick(dialog.ControlAs<QPushButton>(kIdDeleteFlight), Qt::LeftButton);
+  QTest::qWait(200);
+  EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(DeleteFlightDialogTest, EveryWayOutClosesItWithItsCommand) {
+  struct Case {
+    const char* name;
+    std::function<void(CDeleteFlightDlg&)> act;
+    int result;
+  } const cases[] = {
+      {"Enter at once, on Cancel", [](CDeleteFlightDlg& d) { QTest::keyClick(&d, Qt::Key_Return); },
+       QDialog::Rejected},
+      {"Cancel", [](CDeleteFlightDlg& d) { QTest::mouseClick(d.ControlAs<QPushButton>(kCommandCancel), Qt::LeftButton); },
+       QDialog::Rejected},
+      {"Escape", [](CDeleteFlightDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
+      {"close box", [](CDeleteFlightDlg& d) { d.close(); }, QDialog::Rejected},
+      {"Enter in the list",
+       [](CDeleteFlightDlg& d) {
+         d.Control(kIdFlightList)->setFocus();
+         QTest::keyClick(d.Control(kIdFlightList), Qt::Key_Return);
+       },
+       QDialog::Accepted},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDeleteFlightDlg dialog(nullptr);
+    dialog.setResult(-1);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    c.act(dialog);
+    EXPECT_TRUE(test::WaitFor([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(dialog.result(), c.result);
+  }
+}
+
+}  // namespace
+}  // namespace brisko
