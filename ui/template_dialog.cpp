@@ -32,10 +32,11 @@ TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
     const ControlTemplate& control = layout_.controls[static_cast<std::size_t>(i)];
     auto* button = qobject_cast<QPushButton*>(controls_.At(i));
     if (button == nullptr) continue;
-    // No button is ever the dialog's default: Enter clicks the focused push
-    // button and is the OK command anywhere else (Qt's default buttons would
-    // make the first one the target of Enter in every edit).
+    // A push button is the default only while it has the focus: Enter clicks
+    // it then and is the OK command anywhere else. Qt's automatic defaults
+    // would keep the first button the target of Enter in every edit.
     button->setAutoDefault(false);
+    button->installEventFilter(this);
     if (control.id == kCommandCancel) connect(button, &QPushButton::clicked, this, &QDialog::reject);
     if (control.id == kCommandOk) connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
   }
@@ -63,6 +64,14 @@ void TemplateDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool TemplateDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The focused push button looks like the default, the one Enter presses.
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    if (auto* button = qobject_cast<QPushButton*>(watched)) button->setDefault(event->type() == QEvent::FocusIn);
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TemplateDialog::showEvent(QShowEvent* event) {

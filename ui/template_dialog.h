@@ -36,6 +36,7 @@ class TemplateDialog : public QDialog {
   virtual void OnOK();
 
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:

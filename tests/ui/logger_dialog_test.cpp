@@ -143,7 +143,14 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
   EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
   EXPECT_TRUE(PortControlsEnabled(true));
   EXPECT_EQ(QApplication::focusWidget(), dialog_->Control(kCommandCancel)) << "the focus starts on Exit";
-  for (auto* button : dialog_->findChildren<QPushButton*>()) EXPECT_FALSE(button->isDefault()) << "no default button";
+  // Only the focused push button is the default; in an edit none is.
+  for (auto* button : dialog_->findChildren<QPushButton*>()) {
+    EXPECT_EQ(button->isDefault(), button->hasFocus()) << button->objectName().toStdString();
+  }
+  dialog_->Control(kIdPilotName)->setFocus();
+  for (auto* button : dialog_->findChildren<QPushButton*>()) {
+    EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+  }
   for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
   ASSERT_TRUE(WaitWritten(3, "$NT800,1*"));
   const std::string written = Device(3).WrittenBytes();
