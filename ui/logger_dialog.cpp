@@ -49,6 +49,8 @@ CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
       settings_(settings),
       core_(*this, *this),
       exchange_(core_.record(), controls(), [this](const QString& message) { ShowLimitMessage(message); }) {
+  setObjectName(QStringLiteral("CLoggerDlg"));
+  ReadSettingsFile();
   ConnectControls();
 }
 
@@ -57,13 +59,16 @@ CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& cl
       settings_(settings),
       core_(*this, *this, ports, clock),
       exchange_(core_.record(), controls(), [this](const QString& message) { ShowLimitMessage(message); }) {
+  setObjectName(QStringLiteral("CLoggerDlg"));
+  ReadSettingsFile();
   ConnectControls();
 }
 
-void CLoggerDlg::ConnectControls() {
-  setObjectName(QStringLiteral("CLoggerDlg"));
-  record().portNumber = settings_.ReadPortNumber();
+void CLoggerDlg::ReadSettingsFile() { record().portNumber = settings_.ReadPortNumber(); }
 
+void CLoggerDlg::WriteSettingsFile() { settings_.WritePortNumber(record().portNumber); }
+
+void CLoggerDlg::ConnectControls() {
   for (int id : kEditIds) {
     connect(ControlAs<QLineEdit>(id), &QLineEdit::textChanged, this, [this] { OnFieldChanged(); });
   }
@@ -222,7 +227,7 @@ void CLoggerDlg::OnDestroy() {
   // The window is already hidden: the drain may take its time, and every
   // command queued before the end still reaches the logger.
   if (core_.IsPortOpen()) core_.ExitDrain();
-  settings_.WritePortNumber(record().portNumber);
+  WriteSettingsFile();
 }
 
 }  // namespace brisko

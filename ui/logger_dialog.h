@@ -71,6 +71,9 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   void done(int result) override;
 
  private:
+  // The port number last used, kept by the settings store between runs.
+  void ReadSettingsFile();
+  void WriteSettingsFile();
   void ConnectControls();
   void ShowLimitMessage(const QString& message);
   void OnFieldChanged();
