@@ -7,13 +7,14 @@ what=${1:-all}
 core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
 qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
+analysis=(clang-tidy)
 cross=(g++-mingw-w64-x86-64-posix)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in
-  test) wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${cross[@]}") ;;
+  test) wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${analysis[@]}" "${cross[@]}") ;;
   run)  wanted=("${core[@]}" "${qt[@]}" "${display[@]}") ;;
-  all)  wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${cross[@]}" "${display[@]}") ;;
+  all)  wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${analysis[@]}" "${cross[@]}" "${display[@]}") ;;
   *) echo "usage: $0 [test|run|all]" >&2; exit 2 ;;
 esac
 
