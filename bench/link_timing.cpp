@@ -7,6 +7,8 @@
 //
 // Usage: brisko_bench_link [latency|spacing|close]...   (default: all three)
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -15,7 +17,9 @@
 
 #include "bench/distribution.h"
 #include "bench/pty_drain.h"
+#include "link/link_clock.h"
 #include "link/sentence_framing.h"
+#include "link/serial_port.h"
 #include "protocol/commands.h"
 #include "tests/e2e/tool_harness.h"
 #include "tests/link/pseudo_terminal.h"
@@ -108,12 +112,60 @@ std::vector<Clock::time_point> LineEnds(const std::vector<PseudoTerminal::Chunk>
   return ends;
 }
 
+// The machine's ports, with the moment each write call began noted on the
+// worker's thread.
+class WriteTimingPorts : public PortSystem {
+ public:
+  std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
+    std::unique_ptr<SerialPort> port = platform_->Open(portNumber, error);
+    if (port == nullptr) return nullptr;
+    return std::make_unique<TimedPort>(std::move(port), *this);
+  }
+  std::vector<Clock::time_point> writeStarts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writeStarts_;
+  }
+
+ private:
+  class TimedPort : public SerialPort {
+   public:
+    TimedPort(std::unique_ptr<SerialPort> port, WriteTimingPorts& owner) : port_(std::move(port)), owner_(owner) {}
+    ReadOutcome ReadByte(unsigned char& byte) override { return port_->ReadByte(byte); }
+    bool Write(const std::string& bytes) override {
+      {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.writeStarts_.push_back(Clock::now());
+      }
+      return port_->Write(bytes);
+    }
+    void ClearError() override { port_->ClearError(); }
+    void Purge() override { port_->Purge(); }
+
+   private:
+    std::unique_ptr<SerialPort> port_;
+    WriteTimingPorts& owner_;
+  };
+
+  std::unique_ptr<PortSystem> platform_ = MakePlatformPortSystem();
+  std::mutex mutex_;
+  std::vector<Clock::time_point> writeStarts_;
+};
+
+std::vector<double> Gaps(const std::vector<Clock::time_point>& times) {
+  std::vector<double> gaps;
+  for (std::size_t i = 1; i < times.size(); ++i) gaps.push_back(MillisecondsBetween(times[i - 1], times[i]));
+  return gaps;
+}
+
 // `count` commands queued as fast as the ring takes them; the gaps between
-// their arrivals on the far end.
+// the worker's write calls, and between their arrivals on the far end (which
+// add the far end's own wake-up delays).
 bool MeasureSpacing(int count) {
   PseudoTerminal far;
   PrivatePortsDirectory ports;
-  ToolUnderTest tool;
+  WriteTimingPorts timedPorts;
+  const std::unique_ptr<LinkClock> clock = MakeSystemClock();
+  ToolUnderTest tool(timedPorts, *clock);
   if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
 
   std::vector<std::string> commands;
@@ -144,13 +196,13 @@ bool MeasureSpacing(int count) {
     std::fprintf(stderr, "%zu of %zu commands arrived\n", ends.size(), commands.size() + 3);
     return false;
   }
-  std::vector<double> gaps;
-  for (std::size_t i = 1; i < ends.size(); ++i) gaps.push_back(MillisecondsBetween(ends[i - 1], ends[i]));
-  const Distribution d = Summarize(gaps);
-  std::printf("spacing of %zu queued commands on the wire: %s\n", ends.size(), Describe(d, "ms").c_str());
-  std::printf("  min / 100 ms: %.4f, median / 100 ms: %.4f, max / 100 ms: %.4f\n", d.min / 100, d.median / 100,
-              d.max / 100);
-  return d.min > 100.0;
+  const Distribution written = Summarize(Gaps(timedPorts.writeStarts()));
+  const Distribution arrived = Summarize(Gaps(ends));
+  std::printf("spacing of %zu queued commands, write calls: %s\n", ends.size(), Describe(written, "ms").c_str());
+  std::printf("  min / 100 ms: %.4f, median / 100 ms: %.4f, max / 100 ms: %.4f\n", written.min / 100,
+              written.median / 100, written.max / 100);
+  std::printf("spacing of the same commands, arrivals on the far end: %s\n", Describe(arrived, "ms").c_str());
+  return written.count == ends.size() - 1 && written.min > 100.0;
 }
 
 // ClosePort right after the identification has left, and right after a Set
