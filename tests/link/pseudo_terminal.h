@@ -74,6 +74,24 @@ class PseudoTerminal {
     return all;
   }
 
+  // When each of `lines`, received one after the other, had arrived in full.
+  static std::vector<std::chrono::steady_clock::time_point> Arrivals(const std::vector<Chunk>& chunks,
+                                                                     const std::vector<std::string>& lines) {
+    std::vector<std::chrono::steady_clock::time_point> arrivals;
+    std::size_t received = 0;
+    std::size_t boundary = 0;
+    auto line = lines.begin();
+    for (const auto& chunk : chunks) {
+      received += chunk.bytes.size();
+      while (line != lines.end() && received >= boundary + line->size()) {
+        boundary += line->size();
+        arrivals.push_back(chunk.arrived);
+        ++line;
+      }
+    }
+    return arrivals;
+  }
+
  private:
   int master_ = -1;
   std::string slavePath_;

@@ -72,24 +72,6 @@ std::string Joined(const std::vector<std::string>& lines) {
   return all;
 }
 
-// When each line had arrived whole at the far end.
-std::vector<std::chrono::steady_clock::time_point> Arrivals(const Chunks& chunks,
-                                                            const std::vector<std::string>& lines) {
-  std::vector<std::chrono::steady_clock::time_point> arrivals;
-  std::size_t received = 0;
-  std::size_t lineEnd = 0;
-  auto line = lines.begin();
-  for (const auto& chunk : chunks) {
-    received += chunk.bytes.size();
-    while (line != lines.end() && received >= lineEnd + line->size()) {
-      lineEnd += line->size();
-      arrivals.push_back(chunk.arrived);
-      ++line;
-    }
-  }
-  return arrivals;
-}
-
 class NothingLostTest : public ::testing::TestWithParam<LostCase> {
  protected:
   NothingLostTest()
@@ -175,7 +157,7 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
   // were paced. Over the whole run the delays cancel out: the last command
   // arrives no sooner than 100 ms per gap after the first, give or take one
   // such delay.
-  const auto arrivals = Arrivals(chunks, expected);
+  const auto arrivals = PseudoTerminal::Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), expected.size());
   const auto span = arrivals.back() - arrivals.front();
   const milliseconds oneDelay(250);

@@ -55,19 +55,7 @@ TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsAp
   const auto chunks = logger_.Receive(all.size());
   EXPECT_EQ(PseudoTerminal::Joined(chunks), all);
 
-  // When each command had arrived in full.
-  std::vector<steady_clock::time_point> arrivals;
-  std::size_t received = 0;
-  std::size_t boundary = 0;
-  auto command = expected.begin();
-  for (const auto& chunk : chunks) {
-    received += chunk.bytes.size();
-    while (command != expected.end() && received >= boundary + command->size()) {
-      boundary += command->size();
-      arrivals.push_back(chunk.arrived);
-      ++command;
-    }
-  }
+  const auto arrivals = PseudoTerminal::Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), 3u);
   // The worker spaces its writes by more than 100 ms of its own clock; the
   // reader here may wake a little late for one command and not the next, so
