@@ -31,6 +31,7 @@
 #include "protocol/logger_protocol.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/e2e/tool_harness.h"
+#include "tests/protocol/fake_callouts.h"
 
 namespace brisko {
 namespace {
@@ -44,55 +45,26 @@ std::chrono::seconds ModeDuration() {
   return std::chrono::seconds(seconds > 0 ? seconds : 4);
 }
 
-// The fields that the logger's sentences (and nothing else) write.
-std::vector<std::pair<std::string, std::string>> LoggerFields(const DeviceRecord& r) {
-  return {
-      {"serialNumber", r.serialNumber},
-      {"firmwareRev", r.firmwareRev},
-      {"hardwareRev", r.hardwareRev},
-      {"gpsFixLine", r.gpsFixLine},
-      {"pilotName", r.pilotName},
-      {"competitionClass", r.competitionClass},
-      {"competitionId", r.competitionId},
-      {"gliderType", r.gliderType},
-      {"gliderId", r.gliderId},
-      {"fixRateIndex", std::to_string(r.fixRateIndex)},
-      {"sealStatus", r.sealStatus},
-      {"temperature", r.temperature},
-      {"humidity", r.humidity},
-      {"recordMode", std::to_string(r.recordMode)},
-      {"inputVoltage", r.inputVoltage},
-  };
+// The fields that the logger's sentences (and nothing else) write, by name.
+std::map<std::string, std::string> LoggerFields(const LoggerProtocol& protocol) {
+  std::map<std::string, std::string> fields = testing::Snapshot(protocol);
+  for (const char* notFromTheLogger : {"portStatus", "portNumber", "nt0Family", "nt800Family"}) {
+    fields.erase(notFromTheLogger);
+  }
+  return fields;
 }
-
-class QuietDialog final : public DialogCallouts {
- public:
-  void RefreshControls() override {}
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int) override {}
-  void EnablePortControls(bool) override {}
-  std::int64_t CurrentTime() override { return 1; }
-  int ShowMessageBox(const std::string&, const std::string&, int) override { return kIdNo; }
-  void RunDeleteFlightDialog() override {}
-};
-
-class NoCommands final : public CommandPort {
- public:
-  bool IsPortOpen() const override { return false; }
-  bool QueueCommands(const std::vector<std::string>&) override { return false; }
-};
 
 // Every value the sentences can put into each field, and the blanks that
 // opening a port and the staleness rule leave.
 FieldValues ValuesCarriedBy(const std::vector<std::string>& sentences) {
   const std::string unset = "\x01unset";
-  DeviceRecord blank;
-  blank.fixRateIndex = -1;
+  testing::FakeDialog dialog;
+  testing::FakePort port;
   FieldValues allowed;
+  LoggerProtocol blank(dialog, port);
+  blank.ClearDeviceFields();
   for (const auto& [name, value] : LoggerFields(blank)) allowed[name].insert(value);
 
-  QuietDialog dialog;
-  NoCommands port;
   for (const std::string& sentence : sentences) {
     LoggerProtocol oracle(dialog, port);
     DeviceRecord& r = oracle.record();
@@ -104,7 +76,7 @@ FieldValues ValuesCarriedBy(const std::vector<std::string>& sentences) {
     r.fixRateIndex = INT_MIN + 1;
     r.recordMode = INT_MIN + 1;
     oracle.DispatchSentence(sentence);
-    for (const auto& [name, value] : LoggerFields(r)) {
+    for (const auto& [name, value] : LoggerFields(oracle)) {
       if (value != unset && value != std::to_string(INT_MIN + 1)) allowed[name].insert(value);
     }
   }
@@ -162,7 +134,7 @@ TEST_P(SimModesTest, RecordOnlyEverHoldsValuesTheSimulatorSent) {
   ToolUnderTest tool;
   FieldValues observed;
   tool.dialog().onRefresh = [&] {
-    for (const auto& [name, value] : LoggerFields(tool.record())) observed[name].insert(value);
+    for (const auto& [name, value] : LoggerFields(tool.core().protocol())) observed[name].insert(value);
   };
   LoggerCore& core = tool.core();
   DeviceRecord& r = tool.record();
