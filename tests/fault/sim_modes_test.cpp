@@ -161,8 +161,11 @@ TEST_P(SimModesTest, RecordOnlyEverHoldsValuesTheSimulatorSent) {
   // right after the Set: only what comes from the logger may reach a refresh.
   const auto duration = ModeDuration();
   const auto end = std::chrono::steady_clock::now() + duration;
-  for (int round = 1; std::chrono::steady_clock::now() < end || (!setSeen() && std::chrono::steady_clock::now() < deadline);
-       ++round) {
+  const auto goOn = [&] {
+    const auto now = std::chrono::steady_clock::now();
+    return now < end || (!setSeen() && now < deadline);
+  };
+  for (int round = 1; goOn(); ++round) {
     if (round % 3 == 0) {
       core.ClosePort();
       core.OpenPort(sim.port());
