@@ -16,7 +16,8 @@ std::string ReadSettingsFile(const std::string& path) {
   if (file == nullptr) return std::string();
   char line[kLineLimit + 1] = {};
   const bool read = std::fgets(line, sizeof line, file) != nullptr;
-  std::fclose(file);
+  // Only read from: a failed close loses nothing.
+  (void)std::fclose(file);
   if (!read) return std::string();
   std::string text(line, std::strlen(line));
   // A hand-edited file ends its line with LF or CR LF; the line end is not
@@ -28,8 +29,10 @@ std::string ReadSettingsFile(const std::string& path) {
 void WriteSettingsFile(const std::string& portNumber, const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "w");
   if (file == nullptr) return;
-  std::fputs(portNumber.c_str(), file);
-  std::fclose(file);
+  // A failed write is as silent as a file that cannot be opened: the port
+  // number is a convenience, not worth a message while the program ends.
+  (void)std::fwrite(portNumber.data(), 1, portNumber.size(), file);
+  (void)std::fclose(file);
 }
 
 }  // namespace brisko
