@@ -3,6 +3,7 @@
 // itself, the user changes the pilot name and presses Set, the simulator
 // receives it, the user leaves, and the settings file keeps the port.
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "app/logger_app.h"
 #include "app/settings_file.h"
+#include "protocol/commands.h"
 #include "qt_test_support.h"
 #include "sim_process.h"
 #include "ui/control_ids.h"
@@ -64,6 +66,53 @@ TEST(WindowEndToEndTest, SetReachesTheSimulatorAndTheFileKeepsThePort) {
   }
   std::ifstream file(kSettingsFileName, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()), port);
+}
+
+// The log's time stamp of a line such as `[    403 ms] rx "$NT806,4,2" checksum ok`.
+long LogMilliseconds(const std::string& line) { return std::strtol(line.c_str() + 1, nullptr, 10); }
+
+TEST(WindowEndToEndTest, ASetFollowedAtOnceByExitStillReachesTheLoggerWhole) {
+  test::PrivateWorkingDirectory directory;
+  SimProcess simulator({"--family", "800"});
+  ASSERT_TRUE(simulator.started());
+  WriteSettingsFile(std::to_string(simulator.port()));
+
+  std::vector<std::string> expected;
+  std::size_t fromLine = 0;
+  {
+    SettingsFile settings;
+    CLoggerDlg dialog(settings);
+    dialog.OnInitDialog();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* pilot = dialog.ControlAs<QLineEdit>(kIdPilotName);
+    ASSERT_TRUE(WaitFor([&] { return !pilot->text().isEmpty(); })) << "the logger's texts arrive";
+    pilot->setFocus();
+    pilot->selectAll();
+    QTest::keyClicks(pilot, "Ugo Verdi");
+
+    fromLine = simulator.Lines().size();
+    expected = SecondFamilySetSequence(dialog.core().record());
+    dialog.ControlAs<QPushButton>(kIdSet)->click();
+    // Leave before the first command of the sequence can have gone out.
+    dialog.ControlAs<QPushButton>(kCommandCancel)->click();
+    EXPECT_FALSE(dialog.isVisible());
+  }
+  ASSERT_EQ(expected.size(), 9u);
+  EXPECT_EQ(expected[1], "$NT805,1,Ugo Verdi");
+
+  ASSERT_TRUE(simulator.WaitForCommands(expected.size(), std::chrono::seconds(10), fromLine));
+  EXPECT_EQ(simulator.ReceivedCommands(fromLine), expected) << "every command, in order, byte for byte";
+
+  // The commands left the tool more than 100 ms apart; the far end's wake-ups
+  // blur single gaps on a busy machine, so the whole run is judged.
+  std::vector<long> arrivals;
+  for (const std::string& line : simulator.Lines()) {
+    if (line.find("] rx \"$NT80") != std::string::npos) arrivals.push_back(LogMilliseconds(line));
+  }
+  ASSERT_GE(arrivals.size(), expected.size());
+  const std::size_t first = arrivals.size() - expected.size();
+  EXPECT_GE(arrivals.back() - arrivals[first], static_cast<long>((expected.size() - 1) * 100) - 5);
 }
 
 }  // namespace
