@@ -13,7 +13,9 @@ cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
-ctest --test-dir "$build" --output-on-failure -j2
+ctest_log=$(mktemp)
+ctest --test-dir "$build" --output-on-failure -j2 | tee "$ctest_log"
+ctest_total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$ctest_log" | tail -n 1)
 
 # The Windows port layer must keep compiling: the core libraries (link/,
 # protocol/) cross-built with mingw-w64, without tests or Qt.
@@ -82,3 +84,7 @@ for target in "${fuzz_targets[@]}"; do
   echo "brisko_fuzz_$target: $(grep -h '^stat::number_of_executed_units' "$scratch/log"), no finding"
   rm -rf "$scratch"
 done
+
+# Every step above stops the script on a failure, so reaching here means the
+# whole suite passed; the last line counts CTest's tests.
+echo "Tests: ${ctest_total:-0} passed, 0 failed"
