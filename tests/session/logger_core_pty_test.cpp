@@ -57,17 +57,17 @@ TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsAp
 
   const auto arrivals = PseudoTerminal::Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), 3u);
-  // The worker spaces its writes by more than 100 ms of its own clock; the
-  // reader here may wake a little late for one command and not the next, so
-  // a few milliseconds of slack are allowed on this side.
-  const milliseconds slack(5);
+  // The worker writes the k-th command more than k x 100 ms after it started,
+  // and a command cannot arrive before it was written; the reader here may
+  // wake late for one command and not the next, so single gaps are only
+  // reported, while each arrival is held to its earliest possible time.
   auto previous = opened;
   std::string measured;
-  for (const auto& arrival : arrivals) {
-    const auto spacing = std::chrono::duration_cast<std::chrono::microseconds>(arrival - previous);
-    EXPECT_GT(spacing, milliseconds(100) - slack);
+  for (std::size_t k = 0; k < arrivals.size(); ++k) {
+    EXPECT_GT(arrivals[k] - opened, milliseconds(100) * static_cast<int>(k + 1)) << "command " << k + 1;
+    const auto spacing = std::chrono::duration_cast<std::chrono::microseconds>(arrivals[k] - previous);
     measured += " " + std::to_string(spacing.count() / 1000.0) + " ms";
-    previous = arrival;
+    previous = arrivals[k];
   }
   RecordProperty("identification_spacing", measured);
   std::cout << "identification spacing (open→1st, 1st→2nd, 2nd→3rd):" << measured << "\n";
