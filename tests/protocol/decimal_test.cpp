@@ -157,7 +157,11 @@ TEST(Tenths, Table) {
 // The desktop tool runs under the user's locale; a comma locale must not turn
 // "2.8" into 2 or 1.8 into "1,8". When no such locale is installed, one is
 // compiled into a private directory (LOCPATH); skipped when that fails too.
+// Windows has its Italian locale built in.
 bool SelectCommaLocale() {
+#if defined(_WIN32)
+  return std::setlocale(LC_ALL, "Italian_Italy.1252") != nullptr;
+#else
   if (std::setlocale(LC_ALL, "it_IT.UTF-8") != nullptr) return true;
   const std::string directory = ::testing::TempDir() + "brisko-locales";
   const std::string command = "mkdir -p '" + directory + "' && localedef -i it_IT -f UTF-8 '" + directory +
@@ -165,6 +169,7 @@ bool SelectCommaLocale() {
   if (std::system(command.c_str()) != 0) return false;
   ::setenv("LOCPATH", directory.c_str(), 1);
   return std::setlocale(LC_ALL, "it_IT.UTF-8") != nullptr;
+#endif
 }
 
 TEST(DecimalLocale, IndependentOfTheProcessLocale) {
