@@ -4,8 +4,9 @@
 // not examined, a port that refuses a setting is used as it is.
 #include <windows.h>
 
+#include "link/port_win32.h"
+
 #include "link/port_names.h"
-#include "link/serial_port.h"
 
 namespace brisko {
 
@@ -107,10 +108,12 @@ class Win32SerialPort final : public SerialPort {
 
 class Win32PortSystem final : public PortSystem {
  public:
+  explicit Win32PortSystem(CreateFileFunction createFile) : createFile_(createFile) {}
+
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};
     error.devicePath = DevicePathForPort(portNumber);
-    HANDLE handle = CreateFileA(error.devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+    HANDLE handle = createFile_(error.devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
@@ -121,10 +124,17 @@ class Win32PortSystem final : public PortSystem {
     ApplyLineSettings(handle);
     return std::make_unique<Win32SerialPort>(handle);
   }
+
+ private:
+  CreateFileFunction createFile_;
 };
 
 }  // namespace
 
-std::unique_ptr<PortSystem> MakePlatformPortSystem() { return std::make_unique<Win32PortSystem>(); }
+std::unique_ptr<PortSystem> MakeWin32PortSystem(CreateFileFunction createFile) {
+  return std::make_unique<Win32PortSystem>(createFile);
+}
+
+std::unique_ptr<PortSystem> MakePlatformPortSystem() { return MakeWin32PortSystem(&CreateFileA); }
 
 }  // namespace brisko
