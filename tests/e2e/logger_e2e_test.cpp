@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/position_sentences.h"
+#include "tests/e2e/sim_logger.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/e2e/tool_harness.h"
 
@@ -26,43 +27,6 @@ using ::testing::HasSubstr;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kDeadline{10000};
-
-// One logger as the simulator is told to play it, and what the tool must
-// show for it.
-struct SimLogger {
-  int family = 800;
-  std::string serial = "E2E-42";
-  int hardwareTenths = 13;
-  int firmwareTenths = 27;
-  bool sealed = false;
-  int fixRateSeconds = 4;
-  int recordMode = 2;
-  std::vector<std::string> texts = {"Carla Bianchi", "Standard", "CB", "LS 8", "D-9876"};
-  double voltage = 11.8;
-  double temperature = 18.5;
-  double humidity = 62.0;
-
-  std::vector<std::string> Args() const {
-    return {"--family", std::to_string(family), "--serial", serial, "--hardware", std::to_string(hardwareTenths),
-            "--firmware", std::to_string(firmwareTenths), "--sealed", sealed ? "1" : "0", "--fix-rate",
-            std::to_string(fixRateSeconds), "--record-mode", std::to_string(recordMode), "--pilot", texts[0],
-            "--class", texts[1], "--comp-id", texts[2], "--glider-type", texts[3], "--glider-id", texts[4],
-            "--voltage", Decimal1(voltage), "--temperature", Decimal1(temperature), "--humidity",
-            Decimal1(humidity)};
-  }
-  static std::string Decimal1(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-  }
-  std::string hardwareShown() const { return Decimal1(hardwareTenths * 0.1); }
-  std::string firmwareShown() const { return Decimal1(firmwareTenths * 0.1); }
-  std::string sealShown() const { return sealed ? "SEALED" : "UNSEALED"; }
-};
-
-std::vector<std::string> Texts(const DeviceRecord& r) {
-  return {r.pilotName, r.competitionClass, r.competitionId, r.gliderType, r.gliderId};
-}
 
 // A position line the simulator sent: its time, then its fixed position.
 bool IsSimulatorPosition(const std::string& line) {
@@ -77,11 +41,6 @@ bool IsReadingNear(const std::string& shown, double centre, double drift) {
   if (shown.empty()) return false;
   const double value = std::strtod(shown.c_str(), nullptr);
   return SimLogger::Decimal1(value) == shown && std::abs(value - centre) <= drift + 0.051;
-}
-
-bool Filled(const DeviceRecord& r, const SimLogger& logger) {
-  return r.serialNumber == logger.serial && r.gliderId == logger.texts[4] && !r.gpsFixLine.empty() &&
-         (logger.family == 0 || !r.temperature.empty());
 }
 
 // Every field of the record either blank (as opening and the staleness rule
@@ -116,8 +75,6 @@ std::vector<std::string> WrongFields(const DeviceRecord& r, const SimLogger& log
   }
   return wrong;
 }
-
-const std::vector<std::string> kIdentification = {"$NT900,4,51,0", "$NT987,1", "$NT800,1"};
 
 bool LoggedLine(const SimProcess& sim, const char* text, std::size_t fromLine, milliseconds timeout = kDeadline) {
   return sim.WaitForLine([&](const std::string& l) { return l.find(text) != std::string::npos; }, timeout,
@@ -216,17 +173,8 @@ TEST_P(LoggerEndToEndTest, SetSendsTheEditedSettingsByteForByteAndShowsWhatTheLo
   ASSERT_TRUE(s.OpenAndFill());
   const std::size_t before = sim.Lines().size();
 
-  // Edited as the dialog's read-back would leave them: a Latin-1 letter, an
-  // empty class, a changed fix rate and record mode.
-  const std::vector<std::string> edited = {"Jos\xE9 Neri", "", "JN", "Discus 2", "I-KJN"};
   DeviceRecord& r = tool.record();
-  r.pilotName = edited[0];
-  r.competitionClass = edited[1];
-  r.competitionId = edited[2];
-  r.gliderType = edited[3];
-  r.gliderId = edited[4];
-  r.fixRateIndex = 6;
-  r.recordMode = 3;
+  ApplyEdits(r);
   tool.core().OnSet();
   // The record is blanked here, so what shows afterwards came back from the logger.
   for (std::string* text : {&r.pilotName, &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId}) {
@@ -234,19 +182,12 @@ TEST_P(LoggerEndToEndTest, SetSendsTheEditedSettingsByteForByteAndShowsWhatTheLo
   }
   r.fixRateIndex = -1;
 
-  const std::vector<std::string> expected =
-      logger.family == 0
-          ? std::vector<std::string>{"$NT969,2", "$NT968,Jos\xE9 Neri", "$NT967,", "$NT966,JN",
-                                     "$NT965,Discus 2", "$NT964,I-KJN", "$NT902,7", "$NT990,1", "$NT969,3"}
-          : std::vector<std::string>{"$NT806,4,2", "$NT805,1,Jos\xE9 Neri", "$NT805,2,", "$NT805,3,JN",
-                                     "$NT805,4,Discus 2", "$NT805,5,I-KJN", "$NT802,3,7", "$NT802,99",
-                                     "$NT806,4,3"};
+  const std::vector<std::string> expected = EditedSetCommands(logger.family);
   ASSERT_TRUE(sim.WaitForCommands(9, kDeadline, before)) << ::testing::PrintToString(sim.Lines());
   EXPECT_EQ(sim.ReceivedCommands(before), expected);
   EXPECT_TRUE(LoggedLine(sim, "end of Set, settings stored", before));
 
-  ASSERT_TRUE(tool.PumpUntil([&] { return Texts(tool.record()) == edited && tool.record().fixRateIndex == 6; },
-                             kDeadline))
+  ASSERT_TRUE(tool.PumpUntil([&] { return ShowsTheEdits(tool.record()); }, kDeadline))
       << ::testing::PrintToString(Texts(tool.record())) << " fix " << tool.record().fixRateIndex;
   // The record mode is not part of a Set: the logger keeps and reports its own.
   if (logger.family == 800) {
@@ -318,8 +259,7 @@ TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
 
   // The answer No sent nothing: the first command after it is the deletion.
   ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
-  EXPECT_EQ(sim.ReceivedCommands(before),
-            std::vector<std::string>{logger.family == 0 ? "$NT978,0" : "$NT803,2"});
+  EXPECT_EQ(sim.ReceivedCommands(before), std::vector<std::string>{DeletionCommand(logger.family)});
   EXPECT_TRUE(LoggedLine(sim, "all flights deleted: 5 -> 0", before));
 }
 

@@ -173,23 +173,46 @@ long SimProcess::WaitForLine(const std::function<bool(const std::string&)>& matc
   }
 }
 
-std::vector<std::string> SimProcess::ReceivedCommands(std::size_t fromLine) const {
-  // [   1234 ms] rx "$NT800,1" checksum ok
+namespace {
+
+// "[   1234 ms] rx "$NT800,1" checksum ok": a command received with a good
+// checksum. Gives its text, still escaped, and its time.
+bool ParseReceivedCommand(const std::string& line, std::string* shown, long* milliseconds) {
   static const std::string kOpen = " ms] rx \"";
   static const std::string kClose = "\" checksum ok";
+  const std::size_t open = line.find(kOpen);
+  if (line.rfind("[", 0) != 0 || open == std::string::npos || line.size() < open + kOpen.size() + kClose.size() ||
+      line.compare(line.size() - kClose.size(), kClose.size(), kClose) != 0) {
+    return false;
+  }
+  const std::size_t begin = open + kOpen.size();
+  *shown = line.substr(begin, line.size() - kClose.size() - begin);
+  *milliseconds = std::strtol(line.c_str() + 1, nullptr, 10);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SimProcess::ReceivedCommands(std::size_t fromLine) const {
   std::vector<std::string> commands;
   const std::vector<std::string> lines = Lines();
+  std::string shown;
+  long milliseconds = 0;
   for (std::size_t i = fromLine; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    const std::size_t open = line.find(kOpen);
-    if (line.rfind("[", 0) != 0 || open == std::string::npos || line.size() < open + kOpen.size() + kClose.size() ||
-        line.compare(line.size() - kClose.size(), kClose.size(), kClose) != 0) {
-      continue;
-    }
-    const std::size_t begin = open + kOpen.size();
-    commands.push_back(UnescapeLogText(line.substr(begin, line.size() - kClose.size() - begin)));
+    if (ParseReceivedCommand(lines[i], &shown, &milliseconds)) commands.push_back(UnescapeLogText(shown));
   }
   return commands;
+}
+
+std::vector<long> SimProcess::ReceivedCommandTimes(std::size_t fromLine) const {
+  std::vector<long> times;
+  const std::vector<std::string> lines = Lines();
+  std::string shown;
+  long milliseconds = 0;
+  for (std::size_t i = fromLine; i < lines.size(); ++i) {
+    if (ParseReceivedCommand(lines[i], &shown, &milliseconds)) times.push_back(milliseconds);
+  }
+  return times;
 }
 
 bool SimProcess::WaitForCommands(std::size_t count, std::chrono::milliseconds timeout, std::size_t fromLine) const {

@@ -35,6 +35,8 @@ class SimProcess {
   // The bytes of every command received with a good checksum, in order,
   // from log line `fromLine` on.
   std::vector<std::string> ReceivedCommands(std::size_t fromLine = 0) const;
+  // When each of those arrived, in the log's milliseconds since the start.
+  std::vector<long> ReceivedCommandTimes(std::size_t fromLine = 0) const;
   // Waits up to `timeout` for a log line from `fromLine` on that satisfies
   // `match`; returns its index, or -1.
   long WaitForLine(const std::function<bool(const std::string&)>& match, std::chrono::milliseconds timeout,

@@ -1,0 +1,178 @@
+// The Windows build of the tool under Wine against brisko-sim: this side
+// starts the simulator on a pseudo-terminal, links it into the Wine prefix as
+// a COM port (dosdevices/com<n>), runs the tool's side (wine_tool_test.cpp,
+// built for Windows) under Wine and then reads the simulator's log: every
+// command byte for byte, in order, each more than 100 ms after the one before.
+// scripts/test-windows.sh runs it with
+//   WINEPREFIX              a prefix made with wineboot, shared by the runs
+//   BRISKO_WINE_TOOL_TESTS  the Windows program brisko_wine_tool_tests.exe
+//   BRISKO_WINE             the loader (wine64), BRISKO_WINESERVER its server
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/sim_logger.h"
+#include "tests/e2e/sim_process.h"
+
+extern char** environ;
+
+namespace brisko {
+namespace {
+
+using ::testing::ElementsAreArray;
+
+std::string Env(const char* name, const char* fallback = "") {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// Runs `args` with `extraEnvironment` added, its output in `output`; returns
+// its wait status.
+int Run(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment,
+        std::string& output) {
+  char outputPath[] = "/tmp/brisko-wine-output-XXXXXX";
+  const int outputFd = ::mkstemp(outputPath);
+  if (outputFd < 0) return -1;
+  std::vector<std::string> strings = args;
+  std::vector<char*> argv;
+  for (auto& arg : strings) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> environment = extraEnvironment;
+  for (char** variable = environ; *variable != nullptr; ++variable) environment.emplace_back(*variable);
+  std::vector<char*> envp;
+  for (auto& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+  pid_t pid = -1;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(outputFd);
+  int status = -1;
+  if (spawned == 0) {
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  std::ifstream file(outputPath, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  output = text.str();
+  ::unlink(outputPath);
+  return status;
+}
+
+// One Windows test of the tool's side, then the Wine server is stopped: it may
+// hold the pseudo-terminal, which must not outlive the simulator.
+::testing::AssertionResult RunToolUnderWine(const std::string& filter, const std::vector<std::string>& environment) {
+  const std::string tool = Env("BRISKO_WINE_TOOL_TESTS");
+  if (tool.empty() || Env("WINEPREFIX").empty()) {
+    return ::testing::AssertionFailure() << "BRISKO_WINE_TOOL_TESTS and WINEPREFIX must be set";
+  }
+  std::string output;
+  const int status = Run({Env("BRISKO_WINE", "wine64"), tool, "--gtest_filter=" + filter}, environment, output);
+  std::string ignored;
+  Run({Env("BRISKO_WINESERVER", "wineserver"), "-k"}, {}, ignored);
+  if (status != 0) return ::testing::AssertionFailure() << "status " << status << "\n" << output;
+  if (output.find("[  PASSED  ] 1 test.") == std::string::npos) {
+    return ::testing::AssertionFailure() << "the test did not run\n" << output;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// dosdevices/com<n> of the prefix, made to point at `device` for the life of
+// this object.
+class ComLink {
+ public:
+  ComLink(int portNumber, const std::string& device)
+      : path_(Env("WINEPREFIX") + "/dosdevices/com" + std::to_string(portNumber)) {
+    ::unlink(path_.c_str());
+    linked_ = ::symlink(device.c_str(), path_.c_str()) == 0;
+  }
+  ~ComLink() { ::unlink(path_.c_str()); }
+  ComLink(const ComLink&) = delete;
+  ComLink& operator=(const ComLink&) = delete;
+  bool linked() const { return linked_; }
+
+ private:
+  std::string path_;
+  bool linked_ = false;
+};
+
+class WineEndToEndTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(WineEndToEndTest, IdentificationSetAndDeletionReachTheLoggerWholeAndPacedThroughTheWin32PortLayer) {
+  SimLogger logger;
+  logger.family = GetParam();
+  // The two families on two COM numbers, so that both links are exercised.
+  const int comNumber = logger.family == 800 ? 3 : 5;
+  SimProcess sim(logger.Args());
+  ASSERT_TRUE(sim.started()) << ::testing::PrintToString(sim.Lines());
+  ComLink link(comNumber, sim.devicePath());
+  ASSERT_TRUE(link.linked());
+  const std::size_t from = sim.Lines().size();
+
+  EXPECT_TRUE(RunToolUnderWine("WineToolTest.IdentifiesTheLogger*",
+                               {"BRISKO_WINE_PORT=" + std::to_string(comNumber),
+                                "BRISKO_WINE_FAMILY=" + std::to_string(logger.family)}));
+
+  std::vector<std::string> expected = kIdentification;
+  const std::vector<std::string> set = EditedSetCommands(logger.family);
+  expected.insert(expected.end(), set.begin(), set.end());
+  expected.push_back(DeletionCommand(logger.family));
+  ASSERT_TRUE(sim.WaitForCommands(expected.size(), std::chrono::seconds(5), from))
+      << ::testing::PrintToString(sim.Lines());
+  EXPECT_THAT(sim.ReceivedCommands(from), ElementsAreArray(expected)) << ::testing::PrintToString(sim.Lines());
+  // The simulator logs damaged lines too (bad or missing checksum): there
+  // were none, every line received was one of the commands above.
+  const auto logged = [&](const std::string& text) {
+    const std::vector<std::string> lines = sim.Lines();
+    return std::count_if(lines.begin() + static_cast<long>(from), lines.end(),
+                         [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  EXPECT_EQ(logged(" ms] rx "), static_cast<long>(expected.size()));
+  EXPECT_EQ(logged("end of Set, settings stored"), 1);
+  EXPECT_EQ(logged("all flights deleted: 5 -> 0"), 1);
+
+  // The log stamps whole milliseconds, so a gap logged as 100 may have been
+  // up to 101 and is taken as over 100; 99 or less is a command sent early.
+  const std::vector<long> arrivals = sim.ReceivedCommandTimes(from);
+  ASSERT_EQ(arrivals.size(), expected.size());
+  std::string gaps;
+  for (std::size_t k = 1; k < arrivals.size(); ++k) {
+    const long gap = arrivals[k] - arrivals[k - 1];
+    EXPECT_GE(gap, 100) << "before " << expected[k];
+    gaps += " " + std::to_string(gap);
+  }
+  std::cout << "gaps between commands on the wire (ms):" << gaps << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, WineEndToEndTest, ::testing::Values(0, 800),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                           return param.param == 0 ? std::string("FirstFamily") : std::string("SecondFamily");
+                         });
+
+TEST(WineEndToEndAbsentPortTest, AComNumberWithoutALinkFailsToOpenAsNotFound) {
+  // COM3 has a logger behind it; COM4 has no link at all.
+  SimProcess sim(SimLogger{}.Args());
+  ASSERT_TRUE(sim.started());
+  ComLink link(3, sim.devicePath());
+  ASSERT_TRUE(link.linked());
+  EXPECT_TRUE(RunToolUnderWine("WineToolTest.AComNumberWithoutADeviceIsNotFound", {"BRISKO_WINE_ABSENT_PORT=4"}));
+}
+
+}  // namespace
+}  // namespace brisko

@@ -1,0 +1,86 @@
+// The tool's side of the end-to-end run of the Windows build under Wine: the
+// real LoggerCore, without its window, on the Windows port layer and clock,
+// against brisko-sim on a pseudo-terminal that the Wine prefix maps to a COM
+// port. wine_e2e_test.cpp, on Linux, starts the simulator, links the port,
+// runs these tests and then reads what reached the simulator. It says what to
+// expect through the environment: BRISKO_WINE_PORT and BRISKO_WINE_FAMILY
+// (the simulator's COM number and command family), BRISKO_WINE_ABSENT_PORT
+// (a COM number with nothing behind it).
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "tests/e2e/sim_logger.h"
+#include "tests/e2e/tool_harness.h"
+
+namespace brisko {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Not;
+
+constexpr std::chrono::milliseconds kDeadline{10000};
+
+int EnvNumber(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::atoi(value) : -1;
+}
+
+TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
+  const int port = EnvNumber("BRISKO_WINE_PORT");
+  ASSERT_GT(port, 0) << "BRISKO_WINE_PORT is not set";
+  SimLogger logger;
+  logger.family = EnvNumber("BRISKO_WINE_FAMILY");
+  ASSERT_TRUE(logger.family == 0 || logger.family == 800) << "BRISKO_WINE_FAMILY is not set";
+
+  ToolUnderTest tool;
+  EXPECT_THAT(tool.core().EnumeratePorts(), Contains(port));
+  tool.core().OpenPort(port);
+  ASSERT_EQ(tool.record().portStatus, "COM" + std::to_string(port) + " Open Ok") << tool.core().portStatusDetail();
+  ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline))
+      << "serial \"" << tool.record().serialNumber << "\"";
+  const DeviceRecord& r = tool.record();
+  EXPECT_EQ(r.hardwareRev, logger.hardwareShown());
+  EXPECT_EQ(r.firmwareRev, logger.firmwareShown());
+  EXPECT_EQ(r.sealStatus, logger.sealShown());
+  EXPECT_EQ(r.fixRateIndex, logger.fixRateSeconds - 1);
+  EXPECT_EQ(Texts(r), logger.texts);
+  EXPECT_EQ(logger.family == 0 ? tool.core().protocol().nt0Family() : tool.core().protocol().nt800Family(), true);
+
+  ApplyEdits(tool.record());
+  tool.core().OnSet();
+  // Blanked here, so what shows afterwards came back from the logger.
+  for (std::string* text : {&tool.record().pilotName, &tool.record().competitionClass,
+                            &tool.record().competitionId, &tool.record().gliderType, &tool.record().gliderId}) {
+    text->clear();
+  }
+  ASSERT_TRUE(tool.PumpUntil([&] { return ShowsTheEdits(tool.record()); }, kDeadline))
+      << ::testing::PrintToString(Texts(tool.record()));
+
+  // The deletion is still queued when the program ends: the exit drain must
+  // let it out before the port closes.
+  tool.core().OnDeleteAllFlights();
+  ASSERT_EQ(tool.dialog().messageBoxes.size(), 1u);
+  tool.core().ExitDrain();
+  EXPECT_FALSE(tool.core().IsPortOpen());
+}
+
+TEST(WineToolTest, AComNumberWithoutADeviceIsNotFound) {
+  const int absent = EnvNumber("BRISKO_WINE_ABSENT_PORT");
+  ASSERT_GT(absent, 0) << "BRISKO_WINE_ABSENT_PORT is not set";
+  const std::string name = "COM" + std::to_string(absent);
+  ToolUnderTest tool;
+  EXPECT_THAT(tool.core().EnumeratePorts(), Not(Contains(absent)));
+  tool.core().OpenPort(absent);
+  EXPECT_FALSE(tool.core().IsPortOpen());
+  EXPECT_EQ(tool.record().portStatus, name + " not found");
+  EXPECT_EQ(tool.core().portStatusDetail().rfind(name + " (//./" + name + "): ", 0), 0u)
+      << tool.core().portStatusDetail();
+  EXPECT_FALSE(tool.dialog().portControlsEnabled);
+}
+
+}  // namespace
+}  // namespace brisko
