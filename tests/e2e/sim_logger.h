@@ -90,4 +90,13 @@ inline std::vector<std::string> EditedSetCommands(int family) {
 // The deletion of all flights, for a firmware below 2.8.
 inline std::string DeletionCommand(int family) { return family == 0 ? "$NT978,0" : "$NT803,2"; }
 
+// Identification, a Set of the edits and a deletion, in the order they leave.
+inline std::vector<std::string> IdentifySetAndDeleteCommands(int family) {
+  std::vector<std::string> commands = kIdentification;
+  const std::vector<std::string> set = EditedSetCommands(family);
+  commands.insert(commands.end(), set.begin(), set.end());
+  commands.push_back(DeletionCommand(family));
+  return commands;
+}
+
 }  // namespace brisko

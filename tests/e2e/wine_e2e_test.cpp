@@ -90,6 +90,11 @@ int Run(const std::vector<std::string>& args, const std::vector<std::string>& ex
   if (output.find("[  PASSED  ] 1 test.") == std::string::npos) {
     return ::testing::AssertionFailure() << "the test did not run\n" << output;
   }
+  // What the tool measured on its side, for the record.
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("gaps between", 0) == 0) std::cout << line << "\n";
+  }
   return ::testing::AssertionSuccess();
 }
 
@@ -129,10 +134,7 @@ TEST_P(WineEndToEndTest, IdentificationSetAndDeletionReachTheLoggerWholeAndPaced
                                {"BRISKO_WINE_PORT=" + std::to_string(comNumber),
                                 "BRISKO_WINE_FAMILY=" + std::to_string(logger.family)}));
 
-  std::vector<std::string> expected = kIdentification;
-  const std::vector<std::string> set = EditedSetCommands(logger.family);
-  expected.insert(expected.end(), set.begin(), set.end());
-  expected.push_back(DeletionCommand(logger.family));
+  const std::vector<std::string> expected = IdentifySetAndDeleteCommands(logger.family);
   ASSERT_TRUE(sim.WaitForCommands(expected.size(), std::chrono::seconds(5), from))
       << ::testing::PrintToString(sim.Lines());
   EXPECT_THAT(sim.ReceivedCommands(from), ElementsAreArray(expected)) << ::testing::PrintToString(sim.Lines());
@@ -147,14 +149,18 @@ TEST_P(WineEndToEndTest, IdentificationSetAndDeletionReachTheLoggerWholeAndPaced
   EXPECT_EQ(logged("end of Set, settings stored"), 1);
   EXPECT_EQ(logged("all flights deleted: 5 -> 0"), 1);
 
-  // The log stamps whole milliseconds, so a gap logged as 100 may have been
-  // up to 101 and is taken as over 100; 99 or less is a command sent early.
+  // The tool's side holds every gap between its writes over 100 ms. Here the
+  // simulator may read a command late, which lengthens the gap before it and
+  // shortens the one after by as much, so a gap is held to 100 ms less what a
+  // busy machine can make a reader late; a clock that lets commands leave
+  // early by its 10 to 20 ms steps still breaks that.
+  constexpr long kReaderLatenessMs = 8;
   const std::vector<long> arrivals = sim.ReceivedCommandTimes(from);
   ASSERT_EQ(arrivals.size(), expected.size());
   std::string gaps;
   for (std::size_t k = 1; k < arrivals.size(); ++k) {
     const long gap = arrivals[k] - arrivals[k - 1];
-    EXPECT_GE(gap, 100) << "before " << expected[k];
+    EXPECT_GE(gap, 100 - kReaderLatenessMs) << "before " << expected[k];
     gaps += " " + std::to_string(gap);
   }
   std::cout << "gaps between commands on the wire (ms):" << gaps << "\n";

@@ -11,10 +11,16 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
+#include "link/link_clock.h"
+#include "link/sentence_framing.h"
+#include "link/serial_port.h"
 #include "tests/e2e/sim_logger.h"
 #include "tests/e2e/tool_harness.h"
+#include "tests/fault/fault_injecting_ports.h"
+#include "tests/fault/port_trace.h"
 
 namespace brisko {
 namespace {
@@ -36,7 +42,13 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   logger.family = EnvNumber("BRISKO_WINE_FAMILY");
   ASSERT_TRUE(logger.family == 0 || logger.family == 800) << "BRISKO_WINE_FAMILY is not set";
 
-  ToolUnderTest tool;
+  // The platform's ports and clock, with every write traced on its way.
+  const auto platformPorts = MakePlatformPortSystem();
+  const auto platformClock = MakeSystemClock();
+  PortTrace trace;
+  FaultInjectingPorts ports(*platformPorts, trace);
+  TracingClock clock(*platformClock, trace);
+  ToolUnderTest tool(ports, clock);
   EXPECT_THAT(tool.core().EnumeratePorts(), Contains(port));
   tool.core().OpenPort(port);
   ASSERT_EQ(tool.record().portStatus, "COM" + std::to_string(port) + " Open Ok") << tool.core().portStatusDetail();
@@ -66,6 +78,26 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   ASSERT_EQ(tool.dialog().messageBoxes.size(), 1u);
   tool.core().ExitDrain();
   EXPECT_FALSE(tool.core().IsPortOpen());
+
+  // Every command went out whole in one WriteFile, which succeeded, and more
+  // than 100 ms after the one before. The clock here is not the link's, and
+  // counts whole milliseconds, so a gap of 100 may have been up to 101.
+  std::vector<std::string> onTheWire = IdentifySetAndDeleteCommands(logger.family);
+  for (std::string& command : onTheWire) AppendChecksum(command);
+  const std::vector<TracedWrite> writes = trace.Writes();
+  std::vector<std::string> written;
+  for (const TracedWrite& write : writes) {
+    written.push_back(write.bytes);
+    EXPECT_TRUE(write.ok) << write.bytes;
+  }
+  EXPECT_EQ(written, onTheWire);
+  std::string gaps;
+  for (std::size_t k = 1; k < writes.size(); ++k) {
+    const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(writes[k].startedAt - writes[k - 1].startedAt);
+    EXPECT_GE(gap.count(), 100) << "before " << writes[k].bytes;
+    gaps += " " + std::to_string(gap.count());
+  }
+  std::cout << "gaps between WriteFile calls (ms):" << gaps << "\n";
 }
 
 TEST(WineToolTest, AComNumberWithoutADeviceIsNotFound) {

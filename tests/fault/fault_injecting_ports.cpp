@@ -23,8 +23,9 @@ class FaultInjectingPort final : public SerialPort {
   }
 
   bool Write(const std::string& bytes) override {
+    const auto startedAt = std::chrono::steady_clock::now();
     const bool ok = !switches_.failWrites.load() && inner_->Write(bytes);
-    trace_.RecordWrite(bytes, TracingClock::LastTickOnThisThread(), ok);
+    trace_.RecordWrite(bytes, TracingClock::LastTickOnThisThread(), ok, startedAt);
     return ok;
   }
 

@@ -13,10 +13,11 @@ void PortTrace::Record(PortEvent event) {
   events_.push_back(static_cast<char>(event));
 }
 
-void PortTrace::RecordWrite(const std::string& bytes, std::uint32_t tick, bool ok) {
+void PortTrace::RecordWrite(const std::string& bytes, std::uint32_t tick, bool ok,
+                            std::chrono::steady_clock::time_point startedAt) {
   std::lock_guard<std::mutex> lock(mutex_);
   events_.push_back(static_cast<char>(ok ? PortEvent::Write : PortEvent::WriteFailed));
-  writes_.push_back({bytes, tick, ok});
+  writes_.push_back({bytes, tick, ok, startedAt});
 }
 
 std::size_t PortTrace::Mark() const {

@@ -4,6 +4,7 @@
 // the wrapped ports and clock below, read by the test's thread.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -31,12 +32,16 @@ struct TracedWrite {
   std::string bytes;
   std::uint32_t tick;  // the tick the worker's pacing had just read
   bool ok;
+  // Just before the write, on the standard library's clock rather than the
+  // link's: the spacing as measured without the worker's own clock.
+  std::chrono::steady_clock::time_point startedAt;
 };
 
 class PortTrace {
  public:
   void Record(PortEvent event);
-  void RecordWrite(const std::string& bytes, std::uint32_t tick, bool ok);
+  void RecordWrite(const std::string& bytes, std::uint32_t tick, bool ok,
+                   std::chrono::steady_clock::time_point startedAt);
 
   // A mark to look from: the number of events so far.
   std::size_t Mark() const;
