@@ -8,7 +8,7 @@ core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev lib
 qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)
-cross=(g++-mingw-w64-x86-64-posix)
+cross=(g++-mingw-w64-x86-64-posix wine wine64)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in

@@ -17,12 +17,8 @@ ctest_log=$(mktemp)
 ctest --test-dir "$build" --output-on-failure -j2 | tee "$ctest_log"
 ctest_total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$ctest_log" | tail -n 1)
 
-# The Windows port layer must keep compiling: the core libraries (link/,
-# protocol/) cross-built with mingw-w64, without tests or Qt.
-cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON \
-  -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=OFF
-cmake --build "$build-mingw" --target brisko_link brisko_protocol
+# The core and its tests built for Windows and run under Wine.
+scripts/test-windows.sh
 
 # Runs test binaries two at a time (they mostly wait on pseudo-terminals and
 # timers); fails when any of them fails. Only failures are printed in full.

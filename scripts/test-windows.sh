@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The Windows side of the test command: the core and its tests cross-built
+# with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link and
+# session suites run under Wine, then the Windows build of the tool against
+# brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp). Called by
+# scripts/test.sh; runs on its own too. Build directories: $BRISKO_BUILD_DIR
+# (default build/) for the simulator, and the same name with -mingw.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh test
+
+build=${BRISKO_BUILD_DIR:-build}
+
+# The Linux side: the simulator and the test that drives the run under Wine.
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_WERROR=ON
+fi
+cmake --build "$build" --target brisko-sim brisko_wine_e2e_tests
+
+# The Windows side, without Qt.
+cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
+cmake --build "$build-mingw" --target brisko_framing_tests brisko_protocol_tests brisko_link_tests \
+  brisko_session_tests brisko_wine_tool_tests
+
+# One fresh Wine prefix for the whole run (making one takes several seconds).
+# The Wine server is stopped before the prefix goes, and after each run of the
+# tool, before the simulator's pseudo-terminal closes.
+wine64=$(sed -n 's/^BRISKO_WINE64:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+if [[ -z $wine64 || $wine64 == *NOTFOUND ]]; then
+  echo "wine64 not found: install the packages wine and wine64" >&2
+  exit 1
+fi
+scratch=$(mktemp -d)
+export WINEDEBUG=-all WINEPREFIX=$scratch/prefix
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+wineboot -i > "$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; exit 1; }
+
+# CTest runs each suite through wine64, the toolchain's emulator.
+ctest --test-dir "$build-mingw" --output-on-failure -j2
+wineserver -k 2>/dev/null || true
+
+BRISKO_WINE=$wine64 BRISKO_WINE_TOOL_TESTS=$(cd "$build-mingw" && pwd)/tests/e2e/brisko_wine_tool_tests.exe \
+  "$build/tests/e2e/brisko_wine_e2e_tests" --gtest_brief=1
