@@ -9,6 +9,9 @@ qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)
 cross=(g++-mingw-w64-x86-64-posix wine wine64)
+# Wine comes with its recommended packages (its X11 and font libraries among
+# them): without them a fresh prefix or a window may fail on a clean machine.
+with_recommends=(wine wine64)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in
@@ -29,4 +32,14 @@ sudo=""
 [[ $(id -u) -eq 0 ]] || sudo=sudo
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+plain=()
+recommended=()
+for pkg in "${missing[@]}"; do
+  if [[ " ${with_recommends[*]} " == *" $pkg "* ]]; then recommended+=("$pkg"); else plain+=("$pkg"); fi
+done
+if [[ ${#plain[@]} -gt 0 ]]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${plain[@]}"
+fi
+if [[ ${#recommended[@]} -gt 0 ]]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${recommended[@]}"
+fi
