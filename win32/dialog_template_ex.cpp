@@ -120,7 +120,7 @@ std::vector<WORD> BuildDialogTemplateEx(const DialogTemplate& dialog, const Dial
   out.Word(0xFFFF);  // signature: the extended format
   out.Dword(0);      // helpID
   out.Dword(frame.exStyle);
-  out.Dword(frame.style | DS_SETFONT);
+  out.Dword(frame.style | DS_SETFONT);  // the font block below is always there
   out.Word(static_cast<WORD>(dialog.controls.size()));
   out.Short(0);  // x, y: 0, 0 lets the dialog be centred
   out.Short(0);

@@ -25,7 +25,9 @@ struct DialogFrame {
 // minimise or maximise box, and a taskbar button of its own.
 DialogFrame MainDialogFrame();
 // "Delete flight": the same frame, created hidden (the modal run shows it), and
-// no taskbar button: it belongs to the main dialog.
+// no taskbar button: it belongs to the main dialog. It is built in the
+// extended format too; with no help ids and no extended control styles that
+// makes the same windows as the classic format.
 DialogFrame DeleteFlightFrame();
 
 // The predefined window class atoms of the dialog template format.

@@ -15,6 +15,8 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# A test run stopped from outside (CTest's time-out) still cleans up.
+trap 'exit 143' TERM INT
 
 # Making the prefix starts Wine's desktop process with the default (X11)
 # driver; the driver is chosen once per desktop, so the server is stopped
