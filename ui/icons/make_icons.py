@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon, a glider seen from above on a sky-blue disc, as
-two 16-colour PNG files (32 and 16 pixels). Standard library only; run it
-again after changing a shape: python3 ui/icons/make_icons.py"""
+two 16-colour PNG files (32 and 16 pixels) and one Windows icon file holding
+the same two images, 16-colour too. Standard library only; run it again after
+changing a shape: python3 ui/icons/make_icons.py"""
 import os
 import struct
 import zlib
@@ -84,8 +85,52 @@ def png(rows):
             + chunk(b"IEND", b""))
 
 
+def ico_image(rows):
+    """One icon image: a 4-bit BITMAPINFOHEADER bitmap of twice the height (the
+    colour bits, then the transparency mask), rows bottom-up, each padded to
+    four bytes. Palette index 0 is transparent: mask bit set over black."""
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, 0, 0, 0, 16, 0)
+    palette = PALETTE + [(0, 0, 0)] * (16 - len(PALETTE))
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+
+    def padded(row_bytes):
+        return row_bytes + b"\x00" * (-len(row_bytes) % 4)
+
+    xor = b""
+    mask = b""
+    for row in reversed(rows):
+        xor += padded(bytes((row[i] << 4) | (row[i + 1] if i + 1 < size else 0) for i in range(0, size, 2)))
+        bits = 0
+        packed = b""
+        for i, index in enumerate(row):
+            bits = (bits << 1) | (1 if index == 0 else 0)
+            if i % 8 == 7:
+                packed += bytes((bits,))
+                bits = 0
+        mask += padded(packed)
+    return header + colours + xor + mask
+
+
+def ico(images):
+    """ICONDIR, one ICONDIRENTRY per image, then the images."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries = b""
+    for rows, image in images:
+        size = len(rows)
+        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return directory + entries + b"".join(image for _, image in images)
+
+
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
+    images = []
     for size in (32, 16):
+        rows = render(size)
         with open(os.path.join(here, "brisko-%d.png" % size), "wb") as out:
-            out.write(png(render(size)))
+            out.write(png(rows))
+        images.append((rows, ico_image(rows)))
+    with open(os.path.join(here, "brisko.ico"), "wb") as out:
+        out.write(ico(images))

@@ -1,0 +1,343 @@
+// The in-memory dialog templates, checked on the windows that Windows (or
+// Wine) creates from them: frame, title, font, and every control's id, class,
+// style, text and rectangle in template order.
+#include "win32/dialog_template_ex.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/control_ids.h"
+
+namespace brisko {
+namespace {
+
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::vector<HWND> Children(HWND dialog) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+// A child's window rectangle in the dialog's client coordinates.
+RECT RectInDialog(HWND dialog, HWND child) {
+  RECT rect;
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+// The dialog manager maps a control's position and its size each on their
+// own, so the right edge is left + width in pixels, which can differ by one
+// from the mapped right edge in dialog units.
+RECT MappedControlRect(HWND dialog, const ControlTemplate& control) {
+  RECT position{control.x, control.y, control.width, control.height};
+  MapDialogRect(dialog, &position);
+  return {position.left, position.top, position.left + position.right, position.top + position.bottom};
+}
+
+// Each kind's window class and the styles it is created with besides
+// WS_CHILD | WS_VISIBLE and those of its flags.
+struct KindLook {
+  ControlKind kind;
+  const wchar_t* className;
+  DWORD style;
+};
+constexpr KindLook kKindLooks[] = {
+    {ControlKind::GroupBox, L"Button", BS_GROUPBOX},
+    {ControlKind::RadioButton, L"Button", BS_AUTORADIOBUTTON},
+    {ControlKind::Label, L"Static", SS_RIGHT},
+    {ControlKind::DisplayField, L"Static", SS_LEFT | SS_SUNKEN},
+    {ControlKind::Edit, L"Edit", ES_AUTOHSCROLL | WS_BORDER},
+    {ControlKind::PushButton, L"Button", BS_PUSHBUTTON},
+    {ControlKind::DropDownList, L"ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL},
+    {ControlKind::ListBox, L"ListBox", LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL},
+};
+
+const KindLook& LookOf(ControlKind kind) {
+  return *std::find_if(std::begin(kKindLooks), std::end(kKindLooks),
+                       [kind](const KindLook& look) { return look.kind == kind; });
+}
+
+DWORD TemplateStyle(const ControlTemplate& control) {
+  DWORD style = WS_CHILD | WS_VISIBLE | LookOf(control.kind).style;
+  if (control.flags & kGroupStart) style |= WS_GROUP;
+  if (control.flags & kTabStop) style |= WS_TABSTOP;
+  if (control.flags & kDisabled) style |= WS_DISABLED;
+  return style;
+}
+
+// Style bits that a control takes over once created, so that its window no
+// longer shows them: an edit's or list box's WS_BORDER becomes the sunken
+// client edge (WS_EX_CLIENTEDGE); a combo box hands WS_VSCROLL to its
+// drop-down list, and a list box shows it only while its items overflow.
+DWORD BitsTakenOver(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Edit:
+      return WS_BORDER;
+    case ControlKind::ListBox:
+      return WS_BORDER | WS_VSCROLL;
+    case ControlKind::DropDownList:
+      return WS_VSCROLL;
+    default:
+      return 0;
+  }
+}
+
+struct DialogCase {
+  const char* name;
+  const DialogTemplate& (*layout)();
+  DialogFrame (*frame)();
+  const wchar_t* title;
+  size_t controlCount;
+  bool visible;
+  bool appWindow;
+};
+
+void PrintTo(const DialogCase& dialogCase, std::ostream* out) { *out << dialogCase.name; }
+
+const DialogCase kDialogs[] = {
+    {"Main", MainDialogTemplate, MainDialogFrame, L"Brisko 1.8", 47, true, true},
+    {"DeleteFlight", DeleteFlightTemplate, DeleteFlightFrame, L"Delete flight", 3, false, false},
+};
+
+// Creates the dialog modelessly from the built template; destroys it at the end.
+class DialogWindow {
+ public:
+  DialogWindow(const DialogTemplate& layout, const DialogFrame& frame)
+      : words_(BuildDialogTemplateEx(layout, frame)),
+        window_(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words_), nullptr,
+                                           IgnoreMessages, 0)) {}
+  ~DialogWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+  }
+  DialogWindow(const DialogWindow&) = delete;
+  DialogWindow& operator=(const DialogWindow&) = delete;
+  HWND get() const { return window_; }
+
+ private:
+  std::vector<WORD> words_;
+  HWND window_;
+};
+
+class TemplateDialogTest : public ::testing::TestWithParam<DialogCase> {
+ protected:
+  void SetUp() override { ASSERT_NE(dialog_.get(), nullptr) << "error " << GetLastError(); }
+  const DialogTemplate& layout() const { return GetParam().layout(); }
+  HWND dialog() const { return dialog_.get(); }
+
+ private:
+  DialogWindow dialog_{GetParam().layout(), GetParam().frame()};
+};
+
+TEST_P(TemplateDialogTest, FrameTitleSizeAndFont) {
+  const DialogCase& expected = GetParam();
+  EXPECT_EQ(WindowText(dialog()), expected.title);
+
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(dialog(), GWL_STYLE));
+  const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+  EXPECT_EQ(style & frame, frame);
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CHILD), 0u);
+  EXPECT_EQ(IsWindowVisible(dialog()) != FALSE, expected.visible);
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(dialog(), GWL_EXSTYLE));
+  EXPECT_EQ((exStyle & WS_EX_APPWINDOW) != 0, expected.appWindow);
+
+  RECT client;
+  GetClientRect(dialog(), &client);
+  RECT size{0, 0, layout().width, layout().height};
+  MapDialogRect(dialog(), &size);
+  EXPECT_EQ(client.right, size.right);
+  EXPECT_EQ(client.bottom, size.bottom);
+
+  LOGFONTW font{};
+  ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog(), WM_GETFONT, 0, 0)), sizeof font, &font), 0);
+  EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(font.lfHeight, -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72));
+  ReleaseDC(nullptr, screen);
+}
+
+TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassStyleAndText) {
+  const std::vector<HWND> children = Children(dialog());
+  ASSERT_EQ(layout().controls.size(), GetParam().controlCount);
+  ASSERT_EQ(children.size(), GetParam().controlCount);
+  for (size_t i = 0; i < children.size(); ++i) {
+    const ControlTemplate& control = layout().controls[i];
+    SCOPED_TRACE(testing::Message() << "control #" << i + 1 << ", id " << control.id);
+    EXPECT_EQ(GetDlgCtrlID(children[i]), control.id);
+    EXPECT_EQ(ClassName(children[i]), LookOf(control.kind).className);
+    const DWORD taken = BitsTakenOver(control.kind);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(children[i], GWL_STYLE)), TemplateStyle(control) & ~taken);
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(children[i], GWL_EXSTYLE));
+    EXPECT_EQ((exStyle & WS_EX_CLIENTEDGE) != 0, (taken & WS_BORDER) != 0);
+    if (control.kind != ControlKind::DropDownList && control.kind != ControlKind::ListBox) {
+      EXPECT_EQ(WindowText(children[i]), Latin1ToWide(control.text));
+    }
+  }
+}
+
+TEST_P(TemplateDialogTest, ControlRectanglesAreTheTemplatesInDialogUnits) {
+  const std::vector<HWND> children = Children(dialog());
+  ASSERT_EQ(children.size(), layout().controls.size());
+  for (size_t i = 0; i < children.size(); ++i) {
+    const ControlTemplate& control = layout().controls[i];
+    SCOPED_TRACE(testing::Message() << "control #" << i + 1 << ", id " << control.id);
+    const RECT actual = RectInDialog(dialog(), children[i]);
+    const RECT expected = MappedControlRect(dialog(), control);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right, expected.right);
+    if (control.kind == ControlKind::DropDownList) {
+      // The closed combo box is as tall as its selection field; the
+      // template's height is that of the field with its dropped list.
+      EXPECT_GT(actual.bottom, actual.top);
+      EXPECT_LT(actual.bottom, expected.bottom);
+    } else {
+      EXPECT_EQ(actual.bottom, expected.bottom);
+    }
+  }
+}
+
+TEST_P(TemplateDialogTest, NoDefaultButtonNoOkControlAndFocusStartsOnCancel) {
+  for (HWND child : Children(dialog())) {
+    if (ClassName(child) != L"Button") continue;
+    SCOPED_TRACE(testing::Message() << "id " << GetDlgCtrlID(child));
+    EXPECT_NE(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)) & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  }
+  // Enter with the focus off a push button must reach the dialog as the OK
+  // command, which no control answers to.
+  EXPECT_EQ(GetDlgItem(dialog(), kCommandOk), nullptr);
+  HWND first = GetNextDlgTabItem(dialog(), nullptr, FALSE);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(first), kCommandCancel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, TemplateDialogTest, ::testing::ValuesIn(kDialogs),
+                         [](const ::testing::TestParamInfo<DialogCase>& dialogCase) { return dialogCase.param.name; });
+
+class MainDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(dialog_.get(), nullptr) << "error " << GetLastError(); }
+  HWND dialog() const { return dialog_.get(); }
+
+ private:
+  DialogWindow dialog_{MainDialogTemplate(), MainDialogFrame()};
+};
+
+TEST_F(MainDialogTest, ExactlyThePortDependentControlsStartDisabled) {
+  std::set<int> disabled;
+  for (HWND child : Children(dialog())) {
+    if (!IsWindowEnabled(child)) disabled.insert(GetDlgCtrlID(child));
+  }
+  const std::vector<int>& portDependent = PortDependentControlIds();
+  EXPECT_EQ(disabled.size(), 17u);
+  EXPECT_EQ(disabled, std::set<int>(portDependent.begin(), portDependent.end()));
+}
+
+// The program runs with Common Controls 6 (its manifest, linked into this test
+// too). Their drop-down list shows at least CB_GETMINVISIBLE items, 30 by
+// default, whatever height the template gives, and scrolls beyond that.
+TEST_F(MainDialogTest, PortListDropsBelowItsFieldAndScrollsBeyondThirtyEntries) {
+  HWND ports = GetDlgItem(dialog(), kIdPortList);
+  ASSERT_NE(ports, nullptr);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(ports, &info));
+  EXPECT_EQ(SendMessageW(ports, CB_GETMINVISIBLE, 0, 0), 30);
+
+  struct Case {
+    int entries;
+    int visible;
+    bool scrolls;
+  };
+  // COM1 to COM29 is the longest port list; 40 is beyond any.
+  for (const Case& c : {Case{29, 29, false}, Case{40, 30, true}}) {
+    SCOPED_TRACE(c.entries);
+    SendMessageW(ports, CB_RESETCONTENT, 0, 0);
+    for (int number = 1; number <= c.entries; ++number) {
+      SendMessageW(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(number).c_str()));
+    }
+    SendMessageW(ports, CB_SHOWDROPDOWN, TRUE, 0);
+    const RECT field = RectInDialog(dialog(), ports);
+    const RECT list = RectInDialog(dialog(), info.hwndList);
+    RECT listClient;
+    GetClientRect(info.hwndList, &listClient);
+    const DWORD listStyle = static_cast<DWORD>(GetWindowLongW(info.hwndList, GWL_STYLE));
+    SendMessageW(ports, CB_SHOWDROPDOWN, FALSE, 0);
+
+    EXPECT_EQ(list.left, field.left);
+    EXPECT_EQ(list.right, field.right);
+    EXPECT_EQ(list.top, field.bottom);
+    EXPECT_EQ(listClient.bottom, c.visible * SendMessageW(ports, CB_GETITEMHEIGHT, 0, 0));
+    EXPECT_EQ((listStyle & WS_VSCROLL) != 0, c.scrolls);
+  }
+}
+
+TEST(DeleteFlightDialogTest, FlightListSortsAndScrollsOnlyWhenFull) {
+  DialogWindow dialog(DeleteFlightTemplate(), DeleteFlightFrame());
+  ASSERT_NE(dialog.get(), nullptr);
+  HWND flights = GetDlgItem(dialog.get(), kIdFlightList);
+  ASSERT_NE(flights, nullptr);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(flights, GWL_STYLE)) & WS_VSCROLL, 0u);
+  for (const wchar_t* name : {L"2026-07-02", L"2026-06-30", L"2026-07-01"}) {
+    SendMessageW(flights, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
+  wchar_t first[32] = {};
+  SendMessageW(flights, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+  EXPECT_STREQ(first, L"2026-06-30");
+  for (int i = 0; i < 40; ++i) SendMessageW(flights, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"2026-08-01"));
+  EXPECT_NE(static_cast<DWORD>(GetWindowLongW(flights, GWL_STYLE)) & WS_VSCROLL, 0u);
+}
+
+// The layout texts are Latin-1; 0x80 to 0x9F are control characters there,
+// not the Windows code page's letters and signs (0x80 would be the euro sign).
+TEST(Latin1TextTest, EveryByteIsItsOwnCodePoint) {
+  struct Case {
+    const char* latin1;
+    std::wstring utf16;
+  };
+  const Case cases[] = {
+      {nullptr, L""},
+      {"", L""},
+      {"&Set", L"&Set"},
+      {"Pi\xF9 \xE8", L"Pi\u00F9 \u00E8"},
+      {"\x80\x9F\xA0\xFF", L"\u0080\u009F\u00A0\u00FF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Latin1ToWide(c.latin1), c.utf16) << (c.latin1 ? c.latin1 : "(null)");
+  }
+
+  // On a real window: the title and a control's text arrive whole, and an odd
+  // text length still leaves the next item DWORD-aligned.
+  const DialogTemplate layout{"Volo \xE8", 100, 50, 8,
+                              {{100, ControlKind::Label, "Pi\xF9", 5, 5, 40, 8, kGroupStart},
+                               {101, ControlKind::Label, "\xAB" "ab" "\xBB", 5, 20, 40, 8, kGroupStart}}};
+  DialogWindow dialog(layout, DeleteFlightFrame());
+  ASSERT_NE(dialog.get(), nullptr);
+  EXPECT_EQ(WindowText(dialog.get()), L"Volo \u00E8");
+  EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 100)), L"Pi\u00F9");
+  EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 101)), L"\u00ABab\u00BB");
+}
+
+}  // namespace
+}  // namespace brisko
