@@ -1,7 +1,7 @@
 #include "protocol/logger_core.h"
 
 #include "protocol/commands.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 #include "protocol/port_session.h"
 
 namespace brisko {

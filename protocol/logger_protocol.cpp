@@ -5,7 +5,7 @@
 
 #include "link/sentence_slots.h"
 #include "protocol/commands.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 
 namespace brisko {
 

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 
 #include "link/port_names.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 #include "ui/about_dialog.h"
 #include "ui/application_name.h"
 #include "ui/control_ids.h"
