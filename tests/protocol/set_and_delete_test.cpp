@@ -96,8 +96,8 @@ TEST(SetSequences, FixRateAndBytesGoOutUnchanged) {
     DeviceRecord record;
     record.fixRateIndex = c.fixRateIndex;
     record.pilotName = c.pilotName;
-    const auto first = FirstFamilySetSequence(record);
-    const auto second = SecondFamilySetSequence(record);
+    const auto first = SetSequence(LoggerFamily::First, record);
+    const auto second = SetSequence(LoggerFamily::Second, record);
     ASSERT_EQ(first.size(), 9u);
     ASSERT_EQ(second.size(), 9u);
     EXPECT_EQ(first[6], c.firstFamilyFixRate);
