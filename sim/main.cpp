@@ -152,9 +152,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
     return 1;
   }
-  PrintLine("brisko-sim: COM" + std::to_string(entry.portNumber()) + " -> " + terminal.slavePath());
+  PrintLine("brisko-sim: " + brisko::PortName(entry.portNumber()) + " -> " + terminal.slavePath());
   PrintLine("brisko-sim: entry " + entry.path());
-  if (entry.portNumber() > 29) PrintLine("brisko-sim: note: the tool lists only COM1 to COM29");
+  if (entry.portNumber() > brisko::kLastListedPort) {
+    PrintLine("brisko-sim: note: the tool lists only " + brisko::PortName(brisko::kFirstListedPort) + " to " +
+              brisko::PortName(brisko::kLastListedPort));
+  }
   PrintLine(Describe(options, seed));
 
   const RunClock clock;
