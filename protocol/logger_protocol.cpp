@@ -120,12 +120,18 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
   dialog_.RefreshControls();
 }
 
-// $NT0,12345,12,28,a,b,c,d,e,f,1,g,h,2
-// serial, hardware and firmware in tenths, six unused, seal, two unused, fix rate.
-void LoggerProtocol::HandleNt0(FieldReader fields) {
+// Positions 1 to 3 of replies 0 and 800: serial number, hardware and firmware
+// revisions in tenths.
+void LoggerProtocol::ReadIdentity(FieldReader& fields) {
   record_.serialNumber = fields.Take();
   record_.hardwareRev = Tenths(fields.Int());
   record_.firmwareRev = Tenths(fields.Int());
+}
+
+// $NT0,12345,12,28,a,b,c,d,e,f,1,g,h,2
+// identity (serial, hardware, firmware), six unused, seal, two unused, fix rate.
+void LoggerProtocol::HandleNt0(FieldReader fields) {
+  ReadIdentity(fields);
   fields.Skip(6);
   record_.sealStatus = SealText(fields.Take());
   fields.Skip(2);
@@ -153,12 +159,10 @@ void LoggerProtocol::HandleNt7(FieldReader fields) {
 }
 
 // $NT800,12345,12,30,a,b,2,3,1,c
-// serial, hardware and firmware in tenths, two unused, fix rate, record mode,
+// identity (serial, hardware, firmware), two unused, fix rate, record mode,
 // seal, one unused.
 void LoggerProtocol::HandleNt800(FieldReader fields) {
-  record_.serialNumber = fields.Take();
-  record_.hardwareRev = Tenths(fields.Int());
-  record_.firmwareRev = Tenths(fields.Int());
+  ReadIdentity(fields);
   fields.Skip(2);
   record_.fixRateIndex = FixRateIndexOf(fields.Int());
   record_.recordMode = fields.Int();

@@ -51,6 +51,7 @@ class LoggerProtocol {
 
  private:
   // Each reads the fields after the header's comma, in order.
+  void ReadIdentity(FieldReader& fields);
   void HandleNt0(FieldReader fields);
   void HandleNt3(FieldReader fields);
   void HandleNt6(FieldReader fields);
