@@ -5,15 +5,10 @@
 
 namespace brisko {
 
-std::string SettingsFile::ReadPortNumber() { return ReadSettingsFile(); }
-
-void SettingsFile::WritePortNumber(const std::string& portNumber) { WriteSettingsFile(portNumber); }
-
-bool CLoggerApp::InitInstance() {
+void CLoggerApp::InitInstance() {
   SettingsFile settings;
   CLoggerDlg dialog(settings);
   dialog.DoModal();  // its result does not matter: every ending ends the program
-  return false;
 }
 
 }  // namespace brisko

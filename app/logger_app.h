@@ -3,25 +3,13 @@
 // when it has closed.
 #pragma once
 
-#include <string>
-
-#include "ui/settings_store.h"
-
 namespace brisko {
-
-// The settings file in the current working directory, behind the dialog's
-// settings interface.
-class SettingsFile : public SettingsStore {
- public:
-  std::string ReadPortNumber() override;
-  void WritePortNumber(const std::string& portNumber) override;
-};
 
 class CLoggerApp {
  public:
-  // Runs the main dialog until it has ended and its link has shut down.
-  // Always false: no message loop of the application's own follows.
-  bool InitInstance();
+  // Runs the main dialog until it has ended and its link has shut down; the
+  // program ends after it, with no message loop of the application's own.
+  void InitInstance();
 };
 
 }  // namespace brisko

@@ -225,7 +225,7 @@ bool MeasureClose(int repetitions) {
       if (!open.WaitForEmptyQueue()) return false;
       tool.PumpFor(milliseconds(150));  // the last write lies more than 100 ms back
       if (withSet) {
-        const std::vector<std::string> set = SecondFamilySetSequence(tool.record());
+        const std::vector<std::string> set = SetSequence(LoggerFamily::Second, tool.record());
         if (set.size() != 9 || !tool.core().QueueCommands(set)) return false;
       }
       const Clock::time_point start = Clock::now();

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const std::vector<std::string> sequence =
-      secondFamily ? SecondFamilySetSequence(record) : FirstFamilySetSequence(record);
+      SetSequence(secondFamily ? LoggerFamily::Second : LoggerFamily::First, record);
   Require(CarriesTheRecord(sequence, texts, fixRateIndex));
 
   // The link worker sends the sequence on a simulated port.

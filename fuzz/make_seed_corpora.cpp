@@ -13,7 +13,7 @@
 #include "sim/line_faults.h"
 #include "sim/logger_model.h"
 #include "sim/position_sentences.h"
-#include "sim/wire_text.h"
+#include "link/sentence_framing.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "app/settings_file.h"
 #include "link/port_names.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 
 namespace {
 

@@ -36,7 +36,9 @@ void LinkWorker::WriteStep() {
   if (parts_.queue.Front() == nullptr) return;
   const std::uint32_t tick = parts_.clock.Tick();
   if (tick < lastWriteTick_) {
-    // The counter wrapped: count the spacing from here rather than guess.
+    // A tick below the last write: the counter has passed 2^32 since then.
+    // The spacing starts again from this tick, so the next command waits up
+    // to 100 ms longer and nothing is lost.
     lastWriteTick_ = tick;
     return;
   }

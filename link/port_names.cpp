@@ -17,6 +17,7 @@ std::string Env(const char* name) {
 }
 
 #if !defined(_WIN32)
+// The table that the header describes.
 struct BuiltInRange {
   int first;
   int last;
@@ -27,7 +28,7 @@ constexpr BuiltInRange kBuiltIn[] = {
     {1, 8, "/dev/ttyS"},
     {9, 16, "/dev/ttyUSB"},
     {17, 24, "/dev/ttyACM"},
-    {25, 29, "/dev/rfcomm"},
+    {25, kLastListedPort, "/dev/rfcomm"},
 };
 
 bool EntryExists(const std::string& path) {
@@ -39,6 +40,8 @@ bool EntryExists(const std::string& path) {
 #endif
 
 }  // namespace
+
+std::string PortName(int portNumber) { return "COM" + std::to_string(portNumber); }
 
 bool PortsDirectoryIsPrivate() { return std::getenv("BRISKO_PORTS_DIR") != nullptr; }
 
@@ -55,11 +58,11 @@ std::string PortsDirectory() {
 
 std::string DevicePathForPort(int portNumber) {
 #if defined(_WIN32)
-  return "//./COM" + std::to_string(portNumber);
+  return "//./" + PortName(portNumber);
 #else
   const std::string directory = PortsDirectory();
   if (!directory.empty()) {
-    std::string entry = directory + "/COM" + std::to_string(portNumber);
+    std::string entry = directory + "/" + PortName(portNumber);
     if (EntryExists(entry)) return entry;
   }
   if (PortsDirectoryIsPrivate()) return std::string();

@@ -10,6 +10,13 @@
 
 namespace brisko {
 
+// The ports the tool probes for its list.
+inline constexpr int kFirstListedPort = 1;
+inline constexpr int kLastListedPort = 29;
+
+// "COM<n>": the name the user sees and the entry name in the ports directory.
+std::string PortName(int portNumber);
+
 // $BRISKO_PORTS_DIR when set, else $XDG_CONFIG_HOME/brisko/ports, else
 // ~/.config/brisko/ports.
 std::string PortsDirectory();

@@ -1,19 +1,13 @@
 #include "link/sentence_framing.h"
 
+#include "link/sentence_text.h"
+
 namespace brisko {
 
 namespace {
 
 constexpr unsigned char kDollar = 0x24;
 constexpr unsigned char kLineFeed = 0x0A;
-
-// Uppercase hexadecimal digits only; anything else, lowercase included, counts
-// as no digit.
-int HexDigitValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -37,15 +31,16 @@ FrameResult SentenceFramer::AcceptByte(unsigned char byte) {
   if (byte == kLineFeed) {
     slots_.Store(slotIndex_, linePos_, 0);
     const int slot = slotIndex_;
-    const bool good = VerifyChecksum(slots_, slot);
+    const ChecksumCheck check = VerifyChecksum(slots_, slot);
     slotIndex_ = (slotIndex_ + 1) % kSlotCount;
     linePos_ = 0;
-    return {good ? FrameOutcome::SentenceReady : FrameOutcome::SentenceBad, slot};
+    return {check.matches ? FrameOutcome::SentenceReady : FrameOutcome::SentenceBad, slot, check.sent,
+            check.computed};
   }
   return {FrameOutcome::Continue, -1};
 }
 
-bool VerifyChecksum(SentenceSlots& slots, int slot) {
+ChecksumCheck VerifyChecksum(SentenceSlots& slots, int slot) {
   int star = -1;
   for (int pos = 0; pos < kMaxLineLength; ++pos) {
     const unsigned char c = slots.At(slot, pos);
@@ -55,7 +50,7 @@ bool VerifyChecksum(SentenceSlots& slots, int slot) {
       break;
     }
   }
-  if (star < 0) return false;
+  if (star < 0) return {};
 
   unsigned char sum = 0;
   for (int pos = 1; pos < star; ++pos) sum ^= slots.At(slot, pos);
@@ -65,28 +60,34 @@ bool VerifyChecksum(SentenceSlots& slots, int slot) {
   // read, since those bytes are left-overs of earlier lines.
   const unsigned char first = star + 1 < kSlotSize ? slots.At(slot, star + 1) : 0;
   const unsigned char second = first != 0 && star + 2 < kSlotSize ? slots.At(slot, star + 2) : 0;
-  const int high = HexDigitValue(first);
-  const int low = HexDigitValue(second);
+  const int high = UpperHexDigitValue(first);
+  const int low = UpperHexDigitValue(second);
+  // A missing or odd first digit counts as 0; a missing or odd second digit
+  // makes the whole expected value 0.
   const int expected = low < 0 ? 0 : (high < 0 ? 0 : high * 16) + low;
 
   slots.Store(slot, star, 0);
-  return sum == expected;
+  return {sum == expected, high >= 0 && low >= 0 ? high * 16 + low : -1, sum};
 }
 
-unsigned char XorOf(const char* begin, const char* end) {
+unsigned char SentenceChecksum(std::string_view sentence) {
   unsigned char sum = 0;
-  for (const char* p = begin; p < end; ++p) sum ^= static_cast<unsigned char>(*p);
+  for (std::size_t i = 1; i < sentence.size(); ++i) sum ^= static_cast<unsigned char>(sentence[i]);
   return sum;
 }
 
-void AppendChecksum(std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  const unsigned char sum = text.size() > 1 ? XorOf(text.data() + 1, text.data() + text.size()) : 0;
-  text.push_back('*');
-  text.push_back(kHex[sum >> 4]);
-  text.push_back(kHex[sum & 0x0F]);
-  text.push_back('\r');
-  text.push_back('\n');
+std::string ChecksumTail(unsigned char checksum) {
+  std::string tail = "*";
+  AppendUpperHex(tail, checksum);
+  tail += "\r\n";
+  return tail;
+}
+
+void AppendChecksum(std::string& text) { text += ChecksumTail(SentenceChecksum(text)); }
+
+std::string WithChecksumTail(std::string sentence) {
+  AppendChecksum(sentence);
+  return sentence;
 }
 
 }  // namespace brisko

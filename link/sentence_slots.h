@@ -14,8 +14,8 @@
 namespace brisko {
 
 inline constexpr int kSlotCount = 30;
-inline constexpr int kSlotSize = 257;     // a line of at most 256 bytes plus its NUL
 inline constexpr int kMaxLineLength = 256;
+inline constexpr int kSlotSize = kMaxLineLength + 1;  // a line of at most 256 bytes plus its NUL
 
 class SentenceSlots {
  public:

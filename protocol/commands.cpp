@@ -24,7 +24,7 @@ constexpr SetCommandSet kSecondFamilySet = {
     "$NT806,4,2", {"$NT805,1,", "$NT805,2,", "$NT805,3,", "$NT805,4,", "$NT805,5,"}, "$NT802,3,", "$NT802,99",
     "$NT806,4,3"};
 
-std::vector<std::string> SetSequence(const SetCommandSet& set, const DeviceRecord& record) {
+std::vector<std::string> SequenceOf(const SetCommandSet& set, const DeviceRecord& record) {
   const std::string* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
                                        &record.gliderType, &record.gliderId};
   std::vector<std::string> sequence;
@@ -45,12 +45,13 @@ std::vector<std::string> IdentificationSequence() {
   return std::vector<std::string>(kIdentificationCommands.begin(), kIdentificationCommands.end());
 }
 
-std::vector<std::string> FirstFamilySetSequence(const DeviceRecord& record) {
-  return SetSequence(kFirstFamilySet, record);
-}
-
-std::vector<std::string> SecondFamilySetSequence(const DeviceRecord& record) {
-  return SetSequence(kSecondFamilySet, record);
+std::vector<std::string> SetSequence(LoggerFamily family, const DeviceRecord& record) {
+  switch (family) {
+    case LoggerFamily::First: return SequenceOf(kFirstFamilySet, record);
+    case LoggerFamily::Second: return SequenceOf(kSecondFamilySet, record);
+    case LoggerFamily::Unknown: break;
+  }
+  return {};
 }
 
 }  // namespace brisko

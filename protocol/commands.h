@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "protocol/device_record.h"
+#include "protocol/logger_family.h"
 
 namespace brisko {
 
@@ -29,10 +30,7 @@ inline constexpr std::string_view kDeleteFlightsOldFirmware = "$NT978,0";
 std::vector<std::string> IdentificationSequence();
 
 // The nine commands that write the pilot and glider texts and the fix rate
-// into a logger that answered reply 0.
-std::vector<std::string> FirstFamilySetSequence(const DeviceRecord& record);
-
-// The same for a logger that answered reply 800.
-std::vector<std::string> SecondFamilySetSequence(const DeviceRecord& record);
+// into a logger of the family; none for a logger not yet identified.
+std::vector<std::string> SetSequence(LoggerFamily family, const DeviceRecord& record);
 
 }  // namespace brisko

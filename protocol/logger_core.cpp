@@ -1,16 +1,12 @@
 #include "protocol/logger_core.h"
 
+#include "link/port_names.h"
+
 #include "protocol/commands.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 #include "protocol/port_session.h"
 
 namespace brisko {
-
-namespace {
-// Port numbers probed for the port list.
-constexpr int kFirstListedPort = 1;
-constexpr int kLastListedPort = 29;
-}  // namespace
 
 LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster)
     : ownedPorts_(MakePlatformPortSystem()),

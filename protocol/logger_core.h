@@ -35,7 +35,8 @@ class LoggerCore : public CommandPort {
   LoggerProtocol& protocol() { return protocol_; }
   SerialLink& link() { return link_; }
 
-  // The numbers 1..29 of the ports that can be opened now, ascending.
+  // The numbers of the listed ports (kFirstListedPort..kLastListedPort) that
+  // can be opened now, ascending.
   std::vector<int> EnumeratePorts();
   void OpenPort(int portNumber);
   void ClosePort();

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "link/decimal.h"
 #include "link/sentence_slots.h"
 #include "protocol/commands.h"
-#include "protocol/decimal.h"
 
 namespace brisko {
 
@@ -24,36 +24,65 @@ constexpr char kDeleteCaption[] = "Delete all flights";
 // the "Delete flight" dialog instead of taking one command for all.
 constexpr double kDeleteFlightDialogFirmware = 2.8;
 
-std::string SealText(const std::string& field) { return field == "1" ? "SEALED" : "UNSEALED"; }
+std::string SealText(std::string_view field) { return field == "1" ? "SEALED" : "UNSEALED"; }
 
 // The fix rate in seconds becomes the index of its button (1 s is button 0).
-std::int32_t FixRateIndexOf(const std::string& field) {
-  const std::int32_t seconds = LeadingInt(field);
+std::int32_t FixRateIndexOf(std::int32_t seconds) {
   return seconds == std::numeric_limits<std::int32_t>::min() ? seconds : seconds - 1;
 }
+
+// Reads values the way a scan with a format such as "%lf,%lf,%d" does: a single
+// comma between values, and from the first one that does not fit on nothing
+// more is read.
+class ValueScan {
+ public:
+  explicit ValueScan(std::string_view text) : rest_(text) {}
+
+  bool Real(double& value) {
+    return Next([&value](std::string_view text) { return ScanReal(text, value); });
+  }
+  bool Int(std::int32_t& value) {
+    return Next([&value](std::string_view text) { return ScanInt(text, value); });
+  }
+  ValueScan& SkipReals(int count) {
+    for (double unused = 0.0; count > 0; --count) Real(unused);
+    return *this;
+  }
+  ValueScan& SkipInts(int count) {
+    for (std::int32_t unused = 0; count > 0; --count) Int(unused);
+    return *this;
+  }
+
+ private:
+  // scan reads one value at the front of its text and returns the characters
+  // it used, 0 for none.
+  template <typename Scan>
+  bool Next(Scan scan) {
+    if (stopped_) return false;
+    if (!first_) {
+      if (rest_.empty() || rest_.front() != ',') return Stop();
+      rest_.remove_prefix(1);
+    }
+    const std::size_t used = scan(rest_);
+    if (used == 0) return Stop();
+    rest_.remove_prefix(used);
+    first_ = false;
+    return true;
+  }
+  bool Stop() {
+    stopped_ = true;
+    return false;
+  }
+
+  std::string_view rest_;
+  bool first_ = true;
+  bool stopped_ = false;
+};
 
 }  // namespace
 
 LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port) : dialog_(dialog), port_(port) {
-  workLine_.reserve(kMaxLineLength);
-}
-
-bool LoggerProtocol::NextField(std::string& field) {
-  field.clear();
-  const std::size_t comma = workLine_.find(',', workPos_);
-  const std::size_t end = comma == std::string::npos ? workLine_.size() : comma;
-  field.append(workLine_, workPos_, end - workPos_);
-  workPos_ = comma == std::string::npos ? workLine_.size() : comma + 1;
-  return !field.empty();
-}
-
-void LoggerProtocol::setWorkLine(std::string_view text) {
-  workLine_.assign(text.data(), text.size());
-  workPos_ = 0;
-}
-
-std::string_view LoggerProtocol::workLine() const {
-  return std::string_view(workLine_).substr(workPos_);
+  copyBuffer_.reserve(kMaxLineLength);
 }
 
 bool LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex) {
@@ -67,140 +96,117 @@ bool LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequen
 void LoggerProtocol::DispatchSentence(std::string_view sentence) {
   sentence = sentence.substr(0, std::min<std::size_t>(sentence.size(), kMaxLineLength));
   sentence = sentence.substr(0, std::min(sentence.size(), sentence.find('\0')));
-  setWorkLine(sentence);
+  FieldReader fields(sentence);
 
-  NextField(header_);
-  const std::string_view header = header_;
+  const std::string_view header = fields.Take();
   if (header == kRecommendedMinimumHeader) {
     // Position fixes arrive as "$GPGGA" too; this one carries nothing we show.
   } else if (header == kPositionHeader) {
-    record_.gpsFixLine.assign(workLine().data(), workLine().size());
+    record_.gpsFixLine = fields.Rest();
   } else if (header.substr(0, kReplyPrefix.size()) == kReplyPrefix) {
     switch (LeadingInt(header.substr(kReplyPrefix.size()))) {
-      case 0: HandleNt0(); break;
-      case 3: HandleNt3(); break;
-      case 6: HandleNt6(); break;
-      case 7: HandleNt7(); break;
-      case 800: HandleNt800(); break;
-      case 801: HandleNt801(); break;
-      case 805: HandleNt805(); break;
+      case 0: HandleNt0(fields); break;
+      case 3: HandleNt3(fields); break;
+      case 6: HandleNt6(fields); break;
+      case 7: HandleNt7(fields); break;
+      case 800: HandleNt800(fields); break;
+      case 801: HandleNt801(fields); break;
+      case 805: HandleNt805(fields); break;
       default: break;  // replies we do not use
     }
   }
 
   lastSentenceTime_ = dialog_.CurrentTime();
   dialog_.RefreshControls();
-  setWorkLine(std::string_view());
 }
 
 // Positions 1 to 3 of replies 0 and 800: serial number, hardware and firmware
 // revisions in tenths.
-void LoggerProtocol::ReadIdentity() {
-  NextField(record_.serialNumber);
-  NextField(field_);
-  record_.hardwareRev = Tenths(LeadingInt(field_));
-  NextField(field_);
-  record_.firmwareRev = Tenths(LeadingInt(field_));
+void LoggerProtocol::ReadIdentity(FieldReader& fields) {
+  record_.serialNumber = fields.Take();
+  record_.hardwareRev = Tenths(fields.Int());
+  record_.firmwareRev = Tenths(fields.Int());
 }
 
 // $NT0,12345,12,28,a,b,c,d,e,f,1,g,h,2
-// serial, hardware and firmware in tenths, six unused, seal, two unused, fix rate.
-void LoggerProtocol::HandleNt0() {
-  ReadIdentity();
-  for (int unused = 4; unused <= 9; ++unused) NextField(field_);
-  NextField(field_);
-  record_.sealStatus = SealText(field_);
-  NextField(field_);
-  NextField(field_);
-  NextField(field_);
-  record_.fixRateIndex = FixRateIndexOf(field_);
+// identity (serial, hardware, firmware), six unused, seal, two unused, fix rate.
+void LoggerProtocol::HandleNt0(FieldReader fields) {
+  ReadIdentity(fields);
+  fields.Skip(6);
+  record_.sealStatus = SealText(fields.Take());
+  fields.Skip(2);
+  record_.fixRateIndex = FixRateIndexOf(fields.Int());
 
-  nt0Family_ = true;
-  nt800Family_ = false;
+  family_ = LoggerFamily::First;
 }
 
 // $NT3,a,b,c,d,e,f,g: seven fields, none of them shown.
-void LoggerProtocol::HandleNt3() {
-  for (int unused = 1; unused <= 7; ++unused) NextField(field_);
-}
+void LoggerProtocol::HandleNt3(FieldReader fields) { fields.Skip(7); }
 
 // $NT6,JOHN SMITH,CLUB
-void LoggerProtocol::HandleNt6() {
-  NextField(record_.pilotName);
-  NextField(record_.competitionClass);
+// pilot name, competition class.
+void LoggerProtocol::HandleNt6(FieldReader fields) {
+  record_.pilotName = fields.Take();
+  record_.competitionClass = fields.Take();
 }
 
 // $NT7,XY,LS4,D-1234
-void LoggerProtocol::HandleNt7() {
-  NextField(record_.competitionId);
-  NextField(record_.gliderType);
-  NextField(record_.gliderId);
+// competition id, glider type, glider id.
+void LoggerProtocol::HandleNt7(FieldReader fields) {
+  record_.competitionId = fields.Take();
+  record_.gliderType = fields.Take();
+  record_.gliderId = fields.Take();
 }
 
 // $NT800,12345,12,30,a,b,2,3,1,c
-// serial, hardware and firmware in tenths, two unused, fix rate, record mode,
+// identity (serial, hardware, firmware), two unused, fix rate, record mode,
 // seal, one unused.
-void LoggerProtocol::HandleNt800() {
-  ReadIdentity();
-  NextField(field_);
-  NextField(field_);
-  NextField(field_);
-  record_.fixRateIndex = FixRateIndexOf(field_);
-  NextField(field_);
-  record_.recordMode = LeadingInt(field_);
-  NextField(field_);
-  record_.sealStatus = SealText(field_);
-  NextField(field_);
+void LoggerProtocol::HandleNt800(FieldReader fields) {
+  ReadIdentity(fields);
+  fields.Skip(2);
+  record_.fixRateIndex = FixRateIndexOf(fields.Int());
+  record_.recordMode = fields.Int();
+  record_.sealStatus = SealText(fields.Take());
 
-  if (!nt800Family_) {
-    nt0Family_ = false;
-    nt800Family_ = true;
+  // The record-mode controls are shown once when the logger turns out to be
+  // of the second family, not again for every reply 800.
+  if (family_ != LoggerFamily::Second) {
+    family_ = LoggerFamily::Second;
     dialog_.ShowRecordControls(kSwShow);
   }
 }
 
 // $NT801,12.6,0.0,0.0,0.0,0,0,215,473,0
-// Four reals then five integers, read in one scan that stops at the first
-// character that does not fit: supply voltage, three unused, two unused,
-// temperature and humidity in tenths, one unused. Only values actually read
-// are stored; a field whose value was not read keeps what it had.
-void LoggerProtocol::HandleNt801() {
-  constexpr int kReals = 4;
-  constexpr int kValues = 9;
-  double reals[kReals] = {};
-  std::int32_t ints[kValues - kReals] = {};
+// supply voltage, three unused reals, two unused integers, temperature and
+// humidity in tenths, one unused integer: read in one scan that stops at the
+// first character that does not fit. Only values actually read are stored; a
+// field whose value was not read keeps what it had.
+void LoggerProtocol::HandleNt801(FieldReader fields) {
+  ValueScan scan(fields.Rest());
+  double volts = 0.0;
+  std::int32_t temperature = 0;
+  std::int32_t humidity = 0;
+  const bool voltsRead = scan.Real(volts);
+  scan.SkipReals(3).SkipInts(2);
+  const bool temperatureRead = scan.Int(temperature);
+  const bool humidityRead = scan.Int(humidity);
 
-  const std::string_view rest = workLine();
-  std::size_t pos = 0;
-  int read = 0;
-  while (read < kValues) {
-    if (read > 0) {
-      if (pos >= rest.size() || rest[pos] != ',') break;
-      ++pos;
-    }
-    const std::string_view tail = rest.substr(pos);
-    const std::size_t used = read < kReals ? ScanReal(tail, reals[read]) : ScanInt(tail, ints[read - kReals]);
-    if (used == 0) break;
-    pos += used;
-    ++read;
-  }
-
-  if (read >= 7) record_.temperature = Tenths(ints[6 - kReals]);
-  if (read >= 8) record_.humidity = Tenths(ints[7 - kReals]);
-  if (read >= 1) record_.inputVoltage = OneDecimal(reals[0]);
+  if (temperatureRead) record_.temperature = Tenths(temperature);
+  if (humidityRead) record_.humidity = Tenths(humidity);
+  if (voltsRead) record_.inputVoltage = OneDecimal(volts);
 }
 
-// $NT805,4,LS4: selector 1..5 names the text setting, then its value.
-void LoggerProtocol::HandleNt805() {
-  NextField(field_);
-  const std::int32_t selector = LeadingInt(field_);
-  NextField(field_);
+// $NT805,4,LS4
+// selector 1..5 naming the text setting, then its value.
+void LoggerProtocol::HandleNt805(FieldReader fields) {
+  const std::int32_t selector = fields.Int();
+  const std::string_view value = fields.Take();
   switch (selector) {
-    case 1: record_.pilotName = field_; break;
-    case 2: record_.competitionClass = field_; break;
-    case 3: record_.competitionId = field_; break;
-    case 4: record_.gliderType = field_; break;
-    case 5: record_.gliderId = field_; break;
+    case 1: record_.pilotName = value; break;
+    case 2: record_.competitionClass = value; break;
+    case 3: record_.competitionId = value; break;
+    case 4: record_.gliderType = value; break;
+    case 5: record_.gliderId = value; break;
     default: break;
   }
 }
@@ -239,11 +245,7 @@ void LoggerProtocol::OnSet() {
   }
   // The queue takes a sequence whole or not at all, so a full queue can never
   // send half of the settings.
-  if (nt0Family_) {
-    port_.QueueCommands(FirstFamilySetSequence(record_));
-  } else if (nt800Family_) {
-    port_.QueueCommands(SecondFamilySetSequence(record_));
-  }
+  if (family_ != LoggerFamily::Unknown) port_.QueueCommands(SetSequence(family_, record_));
 }
 
 void LoggerProtocol::OnDeleteAllFlights() {
@@ -251,7 +253,7 @@ void LoggerProtocol::OnDeleteAllFlights() {
     dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, kMbIconExclamationOk);
     return;
   }
-  if (nt800Family_) {
+  if (family_ == LoggerFamily::Second) {
     if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, kMbYesNoQuestion) == kIdYes) {
       port_.QueueCommands({std::string(kDeleteFlightsSecondFamily)});
     }

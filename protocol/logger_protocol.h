@@ -3,13 +3,14 @@
 // Set and flight-deletion decisions. Runs on the user-interface thread only.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "link/sentence_text.h"
 #include "protocol/device_record.h"
 #include "protocol/logger_callouts.h"
+#include "protocol/logger_family.h"
 
 namespace brisko {
 
@@ -42,40 +43,30 @@ class LoggerProtocol {
   // Protocol state.
   std::int64_t lastSentenceTime() const { return lastSentenceTime_; }
   void setLastSentenceTime(std::int64_t seconds) { lastSentenceTime_ = seconds; }
-  bool nt0Family() const { return nt0Family_; }
-  bool nt800Family() const { return nt800Family_; }
-
-  // Takes the next comma-separated field off the front of workLine into
-  // `field` (the comma is consumed, never stored); true when the field is not
-  // empty. With no comma left it takes the whole rest.
-  bool NextField(std::string& field);
-  // The sentence being parsed, from the front not yet consumed; empty between
-  // sentences. Setting it is for tests of NextField.
-  std::string_view workLine() const;
-  void setWorkLine(std::string_view text);
+  // The family of the last identifying reply, shown as two flags of which at
+  // most one is true: nt0Family after reply 0, nt800Family after reply 800.
+  LoggerFamily family() const { return family_; }
+  bool nt0Family() const { return family_ == LoggerFamily::First; }
+  bool nt800Family() const { return family_ == LoggerFamily::Second; }
 
  private:
-  void ReadIdentity();
-  void HandleNt0();
-  void HandleNt3();
-  void HandleNt6();
-  void HandleNt7();
-  void HandleNt800();
-  void HandleNt801();
-  void HandleNt805();
+  // Each reads the fields after the header's comma, in order.
+  void ReadIdentity(FieldReader& fields);
+  void HandleNt0(FieldReader fields);
+  void HandleNt3(FieldReader fields);
+  void HandleNt6(FieldReader fields);
+  void HandleNt7(FieldReader fields);
+  void HandleNt800(FieldReader fields);
+  void HandleNt801(FieldReader fields);
+  void HandleNt805(FieldReader fields);
 
   DialogCallouts& dialog_;
   CommandPort& port_;
   DeviceRecord record_;
   std::int64_t lastSentenceTime_ = 0;  // whole seconds; 0: nothing to watch
-  std::string workLine_;
-  std::size_t workPos_ = 0;  // consumed prefix of workLine_
-  // Reused buffers, so that the receive path does not allocate per sentence.
+  // Reused, so that the receive path does not allocate per sentence.
   std::string copyBuffer_;
-  std::string header_;
-  std::string field_;
-  bool nt0Family_ = false;
-  bool nt800Family_ = false;
+  LoggerFamily family_ = LoggerFamily::Unknown;
 };
 
 }  // namespace brisko

@@ -6,8 +6,6 @@ namespace brisko {
 
 namespace {
 
-std::string PortName(int portNumber) { return "COM" + std::to_string(portNumber); }
-
 std::string Remedy(int portNumber, const PortOpenError& error) {
   switch (error.kind) {
     case PortErrorKind::NotFound:

@@ -36,7 +36,7 @@ class CommandReader {
   void Feed(const unsigned char* bytes, std::size_t count, const std::function<void(const ReceivedLine&)>& onLine);
 
  private:
-  ReceivedLine LineFromSlot(int slot, bool good) const;
+  ReceivedLine LineFrom(const FrameResult& result) const;
 
   std::unique_ptr<SentenceSlots> slots_;  // large: kept off the stack
   SentenceFramer framer_;

@@ -1,11 +1,9 @@
 #include "sim/line_faults.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 
 #include "link/sentence_framing.h"
-#include "sim/wire_text.h"
 
 namespace brisko {
 
@@ -17,11 +15,9 @@ int Pick(std::mt19937& random, int count) { return std::uniform_int_distribution
 
 // "$" + body + a tail whose checksum is anything but the right one.
 std::string WithWrongChecksum(const std::string& sentence, std::mt19937& random) {
-  const unsigned right = XorOf(sentence.data() + 1, sentence.data() + sentence.size());
+  const unsigned right = SentenceChecksum(sentence);
   const unsigned wrong = right ^ static_cast<unsigned>(1 + Pick(random, 255));
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", wrong);
-  return sentence + tail;
+  return sentence + ChecksumTail(static_cast<unsigned char>(wrong));
 }
 
 std::string RandomPrintable(std::mt19937& random, int length) {

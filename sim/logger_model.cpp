@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "link/decimal.h"
+#include "link/sentence_text.h"
 #include "sim/wire_text.h"
 
 namespace brisko {
@@ -64,12 +65,6 @@ const char* TextSettingName(TextSetting which) {
     case TextSetting::GliderId: return "glider id";
   }
   return "?";
-}
-
-std::string Decimal1(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
 }
 
 }  // namespace
@@ -278,7 +273,7 @@ std::string LoggerModel::Reply800() const {
 // temperature and humidity in tenths, spare.
 std::string LoggerModel::Reply801() const {
   const LoggerSettings& s = settings_;
-  return "$NT801," + Decimal1(s.inputVoltage) + ",1013.2,3.9,0.0,8,1," + std::to_string(s.temperatureTenths) +
+  return "$NT801," + OneDecimal(s.inputVoltage) + ",1013.2,3.9,0.0,8,1," + std::to_string(s.temperatureTenths) +
          "," + std::to_string(s.humidityTenths) + ",0";
 }
 

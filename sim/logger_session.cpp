@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/sentence_framing.h"
 #include "sim/position_sentences.h"
 #include "sim/wire_text.h"
 

@@ -6,18 +6,16 @@
 #include <array>
 #include <string>
 
-namespace brisko {
+#include "protocol/logger_family.h"
 
-// The two command families: the first answers the identification with reply 0,
-// the second with reply 800. The numbers are the ones given to --family.
-enum class LoggerFamily { First = 0, Second = 800 };
+namespace brisko {
 
 // The five pilot and glider texts, numbered as the 805 selectors number them.
 enum class TextSetting { PilotName = 1, CompetitionClass, CompetitionId, GliderType, GliderId };
 inline constexpr int kTextSettingCount = 5;
 
 struct LoggerSettings {
-  LoggerFamily family = LoggerFamily::Second;
+  LoggerFamily family = LoggerFamily::Second;  // First or Second, never Unknown
   std::string serialNumber = "NT1234";
   int hardwareTenths = 12;  // 12 is revision 1.2
   int firmwareTenths = 28;

@@ -111,7 +111,8 @@ void WriteToTool(const brisko::PseudoTerminal& terminal, brisko::OutputQueue& ou
 
 std::string Describe(const brisko::SimOptions& options, std::uint32_t seed) {
   const auto& logger = options.logger;
-  std::string text = "brisko-sim: family " + std::to_string(static_cast<int>(logger.family)) + ", serial " +
+  std::string text = "brisko-sim: family " +
+                     std::string(logger.family == brisko::LoggerFamily::First ? "0" : "800") + ", serial " +
                      logger.serialNumber + ", hardware " + std::to_string(logger.hardwareTenths) + ", firmware " +
                      std::to_string(logger.firmwareTenths) + (logger.sealed ? ", sealed" : ", unsealed") +
                      ", fix rate " + std::to_string(logger.fixRateSeconds) + " s, " +
@@ -151,9 +152,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
     return 1;
   }
-  PrintLine("brisko-sim: COM" + std::to_string(entry.portNumber()) + " -> " + terminal.slavePath());
+  PrintLine("brisko-sim: " + brisko::PortName(entry.portNumber()) + " -> " + terminal.slavePath());
   PrintLine("brisko-sim: entry " + entry.path());
-  if (entry.portNumber() > 29) PrintLine("brisko-sim: note: the tool lists only COM1 to COM29");
+  if (entry.portNumber() > brisko::kLastListedPort) {
+    PrintLine("brisko-sim: note: the tool lists only " + brisko::PortName(brisko::kFirstListedPort) + " to " +
+              brisko::PortName(brisko::kLastListedPort));
+  }
   PrintLine(Describe(options, seed));
 
   const RunClock clock;

@@ -1,5 +1,7 @@
 #include "sim/pseudo_terminal.h"
 
+#include "link/port_names.h"
+
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -124,7 +126,7 @@ bool PortEntry::Publish(const std::string& directory, const std::string& target,
   const int first = requestedPort > 0 ? requestedPort : 1;
   const int last = requestedPort > 0 ? requestedPort : 9999;
   for (int n = first; n <= last; ++n) {
-    const std::string path = directory + "/COM" + std::to_string(n);
+    const std::string path = directory + "/" + PortName(n);
     if (IsStaleLink(path)) ::unlink(path.c_str());
     if (::symlink(target.c_str(), path.c_str()) == 0) {
       path_ = path;
@@ -138,7 +140,7 @@ bool PortEntry::Publish(const std::string& directory, const std::string& target,
       return false;
     }
   }
-  error = requestedPort > 0 ? directory + "/COM" + std::to_string(requestedPort) + " is taken"
+  error = requestedPort > 0 ? directory + "/" + PortName(requestedPort) + " is taken"
                             : "no free COM number in " + directory;
   return false;
 }

@@ -1,10 +1,13 @@
 #include "sim/sim_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <map>
+
+#include "link/sentence_text.h"
 
 namespace brisko {
 
@@ -30,14 +33,11 @@ bool ParseReal(const std::string& text, double minimum, double maximum, double& 
   return true;
 }
 
-// Texts travel as single fields of a sentence: no separators, no framing
-// characters, and short enough for the logger to store whole.
+// Texts travel as single fields of a sentence: only what the tool's edits
+// accept as well, and short enough for the logger to store whole.
 bool ValidText(const std::string& text) {
   if (text.size() > kMaxStoredText) return false;
-  for (const char c : text) {
-    if (c == ',' || c == '*' || c == '$' || c == '\r' || c == '\n' || c == '\0') return false;
-  }
-  return true;
+  return std::all_of(text.begin(), text.end(), [](char c) { return CanTravelInField(static_cast<unsigned char>(c)); });
 }
 
 using ValueSetter = std::function<bool(const std::string&, SimOptions&)>;

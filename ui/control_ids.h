@@ -5,9 +5,7 @@
 
 namespace brisko {
 
-// The standard command ids: Enter with the focus off a push button sends OK,
-// Escape and a button with id 2 send Cancel.
-inline constexpr int kCommandOk = 1;
+// The standard command id that Escape and a button with id 2 send: Cancel.
 inline constexpr int kCommandCancel = 2;
 
 // Main dialog.
@@ -22,16 +20,14 @@ inline constexpr int kIdCompetitionId = 1013;
 inline constexpr int kIdGliderType = 1014;
 inline constexpr int kIdGliderId = 1015;
 inline constexpr int kIdSet = 1018;
-inline constexpr int kIdFixRate1 = 1019;  // first of the ten fix-rate buttons
-inline constexpr int kIdFixRate10 = 1028;
+inline constexpr int kIdFixRate1 = 1019;  // first of the ten fix-rate buttons, "1" to "10"
 inline constexpr int kIdSealStatus = 1029;
 inline constexpr int kIdHumidity = 1030;
 inline constexpr int kIdTemperature = 1031;
 inline constexpr int kIdDeleteAllFlights = 1032;
 inline constexpr int kIdPortList = 1033;
 inline constexpr int kIdInputVoltage = 1034;
-inline constexpr int kIdRecordModeNo = 1037;  // first of the four record-mode buttons
-inline constexpr int kIdRecordMode10sec = 1040;
+inline constexpr int kIdRecordModeNo = 1037;  // first of the four record-mode buttons, "No" to "10sec"
 inline constexpr int kIdRecordModeGroup = 1041;
 
 // "Delete flight" dialog.

@@ -11,6 +11,7 @@ constexpr unsigned kNone = 0;
 constexpr unsigned kGroup = kGroupStart;
 constexpr unsigned kTab = kTabStop;
 constexpr unsigned kOff = kDisabled;
+constexpr int kFixRateButtons = 10;
 
 }  // namespace
 
@@ -22,52 +23,52 @@ const DialogTemplate& MainDialogTemplate() {
       "Brisko 1.8", 259, 286, 8,
       {
           {kIdRecordModeGroup, K::GroupBox, "Temp/Humid Record", 5, 90, 250, 30, kNone},
-          {1037, K::RadioButton, "No", 15, 105, 25, 10, kGroup},
-          {1038, K::RadioButton, "100mt", 70, 105, 35, 10, kNone},
-          {1039, K::RadioButton, "10mt", 135, 105, 31, 10, kNone},
-          {1040, K::RadioButton, "10sec", 205, 105, 35, 10, kNone},
+          {kIdRecordModeNo, K::RadioButton, "No", 15, 105, 25, 10, kGroup},
+          {kIdRecordModeNo + 1, K::RadioButton, "100mt", 70, 105, 35, 10, kNone},
+          {kIdRecordModeNo + 2, K::RadioButton, "10mt", 135, 105, 31, 10, kNone},
+          {kIdRecordModeNo + 3, K::RadioButton, "10sec", 205, 105, 35, 10, kNone},
           {-1, K::Label, "Pilot Name:", 25, 135, 40, 8, kGroup},
-          {1019, K::RadioButton, "1", 10, 240, 20, 10, kGroup | kOff},
-          {1020, K::RadioButton, "2", 35, 240, 20, 10, kOff},
-          {1021, K::RadioButton, "3", 60, 240, 20, 10, kOff},
-          {1022, K::RadioButton, "4", 85, 240, 20, 10, kOff},
-          {1023, K::RadioButton, "5", 110, 240, 20, 10, kOff},
-          {1024, K::RadioButton, "6", 135, 240, 20, 10, kOff},
-          {1025, K::RadioButton, "7", 160, 240, 20, 10, kOff},
-          {1026, K::RadioButton, "8", 185, 240, 20, 10, kOff},
-          {1027, K::RadioButton, "9", 210, 240, 20, 10, kOff},
-          {1028, K::RadioButton, "10", 230, 240, 20, 10, kOff},
+          {kIdFixRate1, K::RadioButton, "1", 10, 240, 20, 10, kGroup | kOff},
+          {kIdFixRate1 + 1, K::RadioButton, "2", 35, 240, 20, 10, kOff},
+          {kIdFixRate1 + 2, K::RadioButton, "3", 60, 240, 20, 10, kOff},
+          {kIdFixRate1 + 3, K::RadioButton, "4", 85, 240, 20, 10, kOff},
+          {kIdFixRate1 + 4, K::RadioButton, "5", 110, 240, 20, 10, kOff},
+          {kIdFixRate1 + 5, K::RadioButton, "6", 135, 240, 20, 10, kOff},
+          {kIdFixRate1 + 6, K::RadioButton, "7", 160, 240, 20, 10, kOff},
+          {kIdFixRate1 + 7, K::RadioButton, "8", 185, 240, 20, 10, kOff},
+          {kIdFixRate1 + 8, K::RadioButton, "9", 210, 240, 20, 10, kOff},
+          {kIdFixRate1 + 9, K::RadioButton, "10", 230, 240, 20, 10, kOff},
           {-1, K::GroupBox, "Fix Rate (sec)", 5, 230, 250, 25, kGroup},
           {kCommandCancel, K::PushButton, "&Exit", 205, 260, 50, 20, kTab},
           {-1, K::Label, "S/N:", 5, 55, 20, 8, kGroup},
           {-1, K::Label, "Rev.Hardware:", 75, 55, 55, 8, kGroup},
           {-1, K::Label, "Rev.Firmware:", 175, 55, 50, 8, kGroup},
-          {1000, K::DisplayField, "", 30, 55, 40, 10, kGroup},
-          {1001, K::DisplayField, "", 135, 55, 25, 10, kGroup},
-          {1002, K::DisplayField, "", 230, 55, 25, 10, kGroup},
-          {1009, K::DisplayField, "", 5, 35, 60, 10, kGroup},
-          {1010, K::DisplayField, "", 70, 35, 185, 10, kGroup},
-          {1011, K::Edit, "", 70, 130, 185, 14, kTab | kOff},
+          {kIdSerialNumber, K::DisplayField, "", 30, 55, 40, 10, kGroup},
+          {kIdHardwareRev, K::DisplayField, "", 135, 55, 25, 10, kGroup},
+          {kIdFirmwareRev, K::DisplayField, "", 230, 55, 25, 10, kGroup},
+          {kIdPortStatus, K::DisplayField, "", 5, 35, 60, 10, kGroup},
+          {kIdGpsFixLine, K::DisplayField, "", 70, 35, 185, 10, kGroup},
+          {kIdPilotName, K::Edit, "", 70, 130, 185, 14, kTab | kOff},
           {-1, K::Label, "Competition Class:", 5, 155, 60, 8, kGroup},
-          {1012, K::Edit, "", 70, 150, 105, 14, kTab | kOff},
+          {kIdCompetitionClass, K::Edit, "", 70, 150, 105, 14, kTab | kOff},
           {-1, K::Label, "Competition ID", 5, 175, 60, 8, kGroup},
-          {1013, K::Edit, "", 70, 170, 105, 14, kTab | kOff},
+          {kIdCompetitionId, K::Edit, "", 70, 170, 105, 14, kTab | kOff},
           {-1, K::Label, "Glider Type", 5, 195, 60, 8, kGroup},
           {-1, K::Label, "Glider ID", 5, 215, 60, 8, kGroup},
-          {1014, K::Edit, "", 70, 190, 105, 14, kTab | kOff},
-          {1015, K::Edit, "", 70, 210, 105, 14, kTab | kOff},
+          {kIdGliderType, K::Edit, "", 70, 190, 105, 14, kTab | kOff},
+          {kIdGliderId, K::Edit, "", 70, 210, 105, 14, kTab | kOff},
           {kIdSet, K::PushButton, "&Set", 5, 260, 50, 20, kTab | kOff},
-          {1029, K::DisplayField, "", 30, 75, 40, 10, kGroup},
+          {kIdSealStatus, K::DisplayField, "", 30, 75, 40, 10, kGroup},
           {-1, K::Label, "Humidity", 85, 75, 45, 8, kGroup},
-          {1030, K::DisplayField, "", 135, 75, 25, 10, kGroup},
+          {kIdHumidity, K::DisplayField, "", 135, 75, 25, 10, kGroup},
           {-1, K::Label, "Temp:", 180, 75, 45, 8, kGroup},
-          {1031, K::DisplayField, "", 230, 75, 25, 10, kGroup},
+          {kIdTemperature, K::DisplayField, "", 230, 75, 25, 10, kGroup},
           {-1, K::Label, "Status:", 0, 75, 25, 8, kGroup},
           {kIdDeleteAllFlights, K::PushButton, "&Delete all flights", 102, 260, 55, 20, kTab | kOff},
           {kIdPortList, K::DropDownList, "", 45, 10, 48, 80, kTab},
           {-1, K::Label, "Open Com:", 5, 15, 35, 8, kGroup},
           {-1, K::Label, "Vin:", 175, 10, 45, 8, kGroup},
-          {1034, K::DisplayField, "", 230, 10, 25, 10, kGroup},
+          {kIdInputVoltage, K::DisplayField, "", 230, 10, 25, 10, kGroup},
       }};
   return kMain;
 }
@@ -84,14 +85,18 @@ const DialogTemplate& DeleteFlightTemplate() {
 }
 
 const std::vector<int>& PortDependentControlIds() {
-  static const std::vector<int> kIds{kIdSet, kIdDeleteAllFlights, 1011, 1012, 1013, 1014, 1015,
-                                     1019,   1020,                1021, 1022, 1023, 1024, 1025,
-                                     1026,   1027,                1028};
+  static const std::vector<int> kIds = [] {
+    std::vector<int> ids{kIdSet, kIdDeleteAllFlights, kIdPilotName, kIdCompetitionClass, kIdCompetitionId,
+                         kIdGliderType, kIdGliderId};
+    for (int button = 0; button < kFixRateButtons; ++button) ids.push_back(kIdFixRate1 + button);
+    return ids;
+  }();
   return kIds;
 }
 
 const std::vector<int>& RecordModeControlIds() {
-  static const std::vector<int> kIds{kIdRecordModeGroup, 1037, 1038, 1039, 1040};
+  static const std::vector<int> kIds{kIdRecordModeGroup, kIdRecordModeNo, kIdRecordModeNo + 1, kIdRecordModeNo + 2,
+                                     kIdRecordModeNo + 3};
   return kIds;
 }
 

@@ -2,14 +2,14 @@
 
 #include <QLineEdit>
 
+#include "link/sentence_text.h"
+
 namespace brisko {
 
 bool CanTravelInField(QChar character) {
+  // The record keeps one byte per character: beyond Latin-1 nothing travels.
   const char16_t code = character.unicode();
-  if (code > 0xFF) return false;                   // outside Latin-1
-  if (code < 0x20 || code == 0x7F) return false;   // C0 controls and DEL
-  if (code >= 0x80 && code < 0xA0) return false;   // C1 controls
-  return code != u',' && code != u'*' && code != u'$';
+  return code <= 0xFF && CanTravelInField(static_cast<unsigned char>(code));
 }
 
 FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), shown_(edit.text()) {

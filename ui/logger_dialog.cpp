@@ -11,7 +11,7 @@
 #include <QRadioButton>
 
 #include "link/port_names.h"
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 #include "ui/about_dialog.h"
 #include "ui/application_name.h"
 #include "ui/control_ids.h"
@@ -44,29 +44,29 @@ QMessageBox::Icon IconOfStyle(int style) {
 
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent),
-      settings_(settings),
-      core_(*this, *this),
-      exchange_(core_.record(), controls(), [this](const QString& message) { ShowLimitMessage(message); }) {
-  setObjectName(QStringLiteral("CLoggerDlg"));
-  ReadSettingsFile();
-  ConnectControls();
-}
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent) : CLoggerDlg(settings, nullptr, nullptr, parent) {}
 
 CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, QWidget* parent)
+    : CLoggerDlg(settings, &ports, &clock, parent) {}
+
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem* ports, LinkClock* clock, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent),
       settings_(settings),
-      core_(*this, *this, ports, clock),
+      core_(MakeCore(*this, ports, clock)),
       exchange_(core_.record(), controls(), [this](const QString& message) { ShowLimitMessage(message); }) {
   setObjectName(QStringLiteral("CLoggerDlg"));
-  ReadSettingsFile();
+  RestorePortNumber();
   ConnectControls();
 }
 
-void CLoggerDlg::ReadSettingsFile() { record().portNumber = settings_.ReadPortNumber(); }
+LoggerCore CLoggerDlg::MakeCore(CLoggerDlg& dialog, PortSystem* ports, LinkClock* clock) {
+  if (ports != nullptr && clock != nullptr) return LoggerCore(dialog, dialog, *ports, *clock);
+  return LoggerCore(dialog, dialog);
+}
 
-void CLoggerDlg::WriteSettingsFile() { settings_.WritePortNumber(record().portNumber); }
+void CLoggerDlg::RestorePortNumber() { record().portNumber = settings_.ReadPortNumber(); }
+
+void CLoggerDlg::StorePortNumber() { settings_.WritePortNumber(record().portNumber); }
 
 void CLoggerDlg::ConnectControls() {
   for (int id : kEditIds) {
@@ -227,7 +227,7 @@ void CLoggerDlg::OnDestroy() {
   // The window is already hidden: the drain may take its time, and every
   // command queued before the end still reaches the logger.
   if (core_.IsPortOpen()) core_.ExitDrain();
-  WriteSettingsFile();
+  StorePortNumber();
 }
 
 }  // namespace brisko

@@ -45,7 +45,6 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
 
   LoggerCore& core() { return core_; }
   DeviceRecord& record() { return core_.record(); }
-  bool InExchange() const { return exchange_.InProgress(); }
 
   // The context menu's About entry ends up here.
   void OnSysCommand(int commandId);
@@ -71,9 +70,12 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   void done(int result) override;
 
  private:
+  // Both public constructors: null ports and clock mean the machine's.
+  CLoggerDlg(SettingsStore& settings, PortSystem* ports, LinkClock* clock, QWidget* parent);
+  static LoggerCore MakeCore(CLoggerDlg& dialog, PortSystem* ports, LinkClock* clock);
   // The port number last used, kept by the settings store between runs.
-  void ReadSettingsFile();
-  void WriteSettingsFile();
+  void RestorePortNumber();
+  void StorePortNumber();
   void ConnectControls();
   void ShowLimitMessage(const QString& message);
   void OnFieldChanged();

@@ -38,7 +38,6 @@ TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
     button->setAutoDefault(false);
     button->installEventFilter(this);
     if (control.id == kCommandCancel) connect(button, &QPushButton::clicked, this, &QDialog::reject);
-    if (control.id == kCommandOk) connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
   }
 }
 

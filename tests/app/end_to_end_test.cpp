@@ -92,7 +92,7 @@ TEST(WindowEndToEndTest, ASetFollowedAtOnceByExitStillReachesTheLoggerWhole) {
     QTest::keyClicks(pilot, "Ugo Verdi");
 
     fromLine = simulator.Lines().size();
-    expected = SecondFamilySetSequence(dialog.core().record());
+    expected = SetSequence(LoggerFamily::Second, dialog.core().record());
     dialog.ControlAs<QPushButton>(kIdSet)->click();
     // Leave before the first command of the sequence can have gone out.
     dialog.ControlAs<QPushButton>(kCommandCancel)->click();

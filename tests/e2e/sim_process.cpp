@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/sentence_text.h"
+
 extern char** environ;
 
 namespace brisko {
@@ -17,11 +19,7 @@ namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+int HexValue(char c) { return UpperHexDigitValue(static_cast<unsigned char>(c)); }
 
 // "brisko-sim: COM3 -> /dev/pts/5": the first line of every run.
 bool ParsePortLine(const std::string& line, int* port, std::string* device) {

@@ -280,7 +280,7 @@ TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
   ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "STILL"; }));
   tool.record().pilotName = "Still Here";
   tool.core().OnSet();
-  const std::string set = OnTheWire(SecondFamilySetSequence(tool.record()));
+  const std::string set = OnTheWire(SetSequence(LoggerFamily::Second, tool.record()));
   EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(set.size())), set);
 
   tool.core().ClosePort();

@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 
 namespace brisko {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "link/sentence_framing.h"
 #include "link/sentence_slots.h"
+#include "link/sentence_text.h"
 #include "protocol/logger_protocol.h"
 #include "tests/protocol/fake_callouts.h"
 
@@ -34,29 +35,27 @@ TEST(NextField, TakesFieldsOffTheFront) {
       {"\xE9t\xE9,\xFF", {"\xE9t\xE9", "\xFF"}},
   };
   for (const Case& c : cases) {
-    FakeDialog dialog;
-    FakePort port;
-    LoggerProtocol protocol(dialog, port);
-    protocol.setWorkLine(c.workLine);
+    FieldReader reader(c.workLine);
+    // Takes the next field into `field`; true when it is not empty.
+    const auto NextField = [&reader](std::string& field) {
+      field = reader.Take();
+      return !field.empty();
+    };
     std::string field = "stale";
     for (const std::string& expected : c.fields) {
-      EXPECT_EQ(protocol.NextField(field), !expected.empty()) << c.workLine;
+      EXPECT_EQ(NextField(field), !expected.empty()) << c.workLine;
       EXPECT_EQ(field, expected) << c.workLine;
     }
-    EXPECT_FALSE(protocol.NextField(field)) << c.workLine;
+    EXPECT_FALSE(NextField(field)) << c.workLine;
     EXPECT_EQ(field, "") << c.workLine;
-    EXPECT_EQ(protocol.workLine(), "") << c.workLine;
+    EXPECT_EQ(reader.Rest(), "") << c.workLine;
   }
 }
 
 TEST(NextField, LeavesTheRestAfterTheComma) {
-  FakeDialog dialog;
-  FakePort port;
-  LoggerProtocol protocol(dialog, port);
-  protocol.setWorkLine("$GPGGA,1,2");
-  std::string field;
-  protocol.NextField(field);
-  EXPECT_EQ(protocol.workLine(), "1,2");
+  FieldReader reader("$GPGGA,1,2");
+  reader.Take();
+  EXPECT_EQ(reader.Rest(), "1,2");
 }
 
 // Every header is dispatched with the same fields; the record it leaves must
@@ -137,7 +136,6 @@ TEST(Dispatch, PositionSentences) {
     EXPECT_EQ(protocol.record().gpsFixLine, c.gpsFixLine) << c.sentence.substr(0, 20);
     EXPECT_EQ(dialog.refreshes, 1);
     EXPECT_EQ(protocol.lastSentenceTime(), dialog.now);
-    EXPECT_EQ(protocol.workLine(), "");
   }
 }
 

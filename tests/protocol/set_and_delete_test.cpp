@@ -19,7 +19,7 @@ using testing::FakePort;
 using testing::MessageBoxCall;
 using Sequences = std::vector<std::vector<std::string>>;
 
-enum class Family { None, First, Second };
+using Family = LoggerFamily;
 
 // Brings the protocol into a family the way a logger does: by its reply.
 void Identify(LoggerProtocol& protocol, Family family) {
@@ -56,8 +56,8 @@ TEST(OnSet, Decisions) {
   };
   const Case cases[] = {
       {"ClosedPortWithFamily", false, Family::Second, {kNoPortOnSet}, {}},
-      {"ClosedPortNoFamily", false, Family::None, {kNoPortOnSet}, {}},
-      {"NoFamilyYet", true, Family::None, {}, {}},
+      {"ClosedPortNoFamily", false, Family::Unknown, {kNoPortOnSet}, {}},
+      {"NoFamilyYet", true, Family::Unknown, {}, {}},
       {"FirstFamily", true, Family::First, {}, kFirstFamilySet},
       {"SecondFamily", true, Family::Second, {}, kSecondFamilySet},
   };
@@ -96,8 +96,8 @@ TEST(SetSequences, FixRateAndBytesGoOutUnchanged) {
     DeviceRecord record;
     record.fixRateIndex = c.fixRateIndex;
     record.pilotName = c.pilotName;
-    const auto first = FirstFamilySetSequence(record);
-    const auto second = SecondFamilySetSequence(record);
+    const auto first = SetSequence(LoggerFamily::First, record);
+    const auto second = SetSequence(LoggerFamily::Second, record);
     ASSERT_EQ(first.size(), 9u);
     ASSERT_EQ(second.size(), 9u);
     EXPECT_EQ(first[6], c.firstFamilyFixRate);
@@ -124,19 +124,19 @@ TEST(OnDeleteAllFlights, Decisions) {
   };
   const Case cases[] = {
       {"ClosedPort", false, Family::Second, "3.0", kIdYes, {kNoPortOnDelete}, {}, 0},
-      {"ClosedPortNoFamily", false, Family::None, "", kIdYes, {kNoPortOnDelete}, {}, 0},
+      {"ClosedPortNoFamily", false, Family::Unknown, "", kIdYes, {kNoPortOnDelete}, {}, 0},
       {"SecondFamilyYes", true, Family::Second, "", kIdYes, {kConfirm}, {{"$NT803,2"}}, 0},
       {"SecondFamilyNo", true, Family::Second, "", kIdNo, {kConfirm}, {}, 0},
       {"SecondFamilyIgnoresFirmware", true, Family::Second, "2.8", kIdYes, {kConfirm}, {{"$NT803,2"}}, 0},
       {"Firmware28RunsDialog", true, Family::First, "2.8", kIdYes, {}, {}, 1},
       {"Firmware30RunsDialog", true, Family::First, "3.0", kIdYes, {}, {}, 1},
       {"Firmware10RunsDialog", true, Family::First, "10.0", kIdYes, {}, {}, 1},
-      {"NoFamilyFirmware28", true, Family::None, "2.8", kIdYes, {}, {}, 1},
+      {"NoFamilyFirmware28", true, Family::Unknown, "2.8", kIdYes, {}, {}, 1},
       {"Firmware27Yes", true, Family::First, "2.7", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"Firmware27No", true, Family::First, "2.7", kIdNo, {kConfirm}, {}, 0},
       {"Firmware27Ok", true, Family::First, "2.7", kIdOk, {kConfirm}, {}, 0},  // only Yes counts
       {"FirmwareBlankYes", true, Family::First, "", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"NoFamilyBlankYes", true, Family::None, "", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"NoFamilyBlankYes", true, Family::Unknown, "", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"FirmwareJustBelow", true, Family::First, "2.7999", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"FirmwareWithComma", true, Family::First, "2,8", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"FirmwareAsExponent", true, Family::First, "28e-1", kIdYes, {}, {}, 1},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/sentence_framing.h"
 #include "sim/wire_text.h"
 
 namespace brisko {

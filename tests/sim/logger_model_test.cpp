@@ -7,6 +7,7 @@
 
 #include "link/sentence_framing.h"
 #include "link/sentence_slots.h"
+#include "link/sentence_text.h"
 #include "sim/wire_text.h"
 
 namespace brisko {

@@ -61,6 +61,8 @@ TEST(SimOptionsTest, RefusesWhatWouldBreakTheSentencesOrMakesNoSense) {
       {{"--pilot", "A,B"}, "for --pilot"},
       {{"--pilot", "A*B"}, "for --pilot"},
       {{"--glider-id", "$X"}, "for --glider-id"},
+      {{"--comp-id", "A\tB"}, "for --comp-id"},
+      {{"--glider-type", "A\x01"}, "for --glider-type"},
       {{"--class", std::string(64, 'c')}, "for --class"},
       {{"--fix-rate", "0"}, "for --fix-rate"},
       {{"--record-mode", "4"}, "for --record-mode"},

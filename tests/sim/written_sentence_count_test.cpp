@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "sim/wire_text.h"
+#include "link/sentence_framing.h"
 
 namespace brisko {
 namespace {

@@ -1,4 +1,4 @@
-#include "protocol/decimal.h"
+#include "link/decimal.h"
 
 #include <charconv>
 #include <limits>
