@@ -121,6 +121,7 @@ class WriteTimingPorts : public PortSystem {
     if (port == nullptr) return nullptr;
     return std::make_unique<TimedPort>(std::move(port), *this);
   }
+  bool Probe(int portNumber) override { return platform_->Probe(portNumber); }
   std::vector<Clock::time_point> writeStarts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return writeStarts_;

@@ -130,6 +130,20 @@ class PosixSerialPort final : public SerialPort {
 
 class PosixPortSystem final : public PortSystem {
  public:
+  // The open alone: no line settings, no modem lines, no exclusive flag. The
+  // lock is tested and dropped again so that a port another program holds is
+  // left out of the list.
+  bool Probe(int portNumber) override {
+    const std::string path = DevicePathForPort(portNumber);
+    if (path.empty()) return false;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool free = ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (free) ::flock(fd, LOCK_UN);
+    ::close(fd);
+    return free;
+  }
+
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};
     error.devicePath = DevicePathForPort(portNumber);

@@ -110,6 +110,15 @@ class Win32PortSystem final : public PortSystem {
  public:
   explicit Win32PortSystem(CreateFileFunction createFile) : createFile_(createFile) {}
 
+  // The open alone, closed again at once: the port's settings stay as they are.
+  bool Probe(int portNumber) override {
+    HANDLE handle = createFile_(DevicePathForPort(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+  }
+
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};
     error.devicePath = DevicePathForPort(portNumber);

@@ -45,6 +45,10 @@ class PortSystem {
   virtual ~PortSystem() = default;
   // The open, configured port, or nullptr with the reason in error.
   virtual std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) = 0;
+  // True when port n could be opened now. Opens the device and closes it again
+  // at once without changing any of its settings: the port may be another
+  // program's GPS mouse or modem.
+  virtual bool Probe(int portNumber) = 0;
 };
 
 // The serial ports of the machine this runs on.

@@ -157,4 +157,9 @@ std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenEr
   return std::make_unique<SimulatedPortHandle>(found->second);
 }
 
+bool SimulatedPortSystem::Probe(int portNumber) {
+  PortOpenError ignored;
+  return Open(portNumber, ignored) != nullptr;
+}
+
 }  // namespace brisko

@@ -89,6 +89,8 @@ class SimulatedPortSystem final : public PortSystem {
   SimulatedDevice* Device(int portNumber);
 
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override;
+  // Opens and closes again; counted as an open of the device.
+  bool Probe(int portNumber) override;
 
  private:
   std::map<int, std::shared_ptr<SimulatedDevice>> devices_;

@@ -28,9 +28,8 @@ LoggerCore::~LoggerCore() { ClosePort(); }
 std::vector<int> LoggerCore::EnumeratePorts() {
   std::vector<int> openable;
   for (int portNumber = kFirstListedPort; portNumber <= kLastListedPort; ++portNumber) {
-    PortOpenError ignored;
-    // Opened exactly as OpenPort would, and closed again at once.
-    if (ports_.Open(portNumber, ignored) != nullptr) openable.push_back(portNumber);
+    // Only opened and closed: a port that is never chosen keeps its settings.
+    if (ports_.Probe(portNumber)) openable.push_back(portNumber);
   }
   return openable;
 }
