@@ -19,6 +19,9 @@ constexpr char kNoPortText[] = "First select a COM port !";
 constexpr char kConfirmDeletionText[] = "Proceed with flight deletion ?";
 constexpr char kSetCaption[] = "Set";
 constexpr char kDeleteCaption[] = "Delete all flights";
+constexpr char kBusyText[] =
+    "The logger is still busy with earlier commands.\nPlease try again in a moment.";
+constexpr char kBusyCaption[] = "brisko";  // the program's name, as on the other framework-style messages
 
 // Loggers with firmware from this revision on choose the flights to delete in
 // the "Delete flight" dialog instead of taking one command for all.
@@ -30,6 +33,13 @@ std::string SealText(const std::string& field) { return field == "1" ? "SEALED" 
 std::int32_t FixRateIndexOf(const std::string& field) {
   const std::int32_t seconds = LeadingInt(field);
   return seconds == std::numeric_limits<std::int32_t>::min() ? seconds : seconds - 1;
+}
+
+// The ring takes a sequence whole or not at all, so a full ring never sends
+// half of one; but a refused sequence may carry the user's latest edit, so the
+// user is told rather than left to think it went out.
+void QueueOrTellBusy(CommandPort& port, DialogCallouts& dialog, const std::vector<std::string>& sequence) {
+  if (!port.QueueCommands(sequence)) dialog.ShowMessageBox(kBusyText, kBusyCaption, MessageBoxKind::Warning);
 }
 
 }  // namespace
@@ -155,7 +165,7 @@ void LoggerProtocol::HandleNt800() {
   if (!nt800Family_) {
     nt0Family_ = false;
     nt800Family_ = true;
-    dialog_.ShowRecordControls(kSwShow);
+    dialog_.ShowRecordControls(Visibility::Shown);
   }
 }
 
@@ -234,26 +244,24 @@ void LoggerProtocol::ClearDeviceFields() {
 
 void LoggerProtocol::OnSet() {
   if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kSetCaption, kMbIconExclamationOk);
+    dialog_.ShowMessageBox(kNoPortText, kSetCaption, MessageBoxKind::Warning);
     return;
   }
-  // The queue takes a sequence whole or not at all, so a full queue can never
-  // send half of the settings.
   if (nt0Family_) {
-    port_.QueueCommands(FirstFamilySetSequence(record_));
+    QueueOrTellBusy(port_, dialog_, FirstFamilySetSequence(record_));
   } else if (nt800Family_) {
-    port_.QueueCommands(SecondFamilySetSequence(record_));
+    QueueOrTellBusy(port_, dialog_, SecondFamilySetSequence(record_));
   }
 }
 
 void LoggerProtocol::OnDeleteAllFlights() {
   if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, kMbIconExclamationOk);
+    dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, MessageBoxKind::Warning);
     return;
   }
   if (nt800Family_) {
-    if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, kMbYesNoQuestion) == kIdYes) {
-      port_.QueueCommands({std::string(kDeleteFlightsSecondFamily)});
+    if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
+      QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsSecondFamily)});
     }
     return;
   }
@@ -261,8 +269,8 @@ void LoggerProtocol::OnDeleteAllFlights() {
     dialog_.RunDeleteFlightDialog();
     return;
   }
-  if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, kMbYesNoQuestion) == kIdYes) {
-    port_.QueueCommands({std::string(kDeleteFlightsOldFirmware)});
+  if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
+    QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsOldFirmware)});
   }
 }
 

@@ -53,10 +53,10 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   // DialogCallouts
   void RefreshControls() override;
   bool ReadBackControls() override;
-  void ShowRecordControls(int showCommand) override;
+  void ShowRecordControls(Visibility visibility) override;
   void EnablePortControls(bool enable) override;
   std::int64_t CurrentTime() override;
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override;
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
   void RunDeleteFlightDialog() override;
 
   // SentencePoster: the worker's thread. Never blocks.
@@ -80,7 +80,7 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   void OnPortSelChange();
   void OnDestroy();
   void FillPortList(const std::vector<int>& portNumbers);
-  int MessageBox(const QString& text, const QString& caption, int style);
+  MessageBoxAnswer MessageBox(const QString& text, const QString& caption, MessageBoxKind kind);
   void RegainFocus();
 
   SettingsStore& settings_;

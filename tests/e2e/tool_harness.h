@@ -26,7 +26,7 @@ class FakeDialog : public DialogCallouts {
   struct MessageBox {
     std::string text;
     std::string caption;
-    int style;
+    MessageBoxKind kind;
   };
 
   void RefreshControls() override {
@@ -34,11 +34,11 @@ class FakeDialog : public DialogCallouts {
     if (onRefresh) onRefresh();
   }
   bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int showCommand) override { recordControlsShown = showCommand == kSwShow; }
+  void ShowRecordControls(Visibility visibility) override { recordControlsShown = visibility == Visibility::Shown; }
   void EnablePortControls(bool enable) override { portControlsEnabled = enable; }
   std::int64_t CurrentTime() override;
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
-    messageBoxes.push_back({text, caption, style});
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
+    messageBoxes.push_back({text, caption, kind});
     return messageBoxAnswer;
   }
   void RunDeleteFlightDialog() override { ++deleteFlightDialogRuns; }
@@ -47,7 +47,7 @@ class FakeDialog : public DialogCallouts {
   int refreshCount = 0;
   bool recordControlsShown = false;
   bool portControlsEnabled = false;
-  int messageBoxAnswer = kIdYes;
+  MessageBoxAnswer messageBoxAnswer = MessageBoxAnswer::Yes;
   std::vector<MessageBox> messageBoxes;
   int deleteFlightDialogRuns = 0;
 };

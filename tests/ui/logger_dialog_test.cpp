@@ -189,12 +189,12 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   EXPECT_TRUE(Control<QRadioButton>(1038).isChecked()) << "record mode 1 from the reply";
 
   // A second 800 does not show the group again; a reply 0 does not hide it.
-  dialog_->ShowRecordControls(kSwHide);
+  dialog_->ShowRecordControls(Visibility::Hidden);
   Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
   ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
   EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
-  dialog_->ShowRecordControls(kSwShow);
-  dialog_->ShowRecordControls(kSwShow);
+  dialog_->ShowRecordControls(Visibility::Shown);
+  dialog_->ShowRecordControls(Visibility::Shown);
   Identify(3, kReply0Firmware28, "NT0815");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
