@@ -156,14 +156,20 @@ void CLoggerDlg::RunDeleteFlightDialog() {
   RegainFocus();
 }
 
-void CLoggerDlg::PostSentence(std::uint32_t sequenceNumber, int slotIndex) {
-  QCoreApplication::postEvent(this, new SentenceEvent(sequenceNumber, slotIndex));
+void CLoggerDlg::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
+  QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
 }
+
+void CLoggerDlg::PostPortLost(std::uint32_t run) { QCoreApplication::postEvent(this, new PortLostEvent(run)); }
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     const auto* sentence = static_cast<const SentenceEvent*>(event);
-    if (!destroyed_) core_.OnSentence(sentence->sequenceNumber(), sentence->slotIndex());
+    if (!destroyed_) core_.OnSentence(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    return true;
+  }
+  if (event->type() == PortLostEventType()) {
+    if (!destroyed_) core_.OnPortLost(static_cast<const PortLostEvent*>(event)->run());
     return true;
   }
   return TemplateDialog::event(event);

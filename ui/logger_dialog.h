@@ -2,8 +2,8 @@
 // protocol, link) for the whole run, shows the record in its 47 controls,
 // routes the controls' notifications, the 500 ms timer and the worker's
 // sentences to the core's handlers, and answers the core's call-outs. Every
-// member runs on the user-interface thread except PostSentence, which the
-// link worker calls on its own thread.
+// member runs on the user-interface thread except PostSentence and
+// PostPortLost, which the link worker calls on its own thread.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +60,8 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   void RunDeleteFlightDialog() override;
 
   // SentencePoster: the worker's thread. Never blocks.
-  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLost(std::uint32_t run) override;
 
  protected:
   bool event(QEvent* event) override;

@@ -52,13 +52,23 @@ class FakeDialog : public DialogCallouts {
   int deleteFlightDialogRuns = 0;
 };
 
-// PostSentence runs on the worker thread and must not block for long: it
-// only appends to a queue under a short lock.
+// A post as the user-interface loop receives it: a sentence, or the news that
+// the port's device is gone (lost).
+struct QueuedPost {
+  std::uint32_t run = 0;
+  std::uint32_t sequenceNumber = 0;
+  int slot = 0;
+  bool lost = false;
+};
+
+// The posts run on the worker thread and must not block for long: they only
+// append to a queue under a short lock.
 class QueuedPoster : public SentencePoster {
  public:
-  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
-  // Waits up to `timeout` for the next posted sentence.
-  bool Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout);
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLost(std::uint32_t run) override;
+  // Waits up to `timeout` for the next post.
+  bool Pop(QueuedPost& post, std::chrono::milliseconds timeout);
   long postedCount() {
     std::lock_guard<std::mutex> lock(mutex_);
     return postedCount_;
@@ -68,7 +78,7 @@ class QueuedPoster : public SentencePoster {
   long postedCount_ = 0;
   std::mutex mutex_;
   std::condition_variable posted_;
-  std::deque<std::pair<std::uint32_t, int>> queue_;
+  std::deque<QueuedPost> queue_;
 };
 
 class ToolUnderTest {
