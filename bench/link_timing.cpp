@@ -121,6 +121,7 @@ class WriteTimingPorts : public PortSystem {
     if (port == nullptr) return nullptr;
     return std::make_unique<TimedPort>(std::move(port), *this);
   }
+  bool Probe(int portNumber) override { return platform_->Probe(portNumber); }
   std::vector<Clock::time_point> writeStarts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return writeStarts_;
@@ -131,6 +132,7 @@ class WriteTimingPorts : public PortSystem {
    public:
     TimedPort(std::unique_ptr<SerialPort> port, WriteTimingPorts& owner) : port_(std::move(port)), owner_(owner) {}
     ReadOutcome ReadByte(unsigned char& byte) override { return port_->ReadByte(byte); }
+    std::string LostReason() const override { return port_->LostReason(); }
     bool Write(const std::string& bytes) override {
       {
         std::lock_guard<std::mutex> lock(owner_.mutex_);

@@ -19,10 +19,12 @@ class QuietDialog : public DialogCallouts {
  public:
   void RefreshControls() override { ++refreshes; }
   bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int) override {}
+  void ShowRecordControls(Visibility) override {}
   void EnablePortControls(bool) override {}
   std::int64_t CurrentTime() override { return 1700000000; }
-  int ShowMessageBox(const std::string&, const std::string&, int) override { return kIdNo; }
+  MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&, MessageBoxKind) override {
+    return MessageBoxAnswer::No;
+  }
   void RunDeleteFlightDialog() override {}
   std::int64_t refreshes = 0;
 };

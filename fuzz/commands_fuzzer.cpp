@@ -50,7 +50,8 @@ class SteppingClock final : public LinkClock {
 
 class NoPoster final : public SentencePoster {
  public:
-  void PostSentence(std::uint32_t, int) override { Require(false); }  // nothing is ever received
+  void PostSentence(std::uint32_t, std::uint32_t, int) override { Require(false); }  // nothing is ever received
+  void PostPortLost(std::uint32_t) override { Require(false); }  // the simulated port stays plugged in
 };
 
 // Commands 2 to 6 carry the five texts, unchanged and last; command 7 ends

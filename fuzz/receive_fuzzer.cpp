@@ -26,14 +26,14 @@ class FuzzDialog : public DialogCallouts {
  public:
   void RefreshControls() override {}
   bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int) override {}
+  void ShowRecordControls(Visibility) override {}
   void EnablePortControls(bool) override {}
   std::int64_t CurrentTime() override { return now; }
-  int ShowMessageBox(const std::string&, const std::string&, int) override { return answer; }
+  MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&, MessageBoxKind) override { return answer; }
   void RunDeleteFlightDialog() override {}
 
   std::int64_t now = 0;
-  int answer = kIdNo;
+  MessageBoxAnswer answer = MessageBoxAnswer::No;
 };
 
 // A command goes out with its checksum tail; unless it holds a byte that
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzDialog dialog;
   FuzzPort port;
   port.open = (control[0] & 1) != 0;
-  dialog.answer = (control[0] & 2) != 0 ? kIdYes : kIdNo;
+  dialog.answer = (control[0] & 2) != 0 ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
   dialog.now = kClockStarts[control[1] % (sizeof kClockStarts / sizeof kClockStarts[0])];
 
   LoggerProtocol protocol(dialog, port);

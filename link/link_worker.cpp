@@ -19,6 +19,7 @@ bool LinkWorker::Begin() {
   parts_.port.Purge();
   framer_.Reset();
   sequenceNumber_ = 0;
+  portLost_ = false;
   lastWriteTick_ = parts_.clock.Tick();
   return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
 }
@@ -26,11 +27,17 @@ bool LinkWorker::Begin() {
 bool LinkWorker::RunPass() {
   WriteStep();
   if (parts_.state.load(std::memory_order_acquire) == LinkState::Running) ReadStep();
+  // A device that is gone stays gone: passes would only fail, and the user
+  // would be shown a port that seems fine.
+  if (portLost_) return false;
   parts_.clock.Sleep(1);
   return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
 }
 
-void LinkWorker::End() { parts_.state.store(LinkState::Stopped, std::memory_order_release); }
+void LinkWorker::End() {
+  if (portLost_) parts_.poster.PostPortLost(parts_.run);
+  parts_.state.store(LinkState::Stopped, std::memory_order_release);
+}
 
 void LinkWorker::WriteStep() {
   if (parts_.queue.Front() == nullptr) return;
@@ -63,6 +70,10 @@ void LinkWorker::ReadStep() {
   for (;;) {
     unsigned char byte = 0;
     const ReadOutcome outcome = parts_.port.ReadByte(byte);
+    if (outcome == ReadOutcome::Lost) {
+      portLost_ = true;
+      return;
+    }
     if (outcome == ReadOutcome::Failed) RecoverPort();
     if (outcome != ReadOutcome::Byte) return;
     // A stop arrived during this read step: the byte is dropped unframed.
@@ -70,7 +81,7 @@ void LinkWorker::ReadStep() {
     const FrameResult result = framer_.AcceptByte(byte);
     if (result.outcome == FrameOutcome::SentenceReady) {
       parts_.slots.Publish(result.slot, sequenceNumber_);
-      parts_.poster.PostSentence(sequenceNumber_, result.slot);
+      parts_.poster.PostSentence(parts_.run, sequenceNumber_, result.slot);
       ++sequenceNumber_;
     }
   }

@@ -2,7 +2,8 @@
 // pass writes at most one queued command, more than 100 ms after the previous
 // write, then reads every byte that has arrived through the receive framing
 // and posts each good sentence to the owner, then waits 1 ms. The owner stops
-// it through LinkState. Begin, RunPass and End are the pieces of Run, so that a
+// it through LinkState, or it stops on its own once the port's device is gone,
+// after posting that news. Begin, RunPass and End are the pieces of Run, so that a
 // test can drive one pass at a time on one thread; in the tool only the worker
 // thread calls them.
 #pragma once
@@ -30,6 +31,7 @@ struct LinkParts {
   std::atomic<LinkState>& state;
   SentencePoster& poster;
   LinkClock& clock;
+  std::uint32_t run = 0;  // carried by every post of this worker run
 };
 
 class LinkWorker {
@@ -42,13 +44,16 @@ class LinkWorker {
   // Fresh run: readIndex and framing to 0, port cleared and purged, pacing
   // counted from now. False when a stop was already asked.
   bool Begin();
-  // One pass: write step, read step, the 1 ms wait. False once a stop is asked.
+  // One pass: write step, read step, the 1 ms wait. False once a stop is
+  // asked or the device is gone.
   bool RunPass();
-  // Reports Stopped; the last thing the worker does.
+  // Posts the loss of the device if that ended the run, then reports Stopped,
+  // the last thing the worker does.
   void End();
 
   std::uint32_t sequenceNumber() const { return sequenceNumber_; }
   std::uint32_t lastWriteTick() const { return lastWriteTick_; }
+  bool portLost() const { return portLost_; }
 
  private:
   void WriteStep();
@@ -60,6 +65,7 @@ class LinkWorker {
   SentenceFramer framer_;
   std::uint32_t sequenceNumber_ = 0;
   std::uint32_t lastWriteTick_ = 0;
+  bool portLost_ = false;
 };
 
 }  // namespace brisko

@@ -4,6 +4,7 @@
 // programs that do not lock.
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -99,10 +100,21 @@ class PosixSerialPort final : public SerialPort {
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
   ReadOutcome ReadByte(unsigned char& byte) override {
+    if (!lostReason_.empty()) return ReadOutcome::Lost;
     const ssize_t count = ::read(fd_, &byte, 1);
     if (count == 1) return ReadOutcome::Byte;
-    if (count == 0 || errno == EAGAIN || errno == EINTR) return ReadOutcome::Nothing;
-    return ReadOutcome::Failed;
+    if (count < 0) {
+      if (errno == EAGAIN || errno == EINTR) return ReadOutcome::Nothing;
+      return NoteIfGone(errno) ? ReadOutcome::Lost : ReadOutcome::Failed;
+    }
+    // With VMIN and VTIME at 0 an empty read means "nothing waiting", and also
+    // "hung up": only poll tells the two apart.
+    pollfd poller{fd_, POLLIN, 0};
+    if (::poll(&poller, 1, 0) > 0 && (poller.revents & POLLHUP) != 0) {
+      lostReason_ = "the device hung up";
+      return ReadOutcome::Lost;
+    }
+    return ReadOutcome::Nothing;
   }
 
   bool Write(const std::string& bytes) override {
@@ -111,6 +123,8 @@ class PosixSerialPort final : public SerialPort {
       const ssize_t count = ::write(fd_, bytes.data() + done, bytes.size() - done);
       if (count < 0) {
         if (errno == EINTR) continue;
+        // The next read reports a device that is gone.
+        NoteIfGone(errno);
         return false;
       }
       done += static_cast<std::size_t>(count);
@@ -124,12 +138,37 @@ class PosixSerialPort final : public SerialPort {
 
   void Purge() override { ::tcflush(fd_, TCIOFLUSH); }
 
+  std::string LostReason() const override { return lostReason_; }
+
  private:
+  // EIO on a terminal is what a hung-up or unplugged device answers; ENXIO
+  // and ENODEV say outright that it is gone.
+  bool NoteIfGone(int error) {
+    if (error != EIO && error != ENXIO && error != ENODEV) return false;
+    lostReason_ = std::strerror(error);
+    return true;
+  }
+
   int fd_;
+  std::string lostReason_;  // empty while the device is there
 };
 
 class PosixPortSystem final : public PortSystem {
  public:
+  // The open alone: no line settings, no modem lines, no exclusive flag. The
+  // lock is tested and dropped again so that a port another program holds is
+  // left out of the list.
+  bool Probe(int portNumber) override {
+    const std::string path = DevicePathForPort(portNumber);
+    if (path.empty()) return false;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool free = ::isatty(fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (free) ::flock(fd, LOCK_UN);
+    ::close(fd);
+    return free;
+  }
+
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};
     error.devicePath = DevicePathForPort(portNumber);

@@ -84,14 +84,19 @@ class Win32SerialPort final : public SerialPort {
   Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
   ReadOutcome ReadByte(unsigned char& byte) override {
+    if (!lostReason_.empty()) return ReadOutcome::Lost;
     DWORD count = 0;
-    if (!ReadFile(handle_, &byte, 1, &count, nullptr)) return ReadOutcome::Failed;
+    if (!ReadFile(handle_, &byte, 1, &count, nullptr)) {
+      return NoteIfGone(GetLastError()) ? ReadOutcome::Lost : ReadOutcome::Failed;
+    }
     return count == 1 ? ReadOutcome::Byte : ReadOutcome::Nothing;
   }
 
   bool Write(const std::string& bytes) override {
     DWORD count = 0;
-    return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) != 0;
+    if (WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) != 0) return true;
+    NoteIfGone(GetLastError());  // the next read reports it
+    return false;
   }
 
   void ClearError() override {
@@ -102,13 +107,33 @@ class Win32SerialPort final : public SerialPort {
 
   void Purge() override { PurgeComm(handle_, kPurgeEverything); }
 
+  std::string LostReason() const override { return lostReason_; }
+
  private:
+  // What the serial driver answers on every call once its USB adapter has
+  // been pulled out.
+  bool NoteIfGone(DWORD error) {
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_BAD_COMMAND && error != ERROR_DEVICE_REMOVED) return false;
+    lostReason_ = SystemMessage(error);
+    return true;
+  }
+
   HANDLE handle_;
+  std::string lostReason_;  // empty while the device is there
 };
 
 class Win32PortSystem final : public PortSystem {
  public:
   explicit Win32PortSystem(CreateFileFunction createFile) : createFile_(createFile) {}
+
+  // The open alone, closed again at once: the port's settings stay as they are.
+  bool Probe(int portNumber) override {
+    HANDLE handle = createFile_(DevicePathForPort(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+  }
 
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};

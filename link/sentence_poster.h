@@ -1,6 +1,9 @@
-// How the link worker hands a good sentence to its owner: one call, made on the
-// worker's thread, that must not block (the dialog turns it into a posted
-// WM_SENTENCE event and handles it on the user-interface thread).
+// How the link worker hands a good sentence, or the news that its port's
+// device is gone, to its owner: calls made on the worker's thread that must
+// not block (the dialog turns them into posted events and handles them on the
+// user-interface thread). Each carries the worker's run, a number that is new
+// with every open of a port, so that a post handled after the port was closed
+// or changed can be told from one of the run now open.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +15,10 @@ class SentencePoster {
   virtual ~SentencePoster() = default;
   // sequenceNumber counts the sentences posted in this worker run from 0;
   // slotIndex (0..29) names the slot that holds the checked sentence.
-  virtual void PostSentence(std::uint32_t sequenceNumber, int slotIndex) = 0;
+  virtual void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) = 0;
+  // The port's device is gone (an adapter pulled out): the worker of this run
+  // has stopped on its own, and the owner should close the port.
+  virtual void PostPortLost(std::uint32_t run) = 0;
 };
 
 }  // namespace brisko

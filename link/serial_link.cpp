@@ -34,7 +34,8 @@ bool SerialLink::Open(int portNumber, PortOpenError& error) {
   if (port_ == nullptr) return false;
 
   state_.store(LinkState::Running, std::memory_order_release);
-  worker_ = std::make_unique<LinkWorker>(LinkParts{*port_, queue_, slots_, state_, poster_, clock_});
+  ++run_;
+  worker_ = std::make_unique<LinkWorker>(LinkParts{*port_, queue_, slots_, state_, poster_, clock_, run_});
   std::string why;
   if (!startThread_(thread_, [worker = worker_.get()] { worker->Run(); }, why)) {
     state_.store(LinkState::Stopped, std::memory_order_release);
@@ -49,16 +50,37 @@ bool SerialLink::Open(int portNumber, PortOpenError& error) {
 
 void SerialLink::Close() {
   if (!IsOpen()) return;
-  state_.store(LinkState::Draining, std::memory_order_release);
-  WaitWhileQueueHoldsCommands();
-  state_.store(LinkState::StopRequested, std::memory_order_release);
-  do {
-    clock_.Sleep(kDrainPollMs);
-  } while (state_.load(std::memory_order_acquire) == LinkState::StopRequested);
-  clock_.Sleep(kAfterStopMs);
-  if (thread_.joinable()) thread_.join();
+  StopWorker();
   worker_.reset();
   port_.reset();
+}
+
+bool SerialLink::CloseLostPort(std::uint32_t run, std::string& reason) {
+  if (!IsOpen() || run != run_) return false;
+  StopWorker();
+  reason = port_->LostReason();
+  worker_.reset();
+  port_.reset();
+  // Commands queued after the worker stopped would never leave; the next
+  // open starts with an empty ring anyway.
+  queue_.Reset();
+  return true;
+}
+
+void SerialLink::StopWorker() {
+  Advance(LinkState::Running, LinkState::Draining);
+  WaitWhileQueueHoldsCommands();
+  if (Advance(LinkState::Draining, LinkState::StopRequested)) {
+    do {
+      clock_.Sleep(kDrainPollMs);
+    } while (state_.load(std::memory_order_acquire) == LinkState::StopRequested);
+  }
+  clock_.Sleep(kAfterStopMs);
+  if (thread_.joinable()) thread_.join();
+}
+
+bool SerialLink::Advance(LinkState from, LinkState to) {
+  return state_.compare_exchange_strong(from, to, std::memory_order_acq_rel, std::memory_order_acquire);
 }
 
 void SerialLink::ExitDrain() {
@@ -71,10 +93,11 @@ void SerialLink::ExitDrain() {
 
 void SerialLink::WaitWhileQueueHoldsCommands() {
   // The drains end because the worker empties a slot with every command it
-  // handles, written or not, and the ring never holds more than it can show.
+  // handles, written or not, and the ring never holds more than it can show;
+  // or because the worker has stopped on its own and will empty nothing more.
   do {
     clock_.Sleep(kDrainPollMs);
-  } while (queue_.AnySlotHoldsCommand());
+  } while (queue_.AnySlotHoldsCommand() && state_.load(std::memory_order_acquire) != LinkState::Stopped);
 }
 
 }  // namespace brisko

@@ -3,7 +3,8 @@
 // the stop handshake and the exit drain. Every member function runs on the
 // user-interface thread; the worker thread runs only LinkWorker. The port is
 // closed only after the worker has reported Stopped, 500 ms more have passed
-// and its thread has been joined.
+// and its thread has been joined. A worker that lost its device has stopped
+// on its own: the handshake and the drains then end without waiting for it.
 #pragma once
 
 #include <atomic>
@@ -48,7 +49,13 @@ class SerialLink {
   // Lets the queued commands go out while the worker still reads, waits
   // 500 ms more, then Close. Nothing when no port is open.
   void ExitDrain();
+  // The worker of `run` posted that the device is gone: closes the port and
+  // gives the system's reason. False, doing nothing, when that run's port
+  // was closed or changed meanwhile.
+  bool CloseLostPort(std::uint32_t run, std::string& reason);
 
+  // The run of the open port (a new number with every successful open).
+  std::uint32_t run() const { return run_; }
   bool IsOpen() const { return port_ != nullptr; }
   // Whole or nothing; false when the ring has no room for the whole sequence.
   bool QueueCommands(const std::vector<std::string>& sequence) { return queue_.QueueCommands(sequence); }
@@ -62,6 +69,11 @@ class SerialLink {
 
  private:
   void WaitWhileQueueHoldsCommands();
+  // The stop handshake up to the joined thread; the port stays open.
+  void StopWorker();
+  // Moves the control word on only from `from`: the worker may have stopped
+  // on its own in the meantime, and Stopped must never be overwritten.
+  bool Advance(LinkState from, LinkState to);
 
   PortSystem& ports_;
   LinkClock& clock_;
@@ -73,6 +85,7 @@ class SerialLink {
   std::unique_ptr<LinkWorker> worker_;
   std::thread thread_;
   ThreadStarter startThread_;
+  std::uint32_t run_ = 0;
 };
 
 }  // namespace brisko

@@ -20,7 +20,10 @@ struct PortOpenError {
   std::string deviceGroup;    // for PermissionDenied: the group that owns the device, if known
 };
 
-enum class ReadOutcome { Byte, Nothing, Failed };
+// Failed: a read error that the link clears and purges before going on.
+// Lost: the device itself is gone (a USB adapter pulled out), and every later
+// call would fail the same way.
+enum class ReadOutcome { Byte, Nothing, Failed, Lost };
 
 // An open port, configured for the logger: 57600 baud, 8N1, no flow control,
 // DTR and RTS off, reads that return at once, writes without time-out.
@@ -36,6 +39,8 @@ class SerialPort {
   virtual void ClearError() = 0;
   // Throws away what is pending in both directions.
   virtual void Purge() = 0;
+  // After a read answered Lost: why, in the system's own words.
+  virtual std::string LostReason() const = 0;
 };
 
 // Opens ports by number, exclusively: a port that is open here or in another
@@ -45,6 +50,10 @@ class PortSystem {
   virtual ~PortSystem() = default;
   // The open, configured port, or nullptr with the reason in error.
   virtual std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) = 0;
+  // True when port n could be opened now. Opens the device and closes it again
+  // at once without changing any of its settings: the port may be another
+  // program's GPS mouse or modem.
+  virtual bool Probe(int portNumber) = 0;
 };
 
 // The serial ports of the machine this runs on.

@@ -15,6 +15,7 @@ class SimulatedPortHandle final : public SerialPort {
   bool Write(const std::string& bytes) override { return device_->Write(bytes); }
   void ClearError() override { device_->ClearError(); }
   void Purge() override { device_->Purge(); }
+  std::string LostReason() const override { return device_->LostReason(); }
 
  private:
   std::shared_ptr<SimulatedDevice> device_;
@@ -33,6 +34,16 @@ void SimulatedDevice::FailReads(bool fail) {
 void SimulatedDevice::FailWrites(bool fail) {
   std::lock_guard<std::mutex> lock(mutex_);
   failWrites_ = fail;
+}
+
+void SimulatedDevice::Unplug(bool unplugged) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unplugged_ = unplugged;
+}
+
+std::string SimulatedDevice::LostReason() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unplugged_ ? "No such device" : std::string();
 }
 
 void SimulatedDevice::OnByteRead(std::function<void(unsigned char)> hook) {
@@ -79,6 +90,7 @@ ReadOutcome SimulatedDevice::ReadByte(unsigned char& byte) {
   std::function<void(unsigned char)> hook;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (unplugged_) return ReadOutcome::Lost;
     if (failReads_) {
       ++failedReadCount_;
       return ReadOutcome::Failed;
@@ -97,7 +109,7 @@ bool SimulatedDevice::Write(const std::string& bytes) {
   std::function<void(const std::string&)> hook;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (failWrites_) return false;
+    if (failWrites_ || unplugged_) return false;
     writes_.push_back({bytes, tick});
     hook = onWrite_;
   }
@@ -144,7 +156,7 @@ std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenEr
     return nullptr;
   }
   const auto found = devices_.find(portNumber);
-  if (found == devices_.end()) {
+  if (found == devices_.end() || found->second->Locked(found->second->unplugged_)) {
     error.kind = PortErrorKind::NotFound;
     error.systemMessage = "No such device";
     return nullptr;
@@ -155,6 +167,11 @@ std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenEr
     return nullptr;
   }
   return std::make_unique<SimulatedPortHandle>(found->second);
+}
+
+bool SimulatedPortSystem::Probe(int portNumber) {
+  PortOpenError ignored;
+  return Open(portNumber, ignored) != nullptr;
 }
 
 }  // namespace brisko

@@ -33,6 +33,9 @@ class SimulatedDevice {
   // Makes every following read (or write) fail until switched off again.
   void FailReads(bool fail);
   void FailWrites(bool fail);
+  // Pulls the adapter out: every read answers Lost and every write fails
+  // until it is plugged in again (a later open then works).
+  void Unplug(bool unplugged);
   // Runs on the reading thread after each byte handed out, before the link
   // sees it (tests use it to change the link's state mid-read).
   void OnByteRead(std::function<void(unsigned char)> hook);
@@ -64,6 +67,7 @@ class SimulatedDevice {
   bool Write(const std::string& bytes);
   void ClearError();
   void Purge();
+  std::string LostReason() const;
 
   LinkClock& clock_;
   mutable std::mutex mutex_;
@@ -73,6 +77,7 @@ class SimulatedDevice {
   std::function<void(const std::string&)> onWrite_;
   bool failReads_ = false;
   bool failWrites_ = false;
+  bool unplugged_ = false;
   bool open_ = false;
   int openCount_ = 0;
   int clearCount_ = 0;
@@ -89,6 +94,8 @@ class SimulatedPortSystem final : public PortSystem {
   SimulatedDevice* Device(int portNumber);
 
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override;
+  // Opens and closes again; counted as an open of the device.
+  bool Probe(int portNumber) override;
 
  private:
   std::map<int, std::shared_ptr<SimulatedDevice>> devices_;

@@ -10,16 +10,17 @@
 
 namespace brisko {
 
-// Message box styles and answers, with the values of the Win32 constants.
-inline constexpr int kMbIconExclamationOk = 48;  // MB_ICONEXCLAMATION | MB_OK
-inline constexpr int kMbYesNoQuestion = 36;      // MB_YESNO | MB_ICONQUESTION
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
+// The core's two kinds of message box; each front end maps them to its
+// toolkit's icons and buttons.
+enum class MessageBoxKind {
+  Warning,   // exclamation icon, an OK button
+  Question,  // question icon, Yes and No buttons
+};
 
-// Show commands for ShowRecordControls.
-inline constexpr int kSwHide = 0;
-inline constexpr int kSwShow = 5;
+// The button that closed a message box (Ok also when it was closed otherwise).
+enum class MessageBoxAnswer { Ok, Yes, No };
+
+enum class Visibility { Hidden, Shown };
 
 class DialogCallouts {
  public:
@@ -29,14 +30,15 @@ class DialogCallouts {
   virtual void RefreshControls() = 0;
   // Copies every control into the record; false when a length limit was exceeded.
   virtual bool ReadBackControls() = 0;
-  // Shows or hides the "Temp/Humid Record" group (kSwShow / kSwHide).
-  virtual void ShowRecordControls(int showCommand) = 0;
+  // Shows or hides the "Temp/Humid Record" group.
+  virtual void ShowRecordControls(Visibility visibility) = 0;
   // Enables or disables the 17 port-dependent controls.
   virtual void EnablePortControls(bool enable) = 0;
   // Wall-clock time in whole seconds, 64-bit so it does not overflow in 2038.
   virtual std::int64_t CurrentTime() = 0;
   // A modal message box over the main dialog; returns the button pressed.
-  virtual int ShowMessageBox(const std::string& text, const std::string& caption, int style) = 0;
+  virtual MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                          MessageBoxKind kind) = 0;
   // Runs the "Delete flight" dialog modally; its result is not used.
   virtual void RunDeleteFlightDialog() = 0;
 };

@@ -24,26 +24,38 @@ LoggerCore::~LoggerCore() { ClosePort(); }
 std::vector<int> LoggerCore::EnumeratePorts() {
   std::vector<int> openable;
   for (int portNumber = kFirstListedPort; portNumber <= kLastListedPort; ++portNumber) {
-    PortOpenError ignored;
-    // Opened exactly as OpenPort would, and closed again at once.
-    if (ports_.Open(portNumber, ignored) != nullptr) openable.push_back(portNumber);
+    // Only opened and closed: a port that is never chosen keeps its settings.
+    if (ports_.Probe(portNumber)) openable.push_back(portNumber);
   }
   return openable;
 }
 
 void LoggerCore::OpenPort(int portNumber) {
   PortOpenError error;
-  if (link_.Open(portNumber, error)) {
-    // The ring was emptied by the open, so the three always fit.
-    link_.QueueCommands(IdentificationSequence());
-    record().portStatus = OpenOkStatus(portNumber);
-    portStatusDetail_.clear();
-    dialog_.EnablePortControls(true);
-  } else {
-    record().portStatus = OpenFailureStatus(portNumber, error.kind);
-    portStatusDetail_ = OpenFailureDetail(portNumber, error);
-    dialog_.EnablePortControls(false);
+  if (!link_.Open(portNumber, error)) {
+    ShowPortClosed(OpenFailureStatus(portNumber, error.kind), OpenFailureDetail(portNumber, error));
+    return;
   }
+  openPortNumber_ = portNumber;
+  // The ring was emptied by the open, so the three always fit.
+  link_.QueueCommands(IdentificationSequence());
+  record().portStatus = OpenOkStatus(portNumber);
+  portStatusDetail_.clear();
+  dialog_.EnablePortControls(true);
+  protocol_.setLastSentenceTime(dialog_.CurrentTime());
+  protocol_.ClearDeviceFields();
+}
+
+void LoggerCore::OnPortLost(std::uint32_t run) {
+  std::string reason;
+  if (!link_.CloseLostPort(run, reason)) return;
+  ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
+}
+
+void LoggerCore::ShowPortClosed(const std::string& status, const std::string& detail) {
+  record().portStatus = status;
+  portStatusDetail_ = detail;
+  dialog_.EnablePortControls(false);
   protocol_.setLastSentenceTime(dialog_.CurrentTime());
   protocol_.ClearDeviceFields();
 }
@@ -60,8 +72,12 @@ void LoggerCore::OnPortSelChange() {
 
 void LoggerCore::ExitDrain() { link_.ExitDrain(); }
 
-void LoggerCore::OnSentence(std::uint32_t sequenceNumber, int slotIndex) {
-  if (!protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex)) ++droppedSentences_;
+void LoggerCore::OnSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
+  // Runs are opened and closed on this thread, so a run that differs from the
+  // open one has ended for good.
+  if (!link_.IsOpen() || run != link_.run() || !protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex)) {
+    ++droppedSentences_;
+  }
 }
 
 }  // namespace brisko

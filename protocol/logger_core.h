@@ -45,23 +45,34 @@ class LoggerCore : public CommandPort {
   // At the end of the dialog: let queued commands go out, then ClosePort.
   void ExitDrain();
 
-  void OnSentence(std::uint32_t sequenceNumber, int slotIndex);
+  // A sentence posted by the worker of `run`. One from a run that has ended
+  // (its port closed or changed since) is dropped without reading its slot,
+  // which the next run may have refilled under the same number.
+  void OnSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex);
+  // The worker of `run` found the port's device gone and stopped: the port is
+  // closed, the status says "COMn lost" and the port's controls go off, as
+  // after a failed open. Nothing when that port was closed or changed since.
+  void OnPortLost(std::uint32_t run);
   // Posted sentences dropped because the worker had begun to refill their
   // slot before they were handled (the user-interface thread fell behind by a
-  // whole ring), counted over the core's life.
+  // whole ring) or their run had ended, counted over the core's life.
   std::uint64_t droppedSentences() const { return droppedSentences_; }
   void OnTimer() { protocol_.OnTimer(); }
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
 
-  // The full reason of the last failed open (device path, system message,
-  // remedy), for the status field's tooltip; empty after a successful open.
+  // The full reason of the last failed open or lost port (device path, system
+  // message, remedy), for the status field's tooltip; empty after a
+  // successful open.
   const std::string& portStatusDetail() const { return portStatusDetail_; }
 
   bool IsPortOpen() const override { return link_.IsOpen(); }
   bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
 
  private:
+  // A failed open or a lost port: status and tooltip, controls off, fields blank.
+  void ShowPortClosed(const std::string& status, const std::string& detail);
+
   // Set only by the platform constructor; declared first so that they exist
   // before the link that refers to them.
   std::unique_ptr<PortSystem> ownedPorts_;
@@ -71,6 +82,7 @@ class LoggerCore : public CommandPort {
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
   std::uint64_t droppedSentences_ = 0;
+  int openPortNumber_ = 0;
   // Last, so that it is destroyed first: the worker stops before the rest goes.
   SerialLink link_;
 };

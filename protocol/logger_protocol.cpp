@@ -19,6 +19,9 @@ constexpr char kNoPortText[] = "First select a COM port !";
 constexpr char kConfirmDeletionText[] = "Proceed with flight deletion ?";
 constexpr char kSetCaption[] = "Set";
 constexpr char kDeleteCaption[] = "Delete all flights";
+constexpr char kBusyText[] =
+    "The logger is still busy with earlier commands.\nPlease try again in a moment.";
+constexpr char kBusyCaption[] = "brisko";  // the program's name, as on the other framework-style messages
 
 // Loggers with firmware from this revision on choose the flights to delete in
 // the "Delete flight" dialog instead of taking one command for all.
@@ -78,6 +81,13 @@ class ValueScan {
   bool first_ = true;
   bool stopped_ = false;
 };
+
+// The ring takes a sequence whole or not at all, so a full ring never sends
+// half of one; but a refused sequence may carry the user's latest edit, so the
+// user is told rather than left to think it went out.
+void QueueOrTellBusy(CommandPort& port, DialogCallouts& dialog, const std::vector<std::string>& sequence) {
+  if (!port.QueueCommands(sequence)) dialog.ShowMessageBox(kBusyText, kBusyCaption, MessageBoxKind::Warning);
+}
 
 }  // namespace
 
@@ -172,7 +182,7 @@ void LoggerProtocol::HandleNt800(FieldReader fields) {
   // of the second family, not again for every reply 800.
   if (family_ != LoggerFamily::Second) {
     family_ = LoggerFamily::Second;
-    dialog_.ShowRecordControls(kSwShow);
+    dialog_.ShowRecordControls(Visibility::Shown);
   }
 }
 
@@ -240,22 +250,20 @@ void LoggerProtocol::ClearDeviceFields() {
 
 void LoggerProtocol::OnSet() {
   if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kSetCaption, kMbIconExclamationOk);
+    dialog_.ShowMessageBox(kNoPortText, kSetCaption, MessageBoxKind::Warning);
     return;
   }
-  // The queue takes a sequence whole or not at all, so a full queue can never
-  // send half of the settings.
-  if (family_ != LoggerFamily::Unknown) port_.QueueCommands(SetSequence(family_, record_));
+  if (family_ != LoggerFamily::Unknown) QueueOrTellBusy(port_, dialog_, SetSequence(family_, record_));
 }
 
 void LoggerProtocol::OnDeleteAllFlights() {
   if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, kMbIconExclamationOk);
+    dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, MessageBoxKind::Warning);
     return;
   }
   if (family_ == LoggerFamily::Second) {
-    if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, kMbYesNoQuestion) == kIdYes) {
-      port_.QueueCommands({std::string(kDeleteFlightsSecondFamily)});
+    if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
+      QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsSecondFamily)});
     }
     return;
   }
@@ -263,8 +271,8 @@ void LoggerProtocol::OnDeleteAllFlights() {
     dialog_.RunDeleteFlightDialog();
     return;
   }
-  if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, kMbYesNoQuestion) == kIdYes) {
-    port_.QueueCommands({std::string(kDeleteFlightsOldFirmware)});
+  if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
+    QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsOldFirmware)});
   }
 }
 

@@ -48,6 +48,14 @@ std::string OpenFailureStatus(int portNumber, PortErrorKind kind) {
   return PortName(portNumber) + " failed";
 }
 
+std::string PortLostStatus(int portNumber) { return PortName(portNumber) + " lost"; }
+
+std::string PortLostDetail(int portNumber, const std::string& systemMessage) {
+  return PortName(portNumber) + ": " + (systemMessage.empty() ? std::string("the device is gone") : systemMessage) +
+         ". The port's device went away while it was open: plug the logger's cable or adapter in again, then "
+         "choose the port again.";
+}
+
 std::string OpenFailureDetail(int portNumber, const PortOpenError& error) {
   std::string detail = PortName(portNumber);
   if (!error.devicePath.empty()) detail += " (" + error.devicePath + ")";

@@ -1,41 +1,50 @@
 #include "ui/field_validator.h"
 
+#include <string_view>
+
 #include <QLineEdit>
 
-#include "link/sentence_text.h"
+#include "protocol/field_edit.h"
 
 namespace brisko {
 
-bool CanTravelInField(QChar character) {
-  // The record keeps one byte per character: beyond Latin-1 nothing travels.
-  const char16_t code = character.unicode();
-  return code <= 0xFF && CanTravelInField(static_cast<unsigned char>(code));
+namespace {
+
+std::u16string_view View(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), shown_(edit.text()) {
+}  // namespace
+
+bool CanTravelInField(QChar character) { return brisko::CanTravelInField(character.unicode()); }
+
+FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), edit_(edit), shown_(edit.text()) {
   edit.setValidator(this);
-  // Undo and redo change the text without asking; keep the reference current.
-  connect(&edit, &QLineEdit::textChanged, this, [this](const QString& text) { shown_ = text; });
+  // textEdited comes for every change by the user, undo and redo included,
+  // before textChanged; a program's setText brings only textChanged.
+  connect(&edit, &QLineEdit::textEdited, this, &FieldTextValidator::RevertIfRefused);
+  // The edit's own text, not the signal's: after a revert, the signal of the
+  // refused change still arrives with the refused text.
+  connect(&edit, &QLineEdit::textChanged, this, [this] { shown_ = edit_.text(); });
+}
+
+bool FieldTextValidator::MayBecome(const QString& text) const {
+  return MayAcceptFieldEdit(View(shown_), View(text), static_cast<std::size_t>(limit_ < 0 ? 0 : limit_));
 }
 
 QValidator::State FieldTextValidator::validate(QString& input, int& /*position*/) const {
-  // An edit replaces one contiguous run of characters: what lies between the
-  // common head and the common tail of the old and new texts is what was added.
-  const qsizetype oldSize = shown_.size();
-  const qsizetype newSize = input.size();
-  qsizetype head = 0;
-  while (head < oldSize && head < newSize && shown_[head] == input[head]) ++head;
-  qsizetype tail = 0;
-  while (tail < oldSize - head && tail < newSize - head &&
-         shown_[oldSize - 1 - tail] == input[newSize - 1 - tail]) {
-    ++tail;
+  return MayBecome(input) ? Acceptable : Invalid;
+}
+
+void FieldTextValidator::RevertIfRefused(const QString& text) {
+  if (MayBecome(text)) {
+    shown_ = text;
+    return;
   }
-  for (qsizetype i = head; i < newSize - tail; ++i) {
-    if (!CanTravelInField(input[i])) return Invalid;
-  }
-  if (newSize > limit_ && newSize > oldSize) return Invalid;
-  shown_ = input;
-  return Acceptable;
+  const int cursor = edit_.cursorPosition();
+  const QString accepted = shown_;
+  edit_.setText(accepted);
+  edit_.setCursorPosition(qMin(cursor, static_cast<int>(accepted.size())));
 }
 
 void ShowFieldText(QLineEdit& edit, const QString& text) {

@@ -1,9 +1,9 @@
-// What the user may type into an edit whose text goes out inside a command
-// field: no field separator ",", no "*" or "$" (they would cut or restart the
-// sentence), no control characters, nothing outside Latin-1 (the record keeps
-// one byte per character), and no growth beyond the edit's limit. Only what
-// the user adds is judged: a text put in by the program (a logger's reply,
-// which may be longer than the limit) is shown and kept unchanged.
+// The five edits whose text goes out inside a command field: every change the
+// user makes (typing, paste, drag and drop, undo, redo, the context menu) is
+// judged by the toolkit-neutral rule of protocol/field_edit.h against the
+// text the edit last showed, and a refused change is refused whole. A text put
+// in by the program (a logger's reply, which may break the rule or be longer
+// than the limit) is shown and kept unchanged.
 #pragma once
 
 #include <QString>
@@ -28,14 +28,21 @@ class FieldTextValidator : public QValidator {
   void setLimit(int limit) { limit_ = limit; }
   int limit() const { return limit_; }
 
+  // Refuses a typed, pasted or dropped change before the edit shows it.
   State validate(QString& input, int& position) const override;
 
   // The text the edit shows now, against which the next change is judged.
   void setShownText(const QString& text) { shown_ = text; }
 
  private:
+  bool MayBecome(const QString& text) const;
+  // Undo and redo (from keys or the context menu) change the text without
+  // letting the validator refuse it; such a change is put back here.
+  void RevertIfRefused(const QString& text);
+
+  QLineEdit& edit_;
   int limit_ = 32767;
-  mutable QString shown_;
+  QString shown_;
 };
 
 // Puts a text into the edit as the program's own, unjudged.

@@ -24,23 +24,6 @@ namespace {
 
 constexpr int kEditIds[] = {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId};
 
-// Message box styles: the low four bits choose the buttons, the next four the icon.
-constexpr int kMbYesNo = 0x04;
-constexpr int kMbIconMask = 0xF0;
-constexpr int kMbIconHand = 0x10;
-constexpr int kMbIconQuestion = 0x20;
-constexpr int kMbIconExclamation = 0x30;
-constexpr int kMbIconAsterisk = 0x40;
-
-QMessageBox::Icon IconOfStyle(int style) {
-  switch (style & kMbIconMask) {
-    case kMbIconHand: return QMessageBox::Critical;
-    case kMbIconQuestion: return QMessageBox::Question;
-    case kMbIconExclamation: return QMessageBox::Warning;
-    case kMbIconAsterisk: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
-  }
-}
 
 }  // namespace
 
@@ -87,7 +70,7 @@ void CLoggerDlg::ConnectControls() {
 }
 
 void CLoggerDlg::ShowLimitMessage(const QString& message) {
-  MessageBox(message, QString::fromLatin1(kApplicationName), kMbIconExclamationOk);
+  MessageBox(message, QString::fromLatin1(kApplicationName), MessageBoxKind::Warning);
 }
 
 CLoggerDlg::~CLoggerDlg() {
@@ -106,7 +89,7 @@ bool CLoggerDlg::OnInitDialog() {
   FillPortList(core_.EnumeratePorts());
   core_.OpenPort(LeadingInt(record().portNumber));  // ends with a refresh that selects the entry
   staleTimer_.start(kStaleTimerMs);
-  ShowRecordControls(kSwHide);  // until the logger turns out to be of the second family
+  ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
   if (QWidget* first = FirstTabStop()) first->setFocus();
   initialised_ = true;
   return true;
@@ -130,8 +113,8 @@ void CLoggerDlg::RefreshControls() {
 
 bool CLoggerDlg::ReadBackControls() { return exchange_.ReadBack(); }
 
-void CLoggerDlg::ShowRecordControls(int showCommand) {
-  for (int id : RecordModeControlIds()) Control(id)->setVisible(showCommand != kSwHide);
+void CLoggerDlg::ShowRecordControls(Visibility visibility) {
+  for (int id : RecordModeControlIds()) Control(id)->setVisible(visibility == Visibility::Shown);
 }
 
 void CLoggerDlg::EnablePortControls(bool enable) {
@@ -140,23 +123,24 @@ void CLoggerDlg::EnablePortControls(bool enable) {
 
 std::int64_t CLoggerDlg::CurrentTime() { return QDateTime::currentSecsSinceEpoch(); }
 
-int CLoggerDlg::ShowMessageBox(const std::string& text, const std::string& caption, int style) {
+MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::string& caption,
+                                            MessageBoxKind kind) {
   return MessageBox(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                    QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())), style);
+                    QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())), kind);
 }
 
-int CLoggerDlg::MessageBox(const QString& text, const QString& caption, int style) {
-  const bool yesNo = (style & 0x0F) == kMbYesNo;
-  QMessageBox box(IconOfStyle(style), caption, text, yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                  this);
+MessageBoxAnswer CLoggerDlg::MessageBox(const QString& text, const QString& caption, MessageBoxKind kind) {
+  const bool question = kind == MessageBoxKind::Question;
+  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, caption, text,
+                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
   // Once it shows, the box takes the keyboard, with or without a window manager.
   QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
   const int answer = box.exec();
   RegainFocus();
   switch (answer) {
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    default: return kIdOk;
+    case QMessageBox::Yes: return MessageBoxAnswer::Yes;
+    case QMessageBox::No: return MessageBoxAnswer::No;
+    default: return MessageBoxAnswer::Ok;
   }
 }
 
@@ -172,14 +156,20 @@ void CLoggerDlg::RunDeleteFlightDialog() {
   RegainFocus();
 }
 
-void CLoggerDlg::PostSentence(std::uint32_t sequenceNumber, int slotIndex) {
-  QCoreApplication::postEvent(this, new SentenceEvent(sequenceNumber, slotIndex));
+void CLoggerDlg::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
+  QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
 }
+
+void CLoggerDlg::PostPortLost(std::uint32_t run) { QCoreApplication::postEvent(this, new PortLostEvent(run)); }
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     const auto* sentence = static_cast<const SentenceEvent*>(event);
-    if (!destroyed_) core_.OnSentence(sentence->sequenceNumber(), sentence->slotIndex());
+    if (!destroyed_) core_.OnSentence(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    return true;
+  }
+  if (event->type() == PortLostEventType()) {
+    if (!destroyed_) core_.OnPortLost(static_cast<const PortLostEvent*>(event)->run());
     return true;
   }
   return TemplateDialog::event(event);

@@ -2,8 +2,8 @@
 // protocol, link) for the whole run, shows the record in its 47 controls,
 // routes the controls' notifications, the 500 ms timer and the worker's
 // sentences to the core's handlers, and answers the core's call-outs. Every
-// member runs on the user-interface thread except PostSentence, which the
-// link worker calls on its own thread.
+// member runs on the user-interface thread except PostSentence and
+// PostPortLost, which the link worker calls on its own thread.
 #pragma once
 
 #include <cstdint>
@@ -52,14 +52,15 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   // DialogCallouts
   void RefreshControls() override;
   bool ReadBackControls() override;
-  void ShowRecordControls(int showCommand) override;
+  void ShowRecordControls(Visibility visibility) override;
   void EnablePortControls(bool enable) override;
   std::int64_t CurrentTime() override;
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override;
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
   void RunDeleteFlightDialog() override;
 
   // SentencePoster: the worker's thread. Never blocks.
-  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLost(std::uint32_t run) override;
 
  protected:
   bool event(QEvent* event) override;
@@ -82,7 +83,7 @@ class CLoggerDlg : public TemplateDialog, public DialogCallouts, public Sentence
   void OnPortSelChange();
   void OnDestroy();
   void FillPortList(const std::vector<int>& portNumbers);
-  int MessageBox(const QString& text, const QString& caption, int style);
+  MessageBoxAnswer MessageBox(const QString& text, const QString& caption, MessageBoxKind kind);
   void RegainFocus();
 
   SettingsStore& settings_;

@@ -13,4 +13,9 @@ QEvent::Type SentenceEventType() {
   return type;
 }
 
+QEvent::Type PortLostEventType() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
 }  // namespace brisko

@@ -248,13 +248,13 @@ TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
   ASSERT_TRUE(s.OpenAndFill());
   const std::size_t before = sim.Lines().size();
 
-  tool.dialog().messageBoxAnswer = kIdNo;
+  tool.dialog().messageBoxAnswer = MessageBoxAnswer::No;
   tool.core().OnDeleteAllFlights();
-  tool.dialog().messageBoxAnswer = kIdYes;
+  tool.dialog().messageBoxAnswer = MessageBoxAnswer::Yes;
   tool.core().OnDeleteAllFlights();
   ASSERT_EQ(tool.dialog().messageBoxes.size(), 2u);
   EXPECT_EQ(tool.dialog().messageBoxes[1].text, "Proceed with flight deletion ?");
-  EXPECT_EQ(tool.dialog().messageBoxes[1].style, kMbYesNoQuestion);
+  EXPECT_EQ(tool.dialog().messageBoxes[1].kind, MessageBoxKind::Question);
   EXPECT_EQ(tool.dialog().deleteFlightDialogRuns, 0);
 
   // The answer No sent nothing: the first command after it is the deletion.

@@ -11,19 +11,27 @@ constexpr auto kTimerPeriod = std::chrono::milliseconds(500);
 
 std::int64_t FakeDialog::CurrentTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-void QueuedPoster::PostSentence(std::uint32_t sequenceNumber, int slotIndex) {
+void QueuedPoster::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    queue_.emplace_back(sequenceNumber, slotIndex);
+    queue_.push_back({run, sequenceNumber, slotIndex, false});
     ++postedCount_;
   }
   posted_.notify_one();
 }
 
-bool QueuedPoster::Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout) {
+void QueuedPoster::PostPortLost(std::uint32_t run) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({run, 0, 0, true});
+  }
+  posted_.notify_one();
+}
+
+bool QueuedPoster::Pop(QueuedPost& post, std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (!posted_.wait_for(lock, timeout, [this] { return !queue_.empty(); })) return false;
-  sentence = queue_.front();
+  post = queue_.front();
   queue_.pop_front();
   return true;
 }
@@ -40,10 +48,14 @@ bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::mi
       continue;
     }
     const auto wait = std::min(nextTimer_, deadline) - now;
-    std::pair<std::uint32_t, int> sentence;
-    if (poster_.Pop(sentence, std::chrono::duration_cast<std::chrono::milliseconds>(wait) +
-                                  std::chrono::milliseconds(1))) {
-      core_.OnSentence(sentence.first, sentence.second);
+    QueuedPost post;
+    if (!poster_.Pop(post, std::chrono::duration_cast<std::chrono::milliseconds>(wait) + std::chrono::milliseconds(1))) {
+      continue;
+    }
+    if (post.lost) {
+      core_.OnPortLost(post.run);
+    } else {
+      core_.OnSentence(post.run, post.sequenceNumber, post.slot);
       ++sentencesHandled_;
     }
   }

@@ -26,7 +26,7 @@ class FakeDialog : public DialogCallouts {
   struct MessageBox {
     std::string text;
     std::string caption;
-    int style;
+    MessageBoxKind kind;
   };
 
   void RefreshControls() override {
@@ -34,11 +34,11 @@ class FakeDialog : public DialogCallouts {
     if (onRefresh) onRefresh();
   }
   bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int showCommand) override { recordControlsShown = showCommand == kSwShow; }
+  void ShowRecordControls(Visibility visibility) override { recordControlsShown = visibility == Visibility::Shown; }
   void EnablePortControls(bool enable) override { portControlsEnabled = enable; }
   std::int64_t CurrentTime() override;
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
-    messageBoxes.push_back({text, caption, style});
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
+    messageBoxes.push_back({text, caption, kind});
     return messageBoxAnswer;
   }
   void RunDeleteFlightDialog() override { ++deleteFlightDialogRuns; }
@@ -47,18 +47,28 @@ class FakeDialog : public DialogCallouts {
   int refreshCount = 0;
   bool recordControlsShown = false;
   bool portControlsEnabled = false;
-  int messageBoxAnswer = kIdYes;
+  MessageBoxAnswer messageBoxAnswer = MessageBoxAnswer::Yes;
   std::vector<MessageBox> messageBoxes;
   int deleteFlightDialogRuns = 0;
 };
 
-// PostSentence runs on the worker thread and must not block for long: it
-// only appends to a queue under a short lock.
+// A post as the user-interface loop receives it: a sentence, or the news that
+// the port's device is gone (lost).
+struct QueuedPost {
+  std::uint32_t run = 0;
+  std::uint32_t sequenceNumber = 0;
+  int slot = 0;
+  bool lost = false;
+};
+
+// The posts run on the worker thread and must not block for long: they only
+// append to a queue under a short lock.
 class QueuedPoster : public SentencePoster {
  public:
-  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override;
-  // Waits up to `timeout` for the next posted sentence.
-  bool Pop(std::pair<std::uint32_t, int>& sentence, std::chrono::milliseconds timeout);
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLost(std::uint32_t run) override;
+  // Waits up to `timeout` for the next post.
+  bool Pop(QueuedPost& post, std::chrono::milliseconds timeout);
   long postedCount() {
     std::lock_guard<std::mutex> lock(mutex_);
     return postedCount_;
@@ -68,7 +78,7 @@ class QueuedPoster : public SentencePoster {
   long postedCount_ = 0;
   std::mutex mutex_;
   std::condition_variable posted_;
-  std::deque<std::pair<std::uint32_t, int>> queue_;
+  std::deque<QueuedPost> queue_;
 };
 
 class ToolUnderTest {

@@ -18,6 +18,7 @@ class FaultInjectingPort final : public SerialPort {
       case ReadOutcome::Byte: trace_.Record(PortEvent::ReadByte); break;
       case ReadOutcome::Nothing: trace_.Record(PortEvent::ReadNothing); break;
       case ReadOutcome::Failed: trace_.Record(PortEvent::ReadFailed); break;
+      case ReadOutcome::Lost: trace_.Record(PortEvent::ReadLost); break;
     }
     return outcome;
   }
@@ -38,6 +39,8 @@ class FaultInjectingPort final : public SerialPort {
     trace_.Record(PortEvent::Purge);
     inner_->Purge();
   }
+
+  std::string LostReason() const override { return inner_->LostReason(); }
 
  private:
   std::unique_ptr<SerialPort> inner_;

@@ -21,6 +21,7 @@ enum class PortEvent : char {
   ReadByte = 'b',
   ReadNothing = 'r',
   ReadFailed = 'R',
+  ReadLost = 'L',
   Write = 'w',
   WriteFailed = 'W',
   ClearError = 'C',

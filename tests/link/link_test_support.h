@@ -17,14 +17,23 @@ namespace brisko {
 struct Posted {
   std::uint32_t sequenceNumber;
   int slot;
+  std::uint32_t run = 0;  // not compared: most tests look at one run
   bool operator==(const Posted& other) const { return sequenceNumber == other.sequenceNumber && slot == other.slot; }
 };
 
 class RecordingPoster final : public SentencePoster {
  public:
-  void PostSentence(std::uint32_t sequenceNumber, int slotIndex) override {
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back({sequenceNumber, slotIndex});
+    posted_.push_back({sequenceNumber, slotIndex, run});
+  }
+  void PostPortLost(std::uint32_t run) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lostRuns_.push_back(run);
+  }
+  std::vector<std::uint32_t> lostRuns() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lostRuns_;
   }
   std::vector<Posted> posted() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -42,6 +51,7 @@ class RecordingPoster final : public SentencePoster {
  private:
   mutable std::mutex mutex_;
   std::vector<Posted> posted_;
+  std::vector<std::uint32_t> lostRuns_;
 };
 
 // Polls every millisecond; true as soon as the condition holds, false when the

@@ -98,6 +98,44 @@ TEST_F(PosixPortTest, PortIsExclusiveUntilClosed) {
   EXPECT_NE(OpenOrFail(), nullptr) << "closing must release the lock and the exclusive flag";
 }
 
+// Listing the ports must not reconfigure a device that is never chosen: a GPS
+// mouse at 9600 baud in canonical mode stays exactly so.
+TEST_F(PosixPortTest, ProbeLeavesTheDeviceSettingsAsTheyWere) {
+  termios before{};
+  ASSERT_EQ(::tcgetattr(terminal_.master(), &before), 0);
+  ::cfsetispeed(&before, B9600);
+  ::cfsetospeed(&before, B9600);
+  before.c_lflag |= ICANON | ECHO;
+  ASSERT_EQ(::tcsetattr(terminal_.master(), TCSANOW, &before), 0);
+  ASSERT_EQ(::tcgetattr(terminal_.master(), &before), 0);
+
+  EXPECT_TRUE(system_->Probe(3));
+
+  termios after{};
+  ASSERT_EQ(::tcgetattr(terminal_.master(), &after), 0);
+  EXPECT_EQ(::cfgetispeed(&after), static_cast<speed_t>(B9600));
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(after.c_cc), NCCS),
+            std::string(reinterpret_cast<const char*>(before.c_cc), NCCS));
+  EXPECT_NE(OpenOrFail(), nullptr) << "the probe leaves no lock and no exclusive flag behind";
+}
+
+TEST_F(PosixPortTest, ProbeLeavesOutWhatCannotBeOpened) {
+  ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged-adapter"));
+  ASSERT_TRUE(ports_.Link(7, ports_.File("plain-file")));
+  auto held = OpenOrFail();
+  ASSERT_NE(held, nullptr);
+  EXPECT_FALSE(system_->Probe(3)) << "held by this or another program";
+  EXPECT_FALSE(system_->Probe(4)) << "no entry";
+  EXPECT_FALSE(system_->Probe(5)) << "dangling entry";
+  EXPECT_FALSE(system_->Probe(7)) << "not a terminal";
+  held.reset();
+  EXPECT_TRUE(system_->Probe(3));
+}
+
 TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {
   ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged-adapter"));
   struct Case {

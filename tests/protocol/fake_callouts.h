@@ -16,34 +16,34 @@ namespace brisko::testing {
 struct MessageBoxCall {
   std::string text;
   std::string caption;
-  int style;
+  MessageBoxKind kind;
   bool operator==(const MessageBoxCall& other) const {
-    return text == other.text && caption == other.caption && style == other.style;
+    return text == other.text && caption == other.caption && kind == other.kind;
   }
 };
 
 inline std::ostream& operator<<(std::ostream& out, const MessageBoxCall& call) {
-  return out << "{\"" << call.text << "\", \"" << call.caption << "\", " << call.style << "}";
+  return out << "{\"" << call.text << "\", \"" << call.caption << "\", " << static_cast<int>(call.kind) << "}";
 }
 
 class FakeDialog : public DialogCallouts {
  public:
   void RefreshControls() override { ++refreshes; }
   bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int showCommand) override { shows.push_back(showCommand); }
+  void ShowRecordControls(Visibility visibility) override { shows.push_back(visibility); }
   void EnablePortControls(bool) override {}
   std::int64_t CurrentTime() override { return now; }
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
-    messages.push_back({text, caption, style});
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
+    messages.push_back({text, caption, kind});
     return answer;
   }
   void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
 
   std::int64_t now = 1000;
-  int answer = kIdYes;
+  MessageBoxAnswer answer = MessageBoxAnswer::Yes;
   int refreshes = 0;
   int deleteDialogRuns = 0;
-  std::vector<int> shows;
+  std::vector<Visibility> shows;
   std::vector<MessageBoxCall> messages;
 };
 
@@ -51,11 +51,13 @@ class FakePort : public CommandPort {
  public:
   bool IsPortOpen() const override { return open; }
   bool QueueCommands(const std::vector<std::string>& sequence) override {
+    if (full) return false;
     queued.push_back(sequence);
     return true;
   }
 
   bool open = true;
+  bool full = false;  // the ring refuses every sequence
   std::vector<std::vector<std::string>> queued;
 };
 

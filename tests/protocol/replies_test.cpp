@@ -216,7 +216,7 @@ TEST(FamilyFlags, FollowTheLastIdentifyingReply) {
     const std::string trace = ::testing::PrintToString(c.replies);
     EXPECT_EQ(protocol.nt0Family(), c.nt0Family) << trace;
     EXPECT_EQ(protocol.nt800Family(), c.nt800Family) << trace;
-    EXPECT_EQ(dialog.shows, std::vector<int>(static_cast<std::size_t>(c.shows), kSwShow)) << trace;
+    EXPECT_EQ(dialog.shows, std::vector<Visibility>(static_cast<std::size_t>(c.shows), Visibility::Shown)) << trace;
   }
 }
 

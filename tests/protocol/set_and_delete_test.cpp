@@ -27,9 +27,9 @@ void Identify(LoggerProtocol& protocol, Family family) {
   if (family == Family::Second) protocol.DispatchSentence("$NT800,1");
 }
 
-const MessageBoxCall kNoPortOnSet{"First select a COM port !", "Set", kMbIconExclamationOk};
-const MessageBoxCall kNoPortOnDelete{"First select a COM port !", "Delete all flights", kMbIconExclamationOk};
-const MessageBoxCall kConfirm{"Proceed with flight deletion ?", "Delete all flights", kMbYesNoQuestion};
+const MessageBoxCall kNoPortOnSet{"First select a COM port !", "Set", MessageBoxKind::Warning};
+const MessageBoxCall kNoPortOnDelete{"First select a COM port !", "Delete all flights", MessageBoxKind::Warning};
+const MessageBoxCall kConfirm{"Proceed with flight deletion ?", "Delete all flights", MessageBoxKind::Question};
 
 void FillSettings(DeviceRecord& record) {
   record.pilotName = "Smith, John";  // a comma goes out unchanged
@@ -117,29 +117,29 @@ TEST(OnDeleteAllFlights, Decisions) {
     bool portOpen;
     Family family;
     std::string firmwareRev;
-    int answer;
+    MessageBoxAnswer answer;
     std::vector<MessageBoxCall> messages;
     Sequences queued;
     int deleteDialogRuns;
   };
   const Case cases[] = {
-      {"ClosedPort", false, Family::Second, "3.0", kIdYes, {kNoPortOnDelete}, {}, 0},
-      {"ClosedPortNoFamily", false, Family::Unknown, "", kIdYes, {kNoPortOnDelete}, {}, 0},
-      {"SecondFamilyYes", true, Family::Second, "", kIdYes, {kConfirm}, {{"$NT803,2"}}, 0},
-      {"SecondFamilyNo", true, Family::Second, "", kIdNo, {kConfirm}, {}, 0},
-      {"SecondFamilyIgnoresFirmware", true, Family::Second, "2.8", kIdYes, {kConfirm}, {{"$NT803,2"}}, 0},
-      {"Firmware28RunsDialog", true, Family::First, "2.8", kIdYes, {}, {}, 1},
-      {"Firmware30RunsDialog", true, Family::First, "3.0", kIdYes, {}, {}, 1},
-      {"Firmware10RunsDialog", true, Family::First, "10.0", kIdYes, {}, {}, 1},
-      {"NoFamilyFirmware28", true, Family::Unknown, "2.8", kIdYes, {}, {}, 1},
-      {"Firmware27Yes", true, Family::First, "2.7", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"Firmware27No", true, Family::First, "2.7", kIdNo, {kConfirm}, {}, 0},
-      {"Firmware27Ok", true, Family::First, "2.7", kIdOk, {kConfirm}, {}, 0},  // only Yes counts
-      {"FirmwareBlankYes", true, Family::First, "", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"NoFamilyBlankYes", true, Family::Unknown, "", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"FirmwareJustBelow", true, Family::First, "2.7999", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"FirmwareWithComma", true, Family::First, "2,8", kIdYes, {kConfirm}, {{"$NT978,0"}}, 0},
-      {"FirmwareAsExponent", true, Family::First, "28e-1", kIdYes, {}, {}, 1},
+      {"ClosedPort", false, Family::Second, "3.0", MessageBoxAnswer::Yes, {kNoPortOnDelete}, {}, 0},
+      {"ClosedPortNoFamily", false, Family::Unknown, "", MessageBoxAnswer::Yes, {kNoPortOnDelete}, {}, 0},
+      {"SecondFamilyYes", true, Family::Second, "", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT803,2"}}, 0},
+      {"SecondFamilyNo", true, Family::Second, "", MessageBoxAnswer::No, {kConfirm}, {}, 0},
+      {"SecondFamilyIgnoresFirmware", true, Family::Second, "2.8", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT803,2"}}, 0},
+      {"Firmware28RunsDialog", true, Family::First, "2.8", MessageBoxAnswer::Yes, {}, {}, 1},
+      {"Firmware30RunsDialog", true, Family::First, "3.0", MessageBoxAnswer::Yes, {}, {}, 1},
+      {"Firmware10RunsDialog", true, Family::First, "10.0", MessageBoxAnswer::Yes, {}, {}, 1},
+      {"NoFamilyFirmware28", true, Family::Unknown, "2.8", MessageBoxAnswer::Yes, {}, {}, 1},
+      {"Firmware27Yes", true, Family::First, "2.7", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"Firmware27No", true, Family::First, "2.7", MessageBoxAnswer::No, {kConfirm}, {}, 0},
+      {"Firmware27Ok", true, Family::First, "2.7", MessageBoxAnswer::Ok, {kConfirm}, {}, 0},  // only Yes counts
+      {"FirmwareBlankYes", true, Family::First, "", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"NoFamilyBlankYes", true, Family::Unknown, "", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"FirmwareJustBelow", true, Family::First, "2.7999", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"FirmwareWithComma", true, Family::First, "2,8", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
+      {"FirmwareAsExponent", true, Family::First, "28e-1", MessageBoxAnswer::Yes, {}, {}, 1},
   };
   for (const Case& c : cases) {
     FakeDialog dialog;
@@ -156,6 +156,47 @@ TEST(OnDeleteAllFlights, Decisions) {
     EXPECT_EQ(port.queued, c.queued) << c.name;
     EXPECT_EQ(dialog.deleteDialogRuns, c.deleteDialogRuns) << c.name;
     EXPECT_EQ(testing::Snapshot(protocol), before) << c.name;
+  }
+}
+
+// A sequence that the full ring refuses is neither half-sent nor dropped in
+// silence: the user is told to try again.
+TEST(FullRing, RefusedSetOrDeletionIsToldToTheUser) {
+  const MessageBoxCall busy{"The logger is still busy with earlier commands.\nPlease try again in a moment.",
+                            "brisko", MessageBoxKind::Warning};
+  struct Case {
+    const char* name;
+    Family family;
+    std::string firmwareRev;
+    bool deletion;
+    MessageBoxAnswer answer;
+    std::vector<MessageBoxCall> messages;
+  };
+  const auto yes = MessageBoxAnswer::Yes;
+  const Case cases[] = {
+      {"SetFirstFamily", Family::First, "", false, yes, {busy}},
+      {"SetSecondFamily", Family::Second, "", false, yes, {busy}},
+      {"DeleteSecondFamily", Family::Second, "", true, yes, {kConfirm, busy}},
+      {"DeleteOldFirmware", Family::First, "2.7", true, yes, {kConfirm, busy}},
+      {"SetNoFamilyQueuesNothing", Family::Unknown, "", false, yes, {}},
+      {"DeletionDeclined", Family::Second, "", true, MessageBoxAnswer::No, {kConfirm}},
+  };
+  for (const Case& c : cases) {
+    FakeDialog dialog;
+    dialog.answer = c.answer;
+    FakePort port;
+    port.full = true;
+    LoggerProtocol protocol(dialog, port);
+    Identify(protocol, c.family);
+    protocol.record().firmwareRev = c.firmwareRev;
+
+    if (c.deletion) {
+      protocol.OnDeleteAllFlights();
+    } else {
+      protocol.OnSet();
+    }
+    EXPECT_EQ(dialog.messages, c.messages) << c.name;
+    EXPECT_TRUE(port.queued.empty()) << c.name;
   }
 }
 

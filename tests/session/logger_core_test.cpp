@@ -233,17 +233,112 @@ TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
 
     dialog_.now += 10;
     const std::uint64_t droppedBefore = core_.droppedSentences();
-    core_.OnSentence(posted.front().sequenceNumber, posted.front().slot);
+    core_.OnSentence(posted.front().run, posted.front().sequenceNumber, posted.front().slot);
     EXPECT_EQ(core_.record().gpsFixLine, c.gpsFixLineAfterTheOldPost);
     EXPECT_EQ(core_.droppedSentences() - droppedBefore, c.droppedByTheOldPost);
 
     // The newest post is always good.
-    core_.OnSentence(posted.back().sequenceNumber, posted.back().slot);
+    core_.OnSentence(posted.back().run, posted.back().sequenceNumber, posted.back().slot);
     EXPECT_EQ(core_.record().gpsFixLine, "later" + std::to_string(c.laterLines - 1));
     EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
     EXPECT_EQ(core_.droppedSentences() - droppedBefore, c.droppedByTheOldPost);
     core_.ClosePort();
   }
+}
+
+// A post made before the port was changed and handled after it names a slot
+// that the new run may have refilled under the same number: it must not be
+// dispatched (twice, or torn), only the new run's own post.
+TEST_F(LoggerCoreTest, PostFromAnEndedRunNeverReadsTheNextRunsSlot) {
+  SimulatedDevice& device = AddDevice(3);
+  OpenAndWaitForWorker(3);
+  device.Feed(Wire("$GPGGA,old"));
+  ASSERT_TRUE(WaitUntil([&] { return poster_.count() == 1; }));
+  const Posted old = poster_.posted().front();
+  core_.ClosePort();
+
+  poster_.Clear();
+  OpenAndWaitForWorker(3);
+  device.Feed(Wire("$GPGGA,new"));
+  ASSERT_TRUE(WaitUntil([&] { return poster_.count() == 1; }));
+  const Posted fresh = poster_.posted().front();
+  ASSERT_EQ(fresh, old) << "the new run refilled the same slot under the same number";
+  ASSERT_NE(fresh.run, old.run);
+
+  const std::uint64_t droppedBefore = core_.droppedSentences();
+  core_.OnSentence(old.run, old.sequenceNumber, old.slot);
+  EXPECT_EQ(core_.record().gpsFixLine, "") << "the old post read the new run's sentence";
+  EXPECT_EQ(core_.droppedSentences() - droppedBefore, 1u);
+  core_.OnSentence(fresh.run, fresh.sequenceNumber, fresh.slot);
+  EXPECT_EQ(core_.record().gpsFixLine, "new");
+
+  // After a close, a late post of the closed run is dropped too.
+  core_.ClosePort();
+  core_.OnSentence(fresh.run, fresh.sequenceNumber, fresh.slot);
+  EXPECT_EQ(core_.droppedSentences() - droppedBefore, 2u);
+}
+
+// The adapter is pulled out while open: the worker stops by itself, the port
+// is closed and the user sees "COM3 lost" with the reason, and the controls
+// go off as after a failed open. Plugged in again, choosing it reopens.
+TEST_F(LoggerCoreTest, UnpluggedDeviceStopsTheWorkerAndTheStatusSaysLost) {
+  SimulatedDevice& device = AddDevice(3);
+  OpenAndWaitForWorker(3);
+  ASSERT_TRUE(WaitUntil([&] { return device.Writes().size() == 3; }));
+  ASSERT_TRUE(core_.QueueCommands({"$NT1", "$NT2"}));
+  device.Unplug(true);
+  ASSERT_TRUE(WaitUntil([&] { return core_.link().state() == LinkState::Stopped; }))
+      << "the worker must stop on its own";
+  ASSERT_EQ(poster_.lostRuns().size(), 1u);
+  EXPECT_TRUE(core_.IsPortOpen()) << "closing is the user-interface thread's job";
+  EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
+
+  core_.OnPortLost(poster_.lostRuns().front());
+  EXPECT_FALSE(core_.IsPortOpen());
+  EXPECT_FALSE(device.isOpen());
+  EXPECT_EQ(core_.record().portStatus, "COM3 lost");
+  EXPECT_EQ(core_.portStatusDetail().rfind("COM3: No such device.", 0), 0u) << core_.portStatusDetail();
+  EXPECT_EQ(dialog_.portControlsEnabled, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand()) << "nothing is left to keep a drain waiting";
+  core_.OnSet();
+  ASSERT_FALSE(dialog_.messages.empty());
+  EXPECT_EQ(dialog_.messages.back().text, "First select a COM port !");
+
+  // A second notice of the same run changes nothing.
+  core_.OnPortLost(poster_.lostRuns().front());
+  EXPECT_EQ(dialog_.portControlsEnabled.size(), 2u);
+
+  device.Unplug(false);
+  core_.record().portNumber = "3";
+  core_.OnPortSelChange();
+  EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
+  EXPECT_TRUE(core_.portStatusDetail().empty());
+  EXPECT_EQ(dialog_.portControlsEnabled.back(), true);
+  core_.ClosePort();
+}
+
+// A notice of a run whose port the user has changed meanwhile must not close
+// the new port; the exit drain ends although the lost worker left commands.
+TEST_F(LoggerCoreTest, LostNoticeOfAnEndedRunIsIgnoredAndDrainsDoNotWaitForAStoppedWorker) {
+  SimulatedDevice& com3 = AddDevice(3);
+  SimulatedDevice& com4 = AddDevice(4);
+  OpenAndWaitForWorker(3);
+  com3.Unplug(true);
+  ASSERT_TRUE(WaitUntil([&] { return poster_.lostRuns().size() == 1; }));
+  ASSERT_TRUE(core_.QueueCommands({"$NT1"})) << "queued after the worker stopped";
+  core_.record().portNumber = "4";
+  core_.OnPortSelChange();  // must not wait for ever on the command left in the ring
+  ASSERT_TRUE(core_.IsPortOpen());
+
+  core_.OnPortLost(poster_.lostRuns().front());
+  EXPECT_TRUE(core_.IsPortOpen());
+  EXPECT_EQ(core_.record().portStatus, "COM4 Open Ok");
+
+  com4.Unplug(true);
+  ASSERT_TRUE(WaitUntil([&] { return poster_.lostRuns().size() == 2; }));
+  ASSERT_TRUE(core_.QueueCommands({"$NT2"}));
+  core_.ExitDrain();
+  EXPECT_FALSE(core_.IsPortOpen());
 }
 
 }  // namespace

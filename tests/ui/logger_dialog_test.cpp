@@ -2,9 +2,13 @@
 // how the logger's replies and the user's edits move between controls and
 // record, the Set and deletion flows with their message boxes, and the ways
 // the dialog ends.
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -189,12 +193,12 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   EXPECT_TRUE(Control<QRadioButton>(1038).isChecked()) << "record mode 1 from the reply";
 
   // A second 800 does not show the group again; a reply 0 does not hide it.
-  dialog_->ShowRecordControls(kSwHide);
+  dialog_->ShowRecordControls(Visibility::Hidden);
   Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
   ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
   EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
-  dialog_->ShowRecordControls(kSwShow);
-  dialog_->ShowRecordControls(kSwShow);
+  dialog_->ShowRecordControls(Visibility::Shown);
+  dialog_->ShowRecordControls(Visibility::Shown);
   Identify(3, kReply0Firmware28, "NT0815");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
@@ -280,6 +284,81 @@ TEST_F(LoggerDialogTest, SetWithoutAnOpenPortSaysSoInAnExclamationBox) {
   ASSERT_TRUE(answer.answered());
   EXPECT_EQ(answer.title(), "Set");
   EXPECT_EQ(answer.text(), "First select a COM port !");
+}
+
+// Set and deletion pressed while earlier commands still fill the ring: the
+// refused sequence is not half-sent, and not dropped in silence either.
+TEST_F(LoggerDialogTest, SetAndDeletionRefusedByAFullRingSayTheLoggerIsBusy) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  // The worker sticks in its next write, so the ring drains no further.
+  std::atomic<bool> hold{true};
+  Device(3).OnWrite([&](const std::string&) {
+    while (hold.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  while (dialog_->core().QueueCommands({"$NT1"})) {
+  }
+  const int pending = dialog_->core().link().queue().PendingCount();
+
+  struct Box {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+  };
+  std::vector<Box> boxes;
+  QTimer answerer;
+  answerer.setInterval(10);
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+    box->button((box->standardButtons() & QMessageBox::Yes) != 0 ? QMessageBox::Yes : QMessageBox::Ok)->click();
+  });
+  answerer.start();
+  const QString busy = "The logger is still busy with earlier commands.\nPlease try again in a moment.";
+
+  ClickAt(kIdSet);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "brisko");
+  EXPECT_EQ(boxes[0].text, busy);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
+
+  ClickAt(kIdDeleteAllFlights);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1].text, "Proceed with flight deletion ?");
+  EXPECT_EQ(boxes[2].title, "brisko");
+  EXPECT_EQ(boxes[2].text, busy);
+  EXPECT_EQ(boxes[2].buttons, QMessageBox::Ok);
+  EXPECT_EQ(dialog_->core().link().queue().PendingCount(), pending) << "nothing of the refused sequences is queued";
+
+  hold = false;
+  ASSERT_TRUE(WaitFor([&] { return !dialog_->core().link().queue().AnySlotHoldsCommand(); }));
+  EXPECT_FALSE(Written(3, "$NT805,1,")) << "no part of the refused Set went out";
+  EXPECT_FALSE(Written(3, "$NT803,2*"));
+}
+
+// The adapter is pulled out while the port is open: the status says so at
+// once, with the reason in its tooltip, and the port's controls go off; the
+// entry stays, and choosing it again once it is back reopens the port.
+TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  ASSERT_TRUE(PortControlsEnabled(true));
+  Device(3).Unplug(true);
+  ASSERT_TRUE(WaitFor([&] { return Shown(kIdPortStatus) == "COM3 lost"; }));
+  EXPECT_TRUE(PortControlsEnabled(false));
+  EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().contains("No such device")) <<
+      dialog_->Control(kIdPortStatus)->toolTip().toStdString();
+  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_EQ(Control<QComboBox>(kIdPortList).findText("3"), Control<QComboBox>(kIdPortList).currentIndex());
+
+  Device(3).Unplug(false);
+  ChooseListEntry("3");
+  EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
+  EXPECT_TRUE(PortControlsEnabled(true));
+  EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
 }
 
 TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
