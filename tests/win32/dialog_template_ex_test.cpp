@@ -226,7 +226,7 @@ TEST_P(TemplateDialogTest, NoDefaultButtonNoOkControlAndFocusStartsOnCancel) {
   }
   // Enter with the focus off a push button must reach the dialog as the OK
   // command, which no control answers to.
-  EXPECT_EQ(GetDlgItem(dialog(), kCommandOk), nullptr);
+  EXPECT_EQ(GetDlgItem(dialog(), IDOK), nullptr);
   HWND first = GetNextDlgTabItem(dialog(), nullptr, FALSE);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetDlgCtrlID(first), kCommandCancel);
