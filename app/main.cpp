@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/logger_app.h"
-#include "ui/application_name.h"
+#include "dialog/application_name.h"
 #include "ui/program_icon.h"
 
 int main(int argc, char* argv[]) {

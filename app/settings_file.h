@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "ui/settings_store.h"
+#include "dialog/settings_store.h"
 
 namespace brisko {
 

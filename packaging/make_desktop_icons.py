@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the desktop's extra sizes of the program icon from the shapes in
-ui/icons/make_icons.py: a 48-pixel PNG and a scalable SVG, into
+dialog/icons/make_icons.py: a 48-pixel PNG and a scalable SVG, into
 packaging/icons. Run it again after the icon changes:
 python3 packaging/make_desktop_icons.py"""
 import os

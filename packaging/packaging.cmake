@@ -22,8 +22,8 @@ if(TARGET brisko)
   # 16 and 32 are the window's own icons; 48 and the SVG are drawn from the
   # same shapes by packaging/make_desktop_icons.py.
   set(hicolor ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-  install(FILES ${PROJECT_SOURCE_DIR}/ui/icons/brisko-16.png DESTINATION ${hicolor}/16x16/apps RENAME brisko.png)
-  install(FILES ${PROJECT_SOURCE_DIR}/ui/icons/brisko-32.png DESTINATION ${hicolor}/32x32/apps RENAME brisko.png)
+  install(FILES ${PROJECT_SOURCE_DIR}/dialog/icons/brisko-16.png DESTINATION ${hicolor}/16x16/apps RENAME brisko.png)
+  install(FILES ${PROJECT_SOURCE_DIR}/dialog/icons/brisko-32.png DESTINATION ${hicolor}/32x32/apps RENAME brisko.png)
   install(FILES ${BRISKO_PACKAGING_DIR}/icons/brisko-48.png DESTINATION ${hicolor}/48x48/apps RENAME brisko.png)
   install(FILES ${BRISKO_PACKAGING_DIR}/icons/brisko.svg DESTINATION ${hicolor}/scalable/apps)
 endif()

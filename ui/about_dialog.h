@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "ui/application_name.h"
+#include "dialog/application_name.h"
 
 namespace brisko {
 

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 #include "ui/field_validator.h"
 
 namespace brisko {

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/dialog_template.h"
+#include "dialog/dialog_template.h"
 #include "ui/dialog_units.h"
 
 #include <QWidget>

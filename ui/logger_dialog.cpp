@@ -13,8 +13,8 @@
 #include "link/port_names.h"
 #include "link/decimal.h"
 #include "ui/about_dialog.h"
-#include "ui/application_name.h"
-#include "ui/control_ids.h"
+#include "dialog/application_name.h"
+#include "dialog/control_ids.h"
 #include "ui/delete_flight_dialog.h"
 #include "ui/sentence_event.h"
 

@@ -16,7 +16,7 @@
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_core.h"
 #include "ui/data_exchange.h"
-#include "ui/settings_store.h"
+#include "dialog/settings_store.h"
 #include "ui/template_dialog.h"
 
 namespace brisko {

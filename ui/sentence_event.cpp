@@ -1,6 +1,6 @@
 #include "ui/sentence_event.h"
 
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 
 namespace brisko {
 

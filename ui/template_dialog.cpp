@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 #include "ui/program_icon.h"
 
 namespace brisko {

@@ -8,7 +8,7 @@
 #include <QDialog>
 
 #include "ui/dialog_controls.h"
-#include "ui/dialog_template.h"
+#include "dialog/dialog_template.h"
 #include "ui/dialog_units.h"
 
 namespace brisko {

@@ -1,4 +1,4 @@
-// The dialogs' layouts (ui/dialog_template.h) turned into the in-memory
+// The dialogs' layouts (dialog/dialog_template.h) turned into the in-memory
 // extended dialog templates (DLGTEMPLATEEX with its DLGITEMTEMPLATEEX records)
 // that CreateDialogIndirectParamW and DialogBoxIndirectParamW take. The layout
 // data know nothing of Windows; what Windows needs beyond them lives here: the
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_template.h"
+#include "dialog/dialog_template.h"
 
 namespace brisko {
 

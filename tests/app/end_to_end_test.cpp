@@ -20,7 +20,7 @@
 #include "protocol/commands.h"
 #include "qt_test_support.h"
 #include "sim_process.h"
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 #include "ui/logger_dialog.h"
 
 namespace brisko {

@@ -16,7 +16,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "qt_test_support.h"
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 #include "ui/logger_dialog.h"
 
 namespace brisko {

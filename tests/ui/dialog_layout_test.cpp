@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "qt_test_support.h"
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 #include "ui/delete_flight_dialog.h"
 #include "ui/template_dialog.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 
 namespace brisko {
 namespace {

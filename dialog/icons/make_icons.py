@@ -2,7 +2,7 @@
 """Draws the program icon, a glider seen from above on a sky-blue disc, as
 two 16-colour PNG files (32 and 16 pixels) and one Windows icon file holding
 the same two images, 16-colour too. Standard library only; run it again after
-changing a shape: python3 ui/icons/make_icons.py"""
+changing a shape: python3 dialog/icons/make_icons.py"""
 import os
 import struct
 import zlib

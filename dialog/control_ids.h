@@ -1,11 +1,14 @@
-// The ids of the dialogs' controls, as the templates and the data exchange use
-// them, and the private event type with which the link worker's sentences reach
-// the main dialog. Plain constants, no Qt.
+// The ids of the dialogs' controls, as the templates, the data exchange and
+// the handlers use them, the two standard commands, and the private message
+// number with which the link worker's sentences reach the main dialog. Plain
+// constants, no toolkit.
 #pragma once
 
 namespace brisko {
 
-// The standard command id that Escape and a button with id 2 send: Cancel.
+// The standard command ids: Enter with the focus off a push button sends OK
+// (no control has this id); Escape and a button with id 2 send Cancel.
+inline constexpr int kCommandOk = 1;
 inline constexpr int kCommandCancel = 2;
 
 // Main dialog.

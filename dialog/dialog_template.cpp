@@ -1,6 +1,6 @@
-#include "ui/dialog_template.h"
+#include "dialog/dialog_template.h"
 
-#include "ui/control_ids.h"
+#include "dialog/control_ids.h"
 
 namespace brisko {
 

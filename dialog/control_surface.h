@@ -1,0 +1,88 @@
+// What a front end implements so that the toolkit-neutral dialog can run in
+// its window: a few functions on the controls of the template, found by id,
+// plus message boxes, the two child dialogs, a timer and a way back to the
+// user-interface thread. The front end creates the controls from the template
+// and calls the handlers of LoggerDialog; it knows nothing of what a control
+// means. Every member runs on the user-interface thread except the two Post
+// functions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "protocol/logger_callouts.h"
+
+namespace brisko {
+
+// The modal dialogs the main dialog runs over itself.
+enum class ChildDialog {
+  DeleteFlight,  // the "Delete flight" template, an empty shell
+  About,         // the program's name, version and purpose
+};
+
+// How the main dialog's modal run ended: the OK command (a successful
+// read-back) or the Cancel command ("&Exit", Escape, the close box).
+enum class DialogResult { Ok, Cancel };
+
+class ControlSurface {
+ public:
+  virtual ~ControlSurface() = default;
+
+  // Texts travel as Latin-1 bytes, one byte per character, both ways. Text of
+  // an edit or a display field; setting it puts the program's own text in, as
+  // it is, without the rule for the user's changes and without the length
+  // limit. The front end may deliver the edit's change notification to
+  // LoggerDialog meanwhile: it ignores notifications during an exchange.
+  virtual std::string Text(int id) const = 0;
+  virtual void SetText(int id, const std::string& text) = 0;
+
+  // A radio button's check. Unchecking the last checked button of a group
+  // must work too: a record value outside the group checks none.
+  virtual bool Checked(int id) const = 0;
+  virtual void SetChecked(int id, bool checked) = 0;
+
+  virtual void SetEnabled(int id, bool enabled) = 0;
+  virtual void SetShown(int id, bool shown) = 0;
+  // The most characters the user may bring an edit's text to.
+  virtual void SetLengthLimit(int id, int limit) = 0;
+  // The tip shown over a control; empty removes it.
+  virtual void SetToolTip(int id, const std::string& tip) = 0;
+
+  // The drop-down list: entries in the order added, each with its own tip.
+  // An index of -1 is "no entry selected"; selecting does not notify.
+  virtual void AddListEntry(int id, const std::string& text, const std::string& tip) = 0;
+  virtual int ListCount(int id) const = 0;
+  virtual std::string ListEntry(int id, int index) const = 0;
+  virtual int ListSelection(int id) const = 0;
+  virtual void SetListSelection(int id, int index) = 0;
+
+  virtual void Focus(int id) = 0;
+  // Keyboard focus to the edit with its whole text selected.
+  virtual void FocusAndSelectAll(int id) = 0;
+
+  // A modal message box over the dialog; returns the button pressed (Ok also
+  // when it was closed otherwise). Posted notices and the timer keep being
+  // delivered while it runs.
+  virtual MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                          MessageBoxKind kind) = 0;
+  // Runs a child dialog modally over the main dialog; its result is not used.
+  virtual void RunChildDialog(ChildDialog which) = 0;
+
+  // A repeating timer whose ticks the front end hands to LoggerDialog::OnTimer.
+  virtual void StartTimer(int milliseconds) = 0;
+  virtual void StopTimer() = 0;
+
+  // Any thread, never blocks: queue the notice for the user-interface thread,
+  // which hands it to LoggerDialog::OnSentenceArrived or OnPortLostArrived.
+  virtual void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) = 0;
+  virtual void PostPortLostToDialog(std::uint32_t run) = 0;
+
+  // Hides the window at once (it may already be hidden): the end of the
+  // dialog may take a while after the user has left it.
+  virtual void HideWindow() = 0;
+  // Ends the modal run with this result; the front end then calls
+  // LoggerDialog::OnDestroy, at the latest when its window goes.
+  virtual void EndDialog(DialogResult result) = 0;
+};
+
+}  // namespace brisko

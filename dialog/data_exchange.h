@@ -1,0 +1,42 @@
+// The data exchange between the device record and the main dialog's controls:
+// one fixed order of steps that serves both directions, written once against
+// the ControlSurface. The refresh writes the record into the controls; the
+// read-back copies the controls into the record and stops at the first edit
+// whose text is longer than its limit, with the length message. While either
+// runs, InProgress() is true and the dialog's handlers ignore the controls'
+// notifications, so a refresh never feeds back into the record.
+#pragma once
+
+#include <string>
+
+#include "dialog/control_surface.h"
+#include "protocol/device_record.h"
+
+namespace brisko {
+
+class DataExchange {
+ public:
+  DataExchange(DeviceRecord& record, ControlSurface& surface);
+
+  // Record to controls. A control whose text already matches is not touched.
+  void Refresh();
+  // Controls to record; false when a text exceeded its limit: the length
+  // message has shown, the focus and a full selection are on that edit, the
+  // steps before it took effect and the ones after it did not run.
+  bool ReadBack();
+
+  bool InProgress() const { return depth_ > 0; }
+
+  // "Non digitare più di <limit> caratteri." in Latin-1, titled with the
+  // program's name.
+  static std::string LimitMessageText(int limit);
+
+ private:
+  bool Exchange(bool toRecord);
+
+  DeviceRecord& record_;
+  ControlSurface& surface_;
+  int depth_ = 0;  // a refresh can run inside the modal length message
+};
+
+}  // namespace brisko

@@ -1,0 +1,111 @@
+// The main dialog without a toolkit: it owns the logger core for the whole
+// run, exchanges the record with the controls through a ControlSurface,
+// answers the core's call-outs and holds the handlers that a front end calls
+// when the user acts, the timer ticks or a posted notice arrives, and the
+// order in which the dialog ends. User-interface thread only, except
+// PostSentence and PostPortLost, which the link worker calls on its thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialog/control_surface.h"
+#include "dialog/data_exchange.h"
+#include "dialog/settings_store.h"
+#include "link/sentence_poster.h"
+#include "protocol/logger_callouts.h"
+#include "protocol/logger_core.h"
+
+namespace brisko {
+
+// The About entry's command number and text, as the system menu or a
+// context menu offers it.
+inline constexpr int kIdmAboutBox = 0x0010;
+inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
+// The staleness timer's period.
+inline constexpr int kStaleTimerMs = 500;
+
+// Whole seconds since the epoch; tests stop it.
+using WallClock = std::function<std::int64_t()>;
+
+class LoggerDialog : public DialogCallouts, public SentencePoster {
+ public:
+  // Reads the settings store into the record's port number; the machine's
+  // serial ports and clocks.
+  LoggerDialog(ControlSurface& surface, SettingsStore& settings);
+  // The same with the given ports and link clock, and a wall clock when one
+  // is given; all must outlive the dialog.
+  LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem& ports, LinkClock& clock,
+               WallClock wallClock = {});
+  ~LoggerDialog() override;
+  LoggerDialog(const LoggerDialog&) = delete;
+  LoggerDialog& operator=(const LoggerDialog&) = delete;
+
+  LoggerCore& core() { return core_; }
+  DeviceRecord& record() { return core_.record(); }
+  bool IsExchanging() const { return exchange_.InProgress(); }
+
+  // --- Handlers the front end calls ---
+
+  // Once, when the controls exist and before the window first shows: first
+  // refresh, port list, open the restored port, start the timer, hide the
+  // record-mode group. The front end then puts the focus on the first
+  // enabled control with a tab stop ("&Exit").
+  void OnInitDialog();
+  // The user's command on a control, by id: a changed edit, a clicked radio
+  // button, "&Set", "&Delete all flights", a choice in the port list, the OK
+  // command (kCommandOk) and the Cancel command (kCommandCancel). Returns
+  // false for an id the dialog does not handle.
+  bool OnCommand(int id);
+  // An edit's text changed or a radio button was clicked: read back.
+  void OnFieldChanged();
+  // The user chose an entry in the port list (the one shown, too).
+  void OnPortSelChange();
+  void OnSet();
+  void OnDeleteAllFlights();
+  void OnTimer();
+  // What PostSentenceToDialog and PostPortLostToDialog queued.
+  void OnSentenceArrived(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex);
+  void OnPortLostArrived(std::uint32_t run);
+  // Enter: ends the dialog with Ok only after a successful read-back.
+  void OnOK();
+  // "&Exit", Escape and the close box: ends the dialog with Cancel, no read-back.
+  void OnCancel();
+  // A system or context-menu command; the About entry runs the About box.
+  void OnSysCommand(int commandId);
+  // Once, when the dialog has ended or its window goes: hide the window, stop
+  // the timer, let queued commands out and close the port, then store the
+  // port number. Later calls do nothing; nothing happens before OnInitDialog.
+  void OnDestroy();
+
+  // --- DialogCallouts ---
+  void RefreshControls() override;
+  bool ReadBackControls() override;
+  void ShowRecordControls(Visibility visibility) override;
+  void EnablePortControls(bool enable) override;
+  std::int64_t CurrentTime() override;
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
+  void RunDeleteFlightDialog() override;
+
+  // --- SentencePoster: the worker's thread; handed on to the surface ---
+  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLost(std::uint32_t run) override;
+
+ private:
+  LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem* ports, LinkClock* clock,
+               WallClock wallClock);
+  static LoggerCore MakeCore(LoggerDialog& dialog, PortSystem* ports, LinkClock* clock);
+  void FillPortList(const std::vector<int>& portNumbers);
+
+  ControlSurface& surface_;
+  SettingsStore& settings_;
+  WallClock wallClock_;
+  LoggerCore core_;
+  DataExchange exchange_;
+  bool initialised_ = false;
+  bool destroyed_ = false;
+};
+
+}  // namespace brisko
