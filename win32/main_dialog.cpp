@@ -1,0 +1,310 @@
+#include "win32/main_dialog.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
+#include "win32/child_dialogs.h"
+#include "win32/dialog_template_ex.h"
+#include "win32/resource_ids.h"
+#include "win32/sentence_message.h"
+
+namespace brisko {
+
+namespace {
+
+// The record keeps one byte per character; the field rule keeps the user's
+// texts inside Latin-1, and a character beyond it can only come from
+// elsewhere, so it reads as "?".
+std::string WideToLatin1(const std::wstring& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (wchar_t c : text) bytes.push_back(c <= 0xFF ? static_cast<char>(static_cast<unsigned char>(c)) : '?');
+  return bytes;
+}
+
+const ControlTemplate* FindControl(int id) {
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    if (control.id == id) return &control;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Win32MainDialog::Win32MainDialog(SettingsStore& settings)
+    : template_(BuildDialogTemplateEx(MainDialogTemplate(), MainDialogFrame())),
+      dialog_(std::make_unique<LoggerDialog>(*this, settings)) {}
+
+Win32MainDialog::Win32MainDialog(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock)
+    : template_(BuildDialogTemplateEx(MainDialogTemplate(), MainDialogFrame())),
+      dialog_(std::make_unique<LoggerDialog>(*this, settings, ports, clock, std::move(wallClock))) {}
+
+Win32MainDialog::~Win32MainDialog() {
+  // A window still there (a modeless one) ends the dialog on its way out.
+  if (window_ != nullptr) DestroyWindow(window_);
+  dialog_.reset();
+  if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+}
+
+INT_PTR Win32MainDialog::DoModal() {
+  return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(template_), nullptr, DialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+HWND Win32MainDialog::CreateModeless() {
+  return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(template_), nullptr, DialogProc,
+                                    reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK Win32MainDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<Win32MainDialog*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    self->window_ = window;
+    self->OnInitDialog();
+    return FALSE;  // the focus has been put on "&Exit"
+  }
+  auto* self = reinterpret_cast<Win32MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (self == nullptr) return FALSE;  // WM_SETFONT and the rest before WM_INITDIALOG
+  const INT_PTR handled = self->OnMessage(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, DWLP_USER, 0);
+    self->window_ = nullptr;
+  }
+  return handled;
+}
+
+INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_TIMER:
+      if (wParam != kStaleTimerId) return FALSE;
+      dialog_->OnTimer();
+      return TRUE;
+    case WM_SENTENCE: {
+      const SentenceNotice notice = ReadSentenceMessage(wParam, lParam);
+      dialog_->OnSentenceArrived(WidenRun(notice.run, dialog_->core().link().run()), notice.sequenceNumber,
+                                 notice.slotIndex);
+      return TRUE;
+    }
+    case WM_PORT_LOST:
+      dialog_->OnPortLostArrived(
+          WidenRun(static_cast<std::uint16_t>(wParam & 0xFFFFu), dialog_->core().link().run()));
+      return TRUE;
+    case WM_SYSCOMMAND:
+      // The system's own commands (move, close, ...) keep their default handling.
+      if ((wParam & 0xFFF0) != static_cast<WPARAM>(kIdmAboutBox)) return FALSE;
+      dialog_->OnSysCommand(static_cast<int>(wParam));
+      return TRUE;
+    case WM_DESTROY:
+      dialog_->OnDestroy();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void Win32MainDialog::OnInitDialog() {
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    if (control.kind == ControlKind::Edit) edits_.emplace(control.id, FieldEditGuard(Item(control.id)));
+  }
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  AddAboutEntry();
+  SetIcons();
+  dialog_->OnInitDialog();
+  // The first enabled control with a tab stop, in template order: "&Exit".
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    HWND item = Item(control.id);
+    if ((control.flags & kTabStop) != 0 && item != nullptr && IsWindowEnabled(item) && IsWindowVisible(item)) {
+      SetFocus(item);
+      break;
+    }
+  }
+}
+
+void Win32MainDialog::AddAboutEntry() {
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  if (menu == nullptr) return;
+  // The string table's entry in place, not a copy: length 0 when it is missing.
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return;
+  const std::wstring entry(text, static_cast<std::size_t>(length));
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(kIdmAboutBox), entry.c_str());
+}
+
+void Win32MainDialog::SetIcons() {
+  // Each size from its own image of icon 128 rather than one scaled.
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  bigIcon_ = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BRISKO), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BRISKO), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+void Win32MainDialog::OnCommand(int id, int notification) {
+  if (id == IDOK || id == IDCANCEL) {
+    // Enter, Escape and the close box arrive as these, whatever the notification.
+    dialog_->OnCommand(id);
+    return;
+  }
+  const ControlTemplate* control = FindControl(id);
+  if (control == nullptr) return;
+  switch (control->kind) {
+    case ControlKind::Edit: {
+      if (notification != EN_CHANGE) return;
+      auto edit = edits_.find(id);
+      // A change the field rule refused has been put back: the record keeps its text.
+      if (edit != edits_.end() && !edit->second.JudgeChange()) return;
+      break;
+    }
+    case ControlKind::DropDownList:
+      if (notification != CBN_SELCHANGE) return;
+      break;
+    case ControlKind::RadioButton:
+    case ControlKind::PushButton:
+      if (notification != BN_CLICKED) return;
+      break;
+    default:
+      return;
+  }
+  dialog_->OnCommand(id);
+}
+
+std::string Win32MainDialog::Text(int id) const { return WideToLatin1(WindowTextOf(Item(id))); }
+
+void Win32MainDialog::SetText(int id, const std::string& text) {
+  const std::wstring wide = Latin1ToWide(text.c_str());
+  auto edit = edits_.find(id);
+  if (edit != edits_.end()) {
+    edit->second.ShowProgramText(wide);
+    return;
+  }
+  HWND item = Item(id);
+  if (WindowTextOf(item) != wide) SetWindowTextW(item, wide.c_str());
+}
+
+bool Win32MainDialog::Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void Win32MainDialog::SetChecked(int id, bool checked) {
+  SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32MainDialog::SetEnabled(int id, bool enabled) { EnableWindow(Item(id), enabled ? TRUE : FALSE); }
+
+void Win32MainDialog::SetShown(int id, bool shown) { ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE); }
+
+void Win32MainDialog::SetLengthLimit(int id, int limit) {
+  auto edit = edits_.find(id);
+  if (edit != edits_.end()) edit->second.SetLimit(static_cast<std::size_t>(limit));
+}
+
+void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
+  if (toolTip_ == nullptr) return;
+  // The tool is the control's rectangle on the dialog: a static control lets
+  // the mouse through to the dialog, so the dialog's messages are the ones
+  // the tooltip watches.
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(id);
+  GetWindowRect(Item(id), &tool.rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  std::wstring text = Latin1ToWide(tip.c_str());
+  tool.lpszText = text.data();
+  const bool known = toolTips_.count(id) != 0;
+  if (tip.empty()) {
+    if (known) SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    toolTips_.erase(id);
+    return;
+  }
+  SendMessageW(toolTip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  toolTips_[id] = tip;
+}
+
+void Win32MainDialog::AddListEntry(int id, const std::string& text, const std::string& /*tip*/) {
+  // A drop-down list has no tips of its own entries; the entries are bare
+  // numbers whose device names ("\\.\COMn") the user knows.
+  SendMessageW(Item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Latin1ToWide(text.c_str()).c_str()));
+}
+
+int Win32MainDialog::ListCount(int id) const {
+  return static_cast<int>(SendMessageW(Item(id), CB_GETCOUNT, 0, 0));
+}
+
+std::string Win32MainDialog::ListEntry(int id, int index) const {
+  const LRESULT length = SendMessageW(Item(id), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return std::string();
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(Item(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return WideToLatin1(text);
+}
+
+int Win32MainDialog::ListSelection(int id) const {
+  const LRESULT selection = SendMessageW(Item(id), CB_GETCURSEL, 0, 0);
+  return selection == CB_ERR ? -1 : static_cast<int>(selection);
+}
+
+void Win32MainDialog::SetListSelection(int id, int index) {
+  SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32MainDialog::Focus(int id) {
+  SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+void Win32MainDialog::FocusAndSelectAll(int id) {
+  Focus(id);
+  SendMessageW(Item(id), EM_SETSEL, 0, -1);
+}
+
+MessageBoxAnswer Win32MainDialog::ShowMessageBox(const std::string& text, const std::string& caption,
+                                                 MessageBoxKind kind) {
+  return brisko::ShowMessageBox(window_, text, caption, kind);
+}
+
+void Win32MainDialog::RunChildDialog(ChildDialog which) {
+  switch (which) {
+    case ChildDialog::DeleteFlight:
+      RunDeleteFlightDialog(window_);
+      break;
+    case ChildDialog::About:
+      RunAboutBox(window_, bigIcon_);
+      break;
+  }
+}
+
+void Win32MainDialog::StartTimer(int milliseconds) {
+  SetTimer(window_, kStaleTimerId, static_cast<UINT>(milliseconds), nullptr);
+}
+
+void Win32MainDialog::StopTimer() { KillTimer(window_, kStaleTimerId); }
+
+void Win32MainDialog::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
+  PostMessageW(window_, WM_SENTENCE, SentenceWParam(sequenceNumber), SentenceLParam(run, slotIndex));
+}
+
+void Win32MainDialog::PostPortLostToDialog(std::uint32_t run) {
+  PostMessageW(window_, WM_PORT_LOST, static_cast<WPARAM>(run & 0xFFFFu), 0);
+}
+
+void Win32MainDialog::HideWindow() { ShowWindow(window_, SW_HIDE); }
+
+void Win32MainDialog::EndDialog(DialogResult result) {
+  ::EndDialog(window_, result == DialogResult::Ok ? IDOK : IDCANCEL);
+}
+
+}  // namespace brisko

@@ -1,0 +1,101 @@
+// The main dialog on the Win32 API: created from the main template as an
+// in-memory extended dialog template and run modally. It implements the
+// ControlSurface over the template's controls and routes the window's
+// messages to the toolkit-neutral LoggerDialog, which holds every handler:
+//   WM_INITDIALOG  About entry in the system menu, icons, then OnInitDialog;
+//                  the focus starts on the first enabled tab stop ("&Exit")
+//   WM_COMMAND     by the control's kind in the template: an edit's EN_CHANGE
+//                  (once the field rule has accepted the change), a button's
+//                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
+//   WM_TIMER       the staleness timer
+//   WM_SENTENCE, WM_PORT_LOST   the link worker's posted notices
+//   WM_SYSCOMMAND  the About entry
+//   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
+//                  settings written
+// User-interface thread only, except the two Post functions.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog/control_surface.h"
+#include "dialog/logger_dialog.h"
+#include "dialog/settings_store.h"
+#include "win32/field_edit_guard.h"
+
+namespace brisko {
+
+inline constexpr UINT_PTR kStaleTimerId = 12345;
+
+class Win32MainDialog final : public ControlSurface {
+ public:
+  // The machine's serial ports and clocks.
+  explicit Win32MainDialog(SettingsStore& settings);
+  // The given ports and link clock, and a wall clock when one is given
+  // (simulated ones in tests).
+  Win32MainDialog(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock = {});
+  ~Win32MainDialog() override;
+  Win32MainDialog(const Win32MainDialog&) = delete;
+  Win32MainDialog& operator=(const Win32MainDialog&) = delete;
+
+  // Creates the window, runs it modally and returns when it has been
+  // destroyed: the link has shut down and the settings are written.
+  INT_PTR DoModal();
+  // The same window without a modal loop of its own, for tests that drive it
+  // with messages; DestroyWindow ends it.
+  HWND CreateModeless();
+
+  HWND window() const { return window_; }
+  LoggerDialog& dialog() { return *dialog_; }
+
+  // ControlSurface
+  std::string Text(int id) const override;
+  void SetText(int id, const std::string& text) override;
+  bool Checked(int id) const override;
+  void SetChecked(int id, bool checked) override;
+  void SetEnabled(int id, bool enabled) override;
+  void SetShown(int id, bool shown) override;
+  void SetLengthLimit(int id, int limit) override;
+  void SetToolTip(int id, const std::string& tip) override;
+  void AddListEntry(int id, const std::string& text, const std::string& tip) override;
+  int ListCount(int id) const override;
+  std::string ListEntry(int id, int index) const override;
+  int ListSelection(int id) const override;
+  void SetListSelection(int id, int index) override;
+  void Focus(int id) override;
+  void FocusAndSelectAll(int id) override;
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                  MessageBoxKind kind) override;
+  void RunChildDialog(ChildDialog which) override;
+  void StartTimer(int milliseconds) override;
+  void StopTimer() override;
+  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLostToDialog(std::uint32_t run) override;
+  void HideWindow() override;
+  void EndDialog(DialogResult result) override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInitDialog();
+  void AddAboutEntry();
+  void SetIcons();
+  void OnCommand(int id, int notification);
+  HWND Item(int id) const { return GetDlgItem(window_, id); }
+
+  std::vector<WORD> template_;
+  HWND window_ = nullptr;
+  HWND toolTip_ = nullptr;
+  HICON bigIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  std::map<int, FieldEditGuard> edits_;
+  std::map<int, std::string> toolTips_;
+  // Last: it reads the settings and may start a worker that posts to window_.
+  std::unique_ptr<LoggerDialog> dialog_;
+};
+
+}  // namespace brisko
