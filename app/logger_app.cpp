@@ -1,7 +1,7 @@
 #include "app/logger_app.h"
 
 #include "app/settings_file.h"
-#include "ui/logger_dialog.h"
+#include "qt/logger_dialog.h"
 
 namespace brisko {
 

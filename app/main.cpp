@@ -3,7 +3,7 @@
 
 #include "app/logger_app.h"
 #include "dialog/application_name.h"
-#include "ui/program_icon.h"
+#include "qt/program_icon.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

@@ -45,11 +45,14 @@ class ControlSurface {
   virtual void SetShown(int id, bool shown) = 0;
   // The most characters the user may bring an edit's text to.
   virtual void SetLengthLimit(int id, int limit) = 0;
-  // The tip shown over a control; empty removes it.
+  // The tip shown over a control; empty removes it. Tips (here and on list
+  // entries) carry the system's own texts, device paths and error messages,
+  // in the platform's narrow encoding: UTF-8 on POSIX systems, the ANSI code
+  // page on Windows (what FormatMessageA gives).
   virtual void SetToolTip(int id, const std::string& tip) = 0;
 
-  // The drop-down list: entries in the order added, each with its own tip.
-  // An index of -1 is "no entry selected"; selecting does not notify.
+  // The drop-down list: entries (Latin-1) in the order added, each with its
+  // own tip. An index of -1 is "no entry selected"; selecting does not notify.
   virtual void AddListEntry(int id, const std::string& text, const std::string& tip) = 0;
   virtual int ListCount(int id) const = 0;
   virtual std::string ListEntry(int id, int index) const = 0;

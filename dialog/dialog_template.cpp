@@ -1,5 +1,8 @@
 #include "dialog/dialog_template.h"
 
+#include <cstddef>
+#include <map>
+
 #include "dialog/control_ids.h"
 
 namespace brisko {
@@ -98,6 +101,33 @@ const std::vector<int>& RecordModeControlIds() {
   static const std::vector<int> kIds{kIdRecordModeGroup, kIdRecordModeNo, kIdRecordModeNo + 1, kIdRecordModeNo + 2,
                                      kIdRecordModeNo + 3};
   return kIds;
+}
+
+const ControlTemplate* FindControl(const DialogTemplate& dialog, int id) {
+  if (id < 0) return nullptr;
+  for (const ControlTemplate& control : dialog.controls) {
+    if (control.id == id) return &control;
+  }
+  return nullptr;
+}
+
+const std::vector<int>& RadioGroupIds(int firstButtonId) {
+  // A group runs from a control with the group flag up to the next one; its
+  // radio buttons are numbered in template order.
+  static const std::map<int, std::vector<int>> kGroups = [] {
+    std::map<int, std::vector<int>> groups;
+    std::vector<int>* current = nullptr;
+    for (const ControlTemplate& control : MainDialogTemplate().controls) {
+      if (control.flags & kGroupStart) current = nullptr;
+      if (control.kind != ControlKind::RadioButton) continue;
+      if (current == nullptr) current = &groups[control.id];
+      current->push_back(control.id);
+    }
+    return groups;
+  }();
+  static const std::vector<int> kNoGroup;
+  const auto found = kGroups.find(firstButtonId);
+  return found != kGroups.end() ? found->second : kNoGroup;
 }
 
 }  // namespace brisko

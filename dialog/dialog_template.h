@@ -1,7 +1,8 @@
 // The dialogs' layouts as data: every control in template order with its id,
 // kind, text, position and size in dialog units and its group, tab-stop and
 // disabled flags. The order fixes the radio groups, the tab order and the
-// order in which the data exchange walks a group. Plain C++, no Qt.
+// order in which the data exchange walks a group. Also the sets of controls
+// that the main dialog treats alike. Plain C++, no toolkit.
 #pragma once
 
 #include <vector>
@@ -50,5 +51,11 @@ const DialogTemplate& DeleteFlightTemplate();
 const std::vector<int>& PortDependentControlIds();
 // The "Temp/Humid Record" group box and its four buttons, in this order.
 const std::vector<int>& RecordModeControlIds();
+
+// The control with this id in the template, or nullptr (-1 finds nothing).
+const ControlTemplate* FindControl(const DialogTemplate& dialog, int id);
+// The main dialog's radio group that begins with this button: its buttons in
+// template order, numbered from 0; empty when no group begins there.
+const std::vector<int>& RadioGroupIds(int firstButtonId);
 
 }  // namespace brisko

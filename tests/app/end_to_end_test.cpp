@@ -21,7 +21,7 @@
 #include "qt_test_support.h"
 #include "sim_process.h"
 #include "dialog/control_ids.h"
-#include "ui/logger_dialog.h"
+#include "qt/logger_dialog.h"
 
 namespace brisko {
 namespace {

@@ -17,7 +17,7 @@
 #include "link/simulated_port.h"
 #include "qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "ui/logger_dialog.h"
+#include "qt/logger_dialog.h"
 
 namespace brisko {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "ui/delete_flight_dialog.h"
+#include "qt/delete_flight_dialog.h"
 
 namespace brisko {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/field_validator.h"
+#include "qt/field_validator.h"
 
 #include <string_view>
 

@@ -27,8 +27,8 @@
 #include "link/simulated_port.h"
 #include "qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "ui/logger_dialog.h"
-#include "ui/sentence_event.h"
+#include "qt/logger_dialog.h"
+#include "qt/sentence_event.h"
 
 namespace brisko {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/dialog_controls.h"
+#include "qt/dialog_controls.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ui/field_validator.h"
+#include "qt/field_validator.h"
 
 namespace brisko {
 

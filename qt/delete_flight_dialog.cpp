@@ -1,4 +1,4 @@
-#include "ui/delete_flight_dialog.h"
+#include "qt/delete_flight_dialog.h"
 
 namespace brisko {
 

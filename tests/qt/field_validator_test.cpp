@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/field_validator.h"
+#include "qt/field_validator.h"
 
 namespace brisko {
 namespace {

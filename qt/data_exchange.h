@@ -11,7 +11,7 @@
 #include <QString>
 
 #include "protocol/device_record.h"
-#include "ui/dialog_controls.h"
+#include "qt/dialog_controls.h"
 
 namespace brisko {
 

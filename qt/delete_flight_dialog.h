@@ -3,7 +3,7 @@
 // logger from here.
 #pragma once
 
-#include "ui/template_dialog.h"
+#include "qt/template_dialog.h"
 
 namespace brisko {
 

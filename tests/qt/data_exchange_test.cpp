@@ -15,8 +15,8 @@
 
 #include "qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "ui/data_exchange.h"
-#include "ui/template_dialog.h"
+#include "qt/data_exchange.h"
+#include "qt/template_dialog.h"
 
 namespace brisko {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/logger_dialog.h"
+#include "qt/logger_dialog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -12,11 +12,11 @@
 
 #include "link/port_names.h"
 #include "link/decimal.h"
-#include "ui/about_dialog.h"
+#include "qt/about_dialog.h"
 #include "dialog/application_name.h"
 #include "dialog/control_ids.h"
-#include "ui/delete_flight_dialog.h"
-#include "ui/sentence_event.h"
+#include "qt/delete_flight_dialog.h"
+#include "qt/sentence_event.h"
 
 namespace brisko {
 

@@ -1,10 +1,10 @@
-#include "ui/template_dialog.h"
+#include "qt/template_dialog.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
 
 #include "dialog/control_ids.h"
-#include "ui/program_icon.h"
+#include "qt/program_icon.h"
 
 namespace brisko {
 

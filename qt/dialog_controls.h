@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog/dialog_template.h"
-#include "ui/dialog_units.h"
+#include "qt/dialog_units.h"
 
 #include <QWidget>
 

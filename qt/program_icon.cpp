@@ -1,4 +1,4 @@
-#include "ui/program_icon.h"
+#include "qt/program_icon.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void RegisterIconResources() { Q_INIT_RESOURCE(brisko_icons); }

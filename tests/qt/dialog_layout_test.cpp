@@ -14,8 +14,8 @@
 
 #include "qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "ui/delete_flight_dialog.h"
-#include "ui/template_dialog.h"
+#include "qt/delete_flight_dialog.h"
+#include "qt/template_dialog.h"
 
 namespace brisko {
 namespace {

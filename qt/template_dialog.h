@@ -7,9 +7,9 @@
 
 #include <QDialog>
 
-#include "ui/dialog_controls.h"
+#include "qt/dialog_controls.h"
 #include "dialog/dialog_template.h"
-#include "ui/dialog_units.h"
+#include "qt/dialog_units.h"
 
 namespace brisko {
 

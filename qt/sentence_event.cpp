@@ -1,4 +1,4 @@
-#include "ui/sentence_event.h"
+#include "qt/sentence_event.h"
 
 #include "dialog/control_ids.h"
 

@@ -15,9 +15,9 @@
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_core.h"
-#include "ui/data_exchange.h"
+#include "qt/data_exchange.h"
 #include "dialog/settings_store.h"
-#include "ui/template_dialog.h"
+#include "qt/template_dialog.h"
 
 namespace brisko {
 

@@ -1,4 +1,4 @@
-#include "ui/data_exchange.h"
+#include "qt/data_exchange.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@
 #include <QRadioButton>
 
 #include "dialog/control_ids.h"
-#include "ui/field_validator.h"
+#include "qt/field_validator.h"
 
 namespace brisko {
 

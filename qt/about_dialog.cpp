@@ -1,11 +1,11 @@
-#include "ui/about_dialog.h"
+#include "qt/about_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ui/program_icon.h"
+#include "qt/program_icon.h"
 
 namespace brisko {
 
