@@ -1,0 +1,230 @@
+// The Win32 main dialog over simulated serial ports, on real windows under
+// Wine: what the window's messages reach in the toolkit-neutral dialog (a
+// typed text, a refused character, a radio click, Set, a port choice, the
+// worker's posted sentences, Cancel and the end of the window) and what the
+// Win32 side adds (About entry, icons, focus, tooltip). The dialog runs
+// modeless here, pumped by the test.
+#include "win32/main_dialog.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
+#include "link/sentence_framing.h"
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "win32/field_edit_guard.h"
+#include "win32/sentence_message.h"
+
+namespace brisko {
+namespace {
+
+class MemorySettings : public SettingsStore {
+ public:
+  std::string ReadPortNumber() override { return stored; }
+  void WritePortNumber(const std::string& portNumber) override {
+    stored = portNumber;
+    ++writes;
+  }
+  std::string stored;
+  int writes = 0;
+};
+
+// fix rate 2 s (index 1), record mode 1, sealed
+const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
+
+// Dispatches the thread's messages until the condition holds (20 s at most).
+bool PumpUntil(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return condition();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  }
+  return true;
+}
+
+class Win32MainDialogTest : public ::testing::Test {
+ protected:
+  Win32MainDialogTest() {
+    ports_.AddDevice(3, clock_);
+    ports_.AddDevice(5, clock_);
+  }
+  ~Win32MainDialogTest() override {
+    dialog_.reset();
+  }
+
+  void Start(const std::string& portNumber) {
+    settings_.stored = portNumber;
+    dialog_ = std::make_unique<Win32MainDialog>(settings_, ports_, clock_, [] { return std::int64_t{1700000000}; });
+    window_ = dialog_->CreateModeless();
+    ASSERT_NE(window_, nullptr);
+    // The worker empties the port when it starts: replies are fed once it
+    // has written its first command.
+    if (dialog_->dialog().core().IsPortOpen()) {
+      ASSERT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty() || !Device(5).Writes().empty(); }));
+    }
+  }
+  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
+  void Feed(int port, std::string sentence) {
+    AppendChecksum(sentence);
+    Device(port).Feed(sentence);
+  }
+  HWND Item(int id) { return GetDlgItem(window_, id); }
+  std::wstring Shown(int id) { return WindowTextOf(Item(id)); }
+  void Identify() {
+    Feed(3, kReply800);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(kIdSerialNumber) == L"NT4711"; }));
+  }
+  DeviceRecord& record() { return dialog_->dialog().record(); }
+
+  SimulatedClock clock_{0, std::chrono::microseconds(200)};
+  SimulatedPortSystem ports_;
+  MemorySettings settings_;
+  std::unique_ptr<Win32MainDialog> dialog_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAndTheFocusOnExit) {
+  Start("3");
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
+  ASSERT_EQ(SendMessageW(Item(kIdPortList), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(Item(kIdPortList), CB_GETCURSEL, 0, 0), 0);
+  for (int id : PortDependentControlIds()) EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
+  for (int id : RecordModeControlIds()) EXPECT_FALSE(IsWindowVisible(Item(id))) << id;
+  EXPECT_EQ(GetFocus(), Item(kCommandCancel));
+
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  ASSERT_NE(menu, nullptr);
+  const int count = GetMenuItemCount(menu);
+  ASSERT_GE(count, 2);
+  EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(kIdmAboutBox));
+  wchar_t entry[64] = {};
+  GetMenuStringW(menu, count - 1, entry, 64, MF_BYPOSITION);
+  EXPECT_STREQ(entry, L"Infor&mazioni su brisko...");
+  EXPECT_EQ(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonInTheStatusTooltip) {
+  Start("7");
+  EXPECT_FALSE(dialog_->dialog().core().IsPortOpen());
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM7 not found");
+  for (int id : PortDependentControlIds()) EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+  // The tooltip names the status field with the full reason.
+  HWND tooltip = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t tip[256] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = kIdPortStatus;
+  tool.lpszText = tip;
+  SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(std::wstring(tip).rfind(L"COM7", 0), 0u) << tip;
+}
+
+TEST_F(Win32MainDialogTest, AReplyPostedByTheWorkerFillsTheControls) {
+  Start("3");
+  Identify();
+  EXPECT_EQ(Shown(kIdSealStatus), L"SEALED");
+  EXPECT_EQ(SendMessageW(Item(kIdFixRate1 + 1), BM_GETCHECK, 0, 0), BST_CHECKED);
+  for (int id : RecordModeControlIds()) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
+}
+
+TEST_F(Win32MainDialogTest, TypingReachesTheRecordAndARefusedCharacterNeitherShowsNorReachesIt) {
+  Start("3");
+  for (wchar_t key : std::wstring(L"Bea, Neri")) SendMessageW(Item(kIdPilotName), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdPilotName), L"Bea Neri");
+  EXPECT_EQ(record().pilotName, "Bea Neri");
+  // A Latin-1 letter travels as its one byte.
+  SendMessageW(Item(kIdGliderType), WM_CHAR, L'\u00E9', 1);
+  EXPECT_EQ(record().gliderType, "\xE9");
+}
+
+TEST_F(Win32MainDialogTest, ARadioClickReachesTheRecordAndSetSendsItToTheLogger) {
+  Start("3");
+  Identify();
+  SendMessageW(Item(kIdFixRate1 + 4), BM_CLICK, 0, 0);
+  EXPECT_EQ(record().fixRateIndex, 4);
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return Device(3).WrittenBytes().find("$NT802,3,5") != std::string::npos; }))
+      << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, ChoosingAnotherPortInTheListReopensOnIt) {
+  Start("3");
+  SendMessageW(Item(kIdPortList), CB_SETCURSEL, 1, 0);
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kIdPortList, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(kIdPortList)));
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM5 Open Ok");
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_TRUE(Device(5).isOpen());
+  // Only the user's choice reopens: a selection set by the program does not.
+  SendMessageW(Item(kIdPortList), CB_SETCURSEL, 0, 0);
+  EXPECT_TRUE(Device(5).isOpen());
+}
+
+TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndStoresThePort) {
+  Start("3");
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  DestroyWindow(window_);
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_EQ(settings_.writes, 1);
+  EXPECT_EQ(settings_.stored, "3");
+  // The identification went out whole before the port closed.
+  EXPECT_NE(Device(3).WrittenBytes().find("$NT800,1*"), std::string::npos);
+}
+
+TEST_F(Win32MainDialogTest, ASentenceOfAnEndedRunIsDroppedWithoutReadingItsSlot) {
+  Start("3");
+  Identify();
+  const std::uint32_t run = dialog_->dialog().core().link().run();
+  const std::uint64_t droppedBefore = dialog_->dialog().core().droppedSentences();
+  SendMessageW(window_, WM_SENTENCE, SentenceWParam(0), SentenceLParam(run - 1, 0));
+  EXPECT_EQ(dialog_->dialog().core().droppedSentences(), droppedBefore + 1);
+}
+
+// The run travels as its low 16 bits and is widened against the open run.
+struct WidenCase {
+  std::uint32_t posted;
+  std::uint32_t open;
+};
+
+TEST(SentenceMessageTest, TheRunSlotAndCountComeBackAsPosted) {
+  const WidenCase cases[] = {{0, 0}, {7, 7}, {6, 7}, {0xFFFF, 0x10003}, {0x12345, 0x12346}, {0xFFFFFFFF, 2}};
+  for (const WidenCase& c : cases) {
+    SCOPED_TRACE(c.posted);
+    const SentenceNotice notice = ReadSentenceMessage(SentenceWParam(0xFEDCBA98), SentenceLParam(c.posted, 29));
+    EXPECT_EQ(WidenRun(notice.run, c.open), c.posted);
+    EXPECT_EQ(notice.slotIndex, 29);
+    EXPECT_EQ(notice.sequenceNumber, 0xFEDCBA98u);
+  }
+}
+
+}  // namespace
+}  // namespace brisko
