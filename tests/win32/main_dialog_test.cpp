@@ -151,6 +151,8 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
 TEST_F(Win32MainDialogTest, AReplyPostedByTheWorkerFillsTheControls) {
   Start("3");
   Identify();
+  Feed(3, "$NT805,1,Anna Rossi");
+  EXPECT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"Anna Rossi"; })) << record().pilotName;
   EXPECT_EQ(Shown(kIdSealStatus), L"SEALED");
   EXPECT_EQ(SendMessageW(Item(kIdFixRate1 + 1), BM_GETCHECK, 0, 0), BST_CHECKED);
   for (int id : RecordModeControlIds()) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
