@@ -7,6 +7,11 @@
 # Lays out what a Linux desktop expects: the programs in bin/, the menu entry
 # in share/applications, the icon in share/icons/hicolor/<size>/apps and the
 # README in share/doc/brisko.
+# The Windows cross-build makes an installer and a portable ZIP instead.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 set(BRISKO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})

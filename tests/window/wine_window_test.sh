@@ -76,7 +76,7 @@ started=$(date +%s.%N)
 (cd "$work/run" && exec "$wine" "$exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
-find_window() { window=$(xdotool search --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
+find_window() { window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
 wait_until 300 find_window || fail "no window titled \"Brisko 1.8\""
 shows_all() {
   peek || return 1
