@@ -8,14 +8,14 @@ core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev lib
 qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)
-cross=(g++-mingw-w64-x86-64-posix wine wine64)
+cross=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
 # Wine comes with its recommended packages (its X11 and font libraries among
 # them): without them a fresh prefix or a window may fail on a clean machine.
 with_recommends=(wine wine64)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in
-  test) wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${analysis[@]}" "${cross[@]}") ;;
+  test) wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${analysis[@]}" "${cross[@]}" "${display[@]}") ;;
   run)  wanted=("${core[@]}" "${qt[@]}" "${display[@]}") ;;
   all)  wanted=("${core[@]}" "${qt[@]}" "${fuzz[@]}" "${analysis[@]}" "${cross[@]}" "${display[@]}") ;;
   *) echo "usage: $0 [test|run|all]" >&2; exit 2 ;;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows side of the test command: the core and its tests cross-built
-# with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link and
-# session suites run under Wine, then the Windows build of the tool against
-# brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp). Called by
+# with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link,
+# session and Win32 front-end suites run under Wine, then the Windows build of
+# the tool against brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp), then
+# brisko.exe's window on a private X server (tests/window/wine_window_test.sh)
+# and the installer, silent (tests/window/wine_installer_test.sh). Called by
 # scripts/test.sh; runs on its own too. Build directories: $BRISKO_BUILD_DIR
 # (default build/) for the simulator, and the same name with -mingw.
 set -euo pipefail
@@ -22,7 +24,10 @@ cmake --build "$build" --target brisko-sim brisko_wine_e2e_tests
 cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 cmake --build "$build-mingw" --target brisko_framing_tests brisko_protocol_tests brisko_link_tests \
-  brisko_session_tests brisko_win32_tests brisko_wine_tool_tests
+  brisko_session_tests brisko_win32_tests brisko_wine_tool_tests brisko brisko_window_peek
+# The installer and the ZIP (makensis).
+(cd "$build-mingw" && cpack -G NSIS -C Release >cpack.log 2>&1) || { cat "$build-mingw/cpack.log" >&2; exit 1; }
+installer=$(ls "$build-mingw"/brisko-*-win64.exe)
 
 # One fresh Wine prefix for the whole run (making one takes several seconds).
 # The Wine server is stopped before the prefix goes, and after each run of the
@@ -34,8 +39,10 @@ if [[ -z $wine64 || $wine64 == *NOTFOUND ]]; then
 fi
 scratch=$(mktemp -d)
 export WINEDEBUG=-all WINEPREFIX=$scratch/prefix
+xvfb_pid=""
 cleanup() {
   wineserver -k 2>/dev/null || true
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -47,3 +54,15 @@ wineserver -k 2>/dev/null || true
 
 BRISKO_WINE=$wine64 BRISKO_WINE_TOOL_TESTS=$(cd "$build-mingw" && pwd)/tests/e2e/brisko_wine_tool_tests.exe \
   "$build/tests/e2e/brisko_wine_e2e_tests" --gtest_brief=1
+
+# brisko.exe's window and the installer on one private X server, in the same
+# prefix. Xvfb names its display on the descriptor given to -displayfd.
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -noreset -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 10 -u "$display_fd" display || { cat "$scratch/xvfb.log" >&2; exit 1; }
+exec {display_fd}>&-
+export DISPLAY=":$display"
+BRISKO_WINE=$wine64 tests/window/wine_window_test.sh "$build-mingw/app/brisko.exe" \
+  "$build-mingw/tests/window/brisko_window_peek.exe" "$build/sim/brisko-sim"
+BRISKO_WINE=$wine64 tests/window/wine_installer_test.sh "$installer"
