@@ -18,8 +18,8 @@
 #include "app/logger_app.h"
 #include "app/settings_file.h"
 #include "protocol/commands.h"
-#include "qt_test_support.h"
-#include "sim_process.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/ui/qt_test_support.h"
 #include "ui/control_ids.h"
 #include "ui/logger_dialog.h"
 

@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "link/link_clock.h"
-#include "link/sentence_framing.h"
 #include "protocol/commands.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/e2e/tool_harness.h"
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
-#include "tests/link/pseudo_terminal.h"
+#include "tests/support/far_end_terminal.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -35,17 +35,6 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 constexpr milliseconds kDeadline{15000};
-
-std::string Wire(std::string sentence) {
-  AppendChecksum(sentence);
-  return sentence;
-}
-
-std::string OnTheWire(const std::vector<std::string>& commands) {
-  std::string bytes;
-  for (const auto& command : commands) bytes += Wire(command);
-  return bytes;
-}
 
 std::string PortName(int portNumber) { return "COM" + std::to_string(portNumber); }
 
@@ -82,8 +71,8 @@ class PtyFaultTest : public ::testing::Test {
     EXPECT_TRUE(RingEmpty());
     core.OnSet();
     EXPECT_EQ(core.link().queue().PendingCount(), 0);
-    ASSERT_FALSE(tool_->dialog().messageBoxes.empty());
-    EXPECT_EQ(tool_->dialog().messageBoxes.back().text, "First select a COM port !");
+    ASSERT_FALSE(tool_->dialog().messages.empty());
+    EXPECT_EQ(tool_->dialog().messages.back().text, "First select a COM port !");
   }
 
   // A Set was queued and then the far end went away: the link stays open and
@@ -167,14 +156,14 @@ TEST_F(PtyFaultTest, SimulatorKilledMidSessionThenStartedAgain) {
 // hung up under the open descriptor, as when an adapter is pulled out.
 TEST_F(PtyFaultTest, FarEndClosedAndDeviceNodeGoneWhileOpen) {
   PrivatePortsDirectory directory;
-  auto logger = std::make_unique<PseudoTerminal>();
+  auto logger = std::make_unique<FarEndTerminal>();
   ASSERT_TRUE(logger->ok());
   ASSERT_TRUE(directory.Link(3, logger->slavePath()));
   ToolUnderTest& tool = StartTool();
   tool.core().OpenPort(3);
   ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  ASSERT_EQ(PseudoTerminal::Joined(logger->Receive(identification.size())), identification);
+  ASSERT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification);
   ASSERT_TRUE(logger->Send(Wire("$NT800,GONE,12,28,0,0,3,1,1,0")));
   ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "GONE"; }));
 
@@ -184,12 +173,12 @@ TEST_F(PtyFaultTest, FarEndClosedAndDeviceNodeGoneWhileOpen) {
   ExpectLinkSurvivesTheLoss(trace_.Mark(), lost);
 
   // A new device under another number.
-  PseudoTerminal replacement;
+  FarEndTerminal replacement;
   ASSERT_TRUE(replacement.ok());
   ASSERT_TRUE(directory.Link(4, replacement.slavePath()));
   tool.core().OpenPort(4);
   EXPECT_EQ(tool.record().portStatus, "COM4 Open Ok");
-  EXPECT_EQ(PseudoTerminal::Joined(replacement.Receive(identification.size())), identification);
+  EXPECT_EQ(FarEndTerminal::Joined(replacement.Receive(identification.size())), identification);
   tool.core().ClosePort();
 }
 
@@ -240,7 +229,7 @@ class OtherProgram {
 
 TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   PrivatePortsDirectory directory;
-  PseudoTerminal logger;
+  FarEndTerminal logger;
   ASSERT_TRUE(logger.ok());
   ASSERT_TRUE(directory.Link(3, logger.slavePath()));
   OtherProgram holder(logger.slavePath());
@@ -251,14 +240,14 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   ExpectRefused(3, "busy");
   EXPECT_NE(tool.core().portStatusDetail().find("Another program"), std::string::npos)
       << tool.core().portStatusDetail();
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(1, milliseconds(300))), "");
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(1, milliseconds(300))), "");
 
   holder.LetGo();
   EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{3});
   tool.core().OpenPort(3);
   EXPECT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(identification.size())), identification);
   tool.core().ClosePort();
 }
 
@@ -266,14 +255,14 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
 // the port is opened again by that name.
 TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
   PrivatePortsDirectory directory;
-  PseudoTerminal logger;
+  FarEndTerminal logger;
   ASSERT_TRUE(logger.ok());
   ASSERT_TRUE(directory.Link(3, logger.slavePath()));
   ToolUnderTest& tool = StartTool();
   tool.core().OpenPort(3);
   ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  ASSERT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+  ASSERT_EQ(FarEndTerminal::Joined(logger.Receive(identification.size())), identification);
 
   ASSERT_EQ(::unlink((directory.path() + "/COM3").c_str()), 0);
   ASSERT_TRUE(logger.Send(Wire("$NT800,STILL,12,28,0,0,3,1,1,0")));
@@ -281,7 +270,7 @@ TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
   tool.record().pilotName = "Still Here";
   tool.core().OnSet();
   const std::string set = OnTheWire(SecondFamilySetSequence(tool.record()));
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(set.size())), set);
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(set.size())), set);
 
   tool.core().ClosePort();
   ExpectRefused(3, "not found");

@@ -18,13 +18,13 @@
 #include "tests/e2e/tool_harness.h"
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
-#include "tests/link/pseudo_terminal.h"
+#include "tests/support/far_end_terminal.h"
 
 namespace brisko {
 namespace {
 
 using std::chrono::milliseconds;
-using Chunks = std::vector<PseudoTerminal::Chunk>;
+using Chunks = std::vector<FarEndTerminal::Chunk>;
 
 // What the logger must receive, checksum tails worked out by hand.
 const std::vector<std::string> kIdentificationWire = {
@@ -90,8 +90,8 @@ class NothingLostTest : public ::testing::TestWithParam<LostCase> {
 TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
   const LostCase& c = GetParam();
   PrivatePortsDirectory directory;
-  PseudoTerminal logger;
-  PseudoTerminal nextLogger;
+  FarEndTerminal logger;
+  FarEndTerminal nextLogger;
   ASSERT_TRUE(logger.ok() && nextLogger.ok());
   ASSERT_TRUE(directory.Link(3, logger.slavePath()));
   ASSERT_TRUE(directory.Link(4, nextLogger.slavePath()));
@@ -134,10 +134,10 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
   }  // the tool ends: the port it has open is closed
 
   const Chunks chunks = received.get();
-  EXPECT_EQ(PseudoTerminal::Joined(chunks), expectedBytes);
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(1, milliseconds(300))), "") << "more than was asked";
+  EXPECT_EQ(FarEndTerminal::Joined(chunks), expectedBytes);
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(1, milliseconds(300))), "") << "more than was asked";
   if (c.ending == Ending::PortChange) {
-    EXPECT_EQ(PseudoTerminal::Joined(receivedNext.get()), nextIdentification);
+    EXPECT_EQ(FarEndTerminal::Joined(receivedNext.get()), nextIdentification);
   }
 
   // The pacing, where the tool last has a hand on it: each write more than
@@ -157,7 +157,7 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
   // were paced. Over the whole run the delays cancel out: the last command
   // arrives no sooner than 100 ms per gap after the first, give or take one
   // such delay.
-  const auto arrivals = PseudoTerminal::Arrivals(chunks, expected);
+  const auto arrivals = FarEndTerminal::Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), expected.size());
   const auto span = arrivals.back() - arrivals.front();
   const milliseconds oneDelay(250);

@@ -1,51 +1,16 @@
-// Fakes of the dialog and link call-outs that record what the protocol core
-// asked for, and a snapshot of the record for whole-record comparisons.
+// The link's call-outs faked for the protocol tests (the dialog's side is the
+// shared fake), and a snapshot of the record for whole-record comparisons.
 #pragma once
 
-#include <cstdint>
 #include <map>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
+#include "tests/support/fake_dialog.h"
 
 namespace brisko::testing {
-
-struct MessageBoxCall {
-  std::string text;
-  std::string caption;
-  int style;
-  bool operator==(const MessageBoxCall& other) const {
-    return text == other.text && caption == other.caption && style == other.style;
-  }
-};
-
-inline std::ostream& operator<<(std::ostream& out, const MessageBoxCall& call) {
-  return out << "{\"" << call.text << "\", \"" << call.caption << "\", " << call.style << "}";
-}
-
-class FakeDialog : public DialogCallouts {
- public:
-  void RefreshControls() override { ++refreshes; }
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(int showCommand) override { shows.push_back(showCommand); }
-  void EnablePortControls(bool) override {}
-  std::int64_t CurrentTime() override { return now; }
-  int ShowMessageBox(const std::string& text, const std::string& caption, int style) override {
-    messages.push_back({text, caption, style});
-    return answer;
-  }
-  void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
-
-  std::int64_t now = 1000;
-  int answer = kIdYes;
-  int refreshes = 0;
-  int deleteDialogRuns = 0;
-  std::vector<int> shows;
-  std::vector<MessageBoxCall> messages;
-};
 
 class FakePort : public CommandPort {
  public:

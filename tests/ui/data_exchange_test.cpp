@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qt_test_support.h"
+#include "tests/ui/qt_test_support.h"
 #include "ui/control_ids.h"
 #include "ui/data_exchange.h"
 #include "ui/template_dialog.h"

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qt_test_support.h"
+#include "tests/ui/qt_test_support.h"
 #include "ui/control_ids.h"
 #include "ui/delete_flight_dialog.h"
 

@@ -21,7 +21,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
+#include "tests/ui/qt_test_support.h"
 #include "ui/control_ids.h"
 #include "ui/logger_dialog.h"
 #include "ui/sentence_event.h"
