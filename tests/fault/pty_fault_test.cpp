@@ -240,8 +240,9 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   ExpectRefused(3, "busy");
   EXPECT_NE(tool.core().portStatusDetail().find("Another program"), std::string::npos)
       << tool.core().portStatusDetail();
-  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(1, milliseconds(300))), "");
 
+  // Once the port is free, the identification is the first thing the far end
+  // receives: nothing went out while the port was refused.
   holder.LetGo();
   EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{3});
   tool.core().OpenPort(3);
