@@ -20,7 +20,7 @@ std::string WithWrongChecksum(const std::string& sentence, std::mt19937& random)
   const unsigned right = XorOf(sentence.data() + 1, sentence.data() + sentence.size());
   const unsigned wrong = right ^ static_cast<unsigned>(1 + Pick(random, 255));
   char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", wrong);
+  (void)std::snprintf(tail, sizeof tail, "*%02X\r\n", wrong);
   return sentence + tail;
 }
 
