@@ -18,6 +18,7 @@
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
 #include "tests/support/far_end_terminal.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -25,11 +26,7 @@ namespace {
 using Chunks = std::vector<FarEndTerminal::Chunk>;
 
 // What the logger must receive, checksum tails worked out by hand.
-const std::vector<std::string> kIdentificationWire = {
-    "$NT900,4,51,0*0F\r\n",
-    "$NT987,1*31\r\n",
-    "$NT800,1*3F\r\n",
-};
+const std::vector<std::string> kIdentificationWire = IdentificationOnTheWire();
 // The record below: a Latin-1 letter, a comma inside a text, an empty glider
 // id, fix rate 10 s.
 const std::vector<std::string> kFirstFamilyWire = {

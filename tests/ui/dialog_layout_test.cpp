@@ -62,23 +62,17 @@ TEST(DialogUnitsTest, BaseUnitsGrowWithTheFont) {
   EXPECT_GT(large.baseY(), small.baseY());
 }
 
+// The Qt class each kind of control is made as.
 const char* ClassFor(ControlKind kind) {
   switch (kind) {
-    case ControlKind::GroupBox:
-      return "QGroupBox";
-    case ControlKind::RadioButton:
-      return "QRadioButton";
-    case ControlKind::Label:
-    case ControlKind::DisplayField:
-      return "QLabel";
-    case ControlKind::Edit:
-      return "QLineEdit";
-    case ControlKind::PushButton:
-      return "QPushButton";
-    case ControlKind::DropDownList:
-      return "QComboBox";
-    case ControlKind::ListBox:
-      return "QListWidget";
+    case ControlKind::GroupBox: return "QGroupBox";
+    case ControlKind::RadioButton: return "QRadioButton";
+    case ControlKind::Label: return "QLabel";
+    case ControlKind::DisplayField: return "QLabel";
+    case ControlKind::Edit: return "QLineEdit";
+    case ControlKind::PushButton: return "QPushButton";
+    case ControlKind::DropDownList: return "QComboBox";
+    case ControlKind::ListBox: return "QListWidget";
   }
   return "";
 }
