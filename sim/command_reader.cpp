@@ -62,9 +62,9 @@ std::string FormatReceivedLine(const ReceivedLine& line) {
     case ReceivedLine::Kind::BadChecksum: {
       char sums[64];
       if (line.sentChecksum >= 0) {
-        std::snprintf(sums, sizeof sums, " (sent %02X, computed %02X)", line.sentChecksum, line.computedChecksum);
+        (void)std::snprintf(sums, sizeof sums, " (sent %02X, computed %02X)", line.sentChecksum, line.computedChecksum);
       } else {
-        std::snprintf(sums, sizeof sums, " (no valid digits, computed %02X)", line.computedChecksum);
+        (void)std::snprintf(sums, sizeof sums, " (no valid digits, computed %02X)", line.computedChecksum);
       }
       text += "rx \"" + EscapeForLog(line.text) + "\" checksum BAD" + sums + ", ignored";
       break;

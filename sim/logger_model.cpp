@@ -68,7 +68,7 @@ const char* TextSettingName(TextSetting which) {
 
 std::string Decimal1(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
+  (void)std::snprintf(text, sizeof text, "%.1f", value);
   return text;
 }
 
