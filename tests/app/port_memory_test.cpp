@@ -15,7 +15,7 @@
 #include "app/settings_file.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
+#include "tests/ui/qt_test_support.h"
 #include "ui/control_ids.h"
 #include "ui/logger_dialog.h"
 
