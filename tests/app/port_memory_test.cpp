@@ -15,7 +15,7 @@
 #include "app/settings_file.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
+#include "tests/qt/qt_test_support.h"
 #include "dialog/control_ids.h"
 #include "qt/logger_dialog.h"
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qt_test_support.h"
+#include "tests/qt/qt_test_support.h"
 #include "dialog/control_ids.h"
 #include "qt/data_exchange.h"
 #include "qt/template_dialog.h"
@@ -106,13 +106,13 @@ TEST_F(DataExchangeTest, RadioIndexChecksOneButtonOrNoneAndReadsBackMinusOne) {
     std::vector<int> checked;
     std::int32_t readBack;
   } const cases[] = {
-      {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 0, {1019}, 0},
-      {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 9, {1028}, 9},
+      {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 0, {kIdFixRate1}, 0},
+      {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 9, {kIdFixRate1 + 9}, 9},
       {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, -1, {}, -1},
       {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 10, {}, -1},
       {&DeviceRecord::fixRateIndex, kIdFixRate1, 10, 12, {}, -1},
-      {&DeviceRecord::recordMode, kIdRecordModeNo, 4, 2, {1039}, 2},
-      {&DeviceRecord::recordMode, kIdRecordModeNo, 4, 3, {1040}, 3},
+      {&DeviceRecord::recordMode, kIdRecordModeNo, 4, 2, {kIdRecordModeNo + 2}, 2},
+      {&DeviceRecord::recordMode, kIdRecordModeNo, 4, 3, {kIdRecordModeNo + 3}, 3},
       {&DeviceRecord::recordMode, kIdRecordModeNo, 4, 7, {}, -1},
   };
   for (const Case& c : cases) {
@@ -183,7 +183,7 @@ TEST_F(DataExchangeTest, AnOverlongTextFromTheLoggerIsShownWholeButFailsTheReadB
 
     // What the user changed meanwhile: a field before the edit and the ones after it.
     dialog_.ControlAs<QLabel>(kIdSerialNumber)->setText("NT2");
-    Radio(1019).setChecked(true);
+    Radio(kIdFixRate1).setChecked(true);
     PortList().clear();
     record_.*c.field = "old";
     messages_.clear();
@@ -225,7 +225,7 @@ TEST_F(DataExchangeTest, NotificationsDuringARefreshSeeTheExchangeRunning) {
   std::vector<bool> duringExchange;
   QObject::connect(&Edit(kIdPilotName), &QLineEdit::textChanged,
                    [&] { duringExchange.push_back(exchange_.InProgress()); });
-  QObject::connect(&Radio(1020), &QRadioButton::toggled, [&] { duringExchange.push_back(exchange_.InProgress()); });
+  QObject::connect(&Radio(kIdFixRate1 + 1), &QRadioButton::toggled, [&] { duringExchange.push_back(exchange_.InProgress()); });
   record_.pilotName = "Carla";
   record_.fixRateIndex = 1;
   exchange_.Refresh();

@@ -25,7 +25,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
+#include "tests/qt/qt_test_support.h"
 #include "dialog/control_ids.h"
 #include "qt/logger_dialog.h"
 #include "qt/sentence_event.h"
@@ -190,7 +190,7 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
 
   Identify(3, kReply800, "NT4711");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
-  EXPECT_TRUE(Control<QRadioButton>(1038).isChecked()) << "record mode 1 from the reply";
+  EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
 
   // A second 800 does not show the group again; a reply 0 does not hide it.
   dialog_->ShowRecordControls(Visibility::Hidden);
@@ -206,9 +206,9 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
 TEST_F(LoggerDialogTest, UserChangesReachTheRecordAtOnce) {
   Start("3");
   Identify(3, kReply800, "NT4711");
-  ClickAt(1039);
+  ClickAt(kIdRecordModeNo + 2);
   EXPECT_EQ(dialog_->record().recordMode, 2);
-  ClickAt(1023);
+  ClickAt(kIdFixRate1 + 4);
   EXPECT_EQ(dialog_->record().fixRateIndex, 4);
   QTest::keyClicks(&Control<QLineEdit>(kIdCompetitionId), "AB");
   EXPECT_EQ(dialog_->record().competitionId, "AB");
@@ -239,7 +239,7 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
 
   {
     ModalAnswerer answer(Press(QMessageBox::Ok));
-    ClickAt(1027);  // fix rate "9"
+    ClickAt(kIdFixRate1 + 8);  // fix rate "9"
     ASSERT_TRUE(answer.answered());
     EXPECT_EQ(answer.title(), "brisko");
     EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 31 caratteri."));
@@ -393,8 +393,8 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
   const std::size_t writesBefore = Device(3).Writes().size();
   int listEntries = -1;
   ModalAnswerer answer([&](QWidget& modal) {
-    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id1035"))) listEntries = list->count();
-    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id1036")), Qt::LeftButton);
+    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id%1").arg(kIdFlightList))) listEntries = list->count();
+    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id%1").arg(kIdDeleteFlight)), Qt::LeftButton);
     EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
     QTest::keyClick(&modal, Qt::Key_Escape);
   });
@@ -403,14 +403,17 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
   EXPECT_EQ(answer.className(), "brisko::CDeleteFlightDlg");
   EXPECT_EQ(answer.title(), "Delete flight");
   EXPECT_EQ(listEntries, 0);
-  QTest::qWait(300);
-  EXPECT_EQ(Device(3).Writes().size(), writesBefore) << "nothing is sent on this path";
 
+  // The deletion on older firmware is the next thing written: nothing went out
+  // on the path above.
   Identify(3, kReply0Firmware27, "NT0816");
   ModalAnswerer confirm(Press(QMessageBox::Yes));
   ClickAt(kIdDeleteAllFlights);
   EXPECT_EQ(confirm.className(), "QMessageBox");
-  EXPECT_TRUE(WaitWritten(3, "$NT978,0*"));
+  ASSERT_TRUE(WaitWritten(3, "$NT978,0*"));
+  const auto writes = Device(3).Writes();
+  ASSERT_GT(writes.size(), writesBefore);
+  EXPECT_EQ(writes[writesBefore].bytes.rfind("$NT978,0*", 0), 0u) << "something was sent on this path";
 }
 
 TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
@@ -529,7 +532,7 @@ TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsT
   EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");
   EXPECT_EQ(Shown(kIdFirmwareRev), "2.8");
   EXPECT_EQ(Shown(kIdSealStatus), "SEALED");
-  EXPECT_TRUE(Control<QRadioButton>(1020).isChecked());
+  EXPECT_TRUE(Control<QRadioButton>(kIdFixRate1 + 1).isChecked());
 }
 
 }  // namespace
