@@ -22,7 +22,7 @@ cmake --build "$build" --target brisko-sim brisko_wine_e2e_tests
 cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 cmake --build "$build-mingw" --target brisko_framing_tests brisko_protocol_tests brisko_link_tests \
-  brisko_session_tests brisko_win32_tests brisko_wine_tool_tests
+  brisko_session_tests brisko_dialog_tests brisko_win32_tests brisko_wine_tool_tests
 
 # One fresh Wine prefix for the whole run (making one takes several seconds).
 # The Wine server is stopped before the prefix goes, and after each run of the

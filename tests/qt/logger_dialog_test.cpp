@@ -48,13 +48,9 @@ class MemorySettings : public SettingsStore {
   int writes = 0;
 };
 
-// The dialog with its wall clock stopped: on a slow machine the staleness
-// rule would otherwise blank the fields a test is about to look at.
-class StoppedClockDialog : public CLoggerDlg {
- public:
-  using CLoggerDlg::CLoggerDlg;
-  std::int64_t CurrentTime() override { return 1700000000; }
-};
+// The dialog's wall clock, stopped: on a slow machine the staleness rule
+// would otherwise blank the fields a test is about to look at.
+std::int64_t StoppedClock() { return 1700000000; }
 
 // Replies as a logger of either family sends them.
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed
@@ -71,7 +67,7 @@ class LoggerDialogTest : public ::testing::Test {
   CLoggerDlg& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<StoppedClockDialog>(settings_, ports_, clock_);
+    dialog_ = std::make_unique<CLoggerDlg>(settings_, ports_, clock_, StoppedClock);
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -193,12 +189,12 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
 
   // A second 800 does not show the group again; a reply 0 does not hide it.
-  dialog_->ShowRecordControls(Visibility::Hidden);
+  dialog_->dialog().ShowRecordControls(Visibility::Hidden);
   Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
   ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
   EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
-  dialog_->ShowRecordControls(Visibility::Shown);
-  dialog_->ShowRecordControls(Visibility::Shown);
+  dialog_->dialog().ShowRecordControls(Visibility::Shown);
+  dialog_->dialog().ShowRecordControls(Visibility::Shown);
   Identify(3, kReply0Firmware28, "NT0815");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
@@ -223,7 +219,7 @@ TEST_F(LoggerDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
   record.competitionClass = "Open";
   record.gliderId = "D-4711";
   record.fixRateIndex = 3;
-  dialog_->RefreshControls();
+  dialog_->dialog().RefreshControls();
   EXPECT_EQ(record.competitionClass, "Open");
   EXPECT_EQ(record.gliderId, "D-4711");
   EXPECT_EQ(record.fixRateIndex, 3);
@@ -473,7 +469,7 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
 
 TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   settings_.stored = "3";
-  StoppedClockDialog dialog(settings_, ports_, clock_);
+  CLoggerDlg dialog(settings_, ports_, clock_, StoppedClock);
   QTimer driver;
   bool setClicked = false;
   QObject::connect(&driver, &QTimer::timeout, [&] {
