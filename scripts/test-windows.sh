@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows side of the test command: the core and its tests cross-built
-# with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link and
-# session suites run under Wine, then the Windows build of the tool against
+# with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link,
+# session and neutral dialog suites run under Wine, then the Windows build of the tool against
 # brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp). Called by
 # scripts/test.sh; runs on its own too. Build directories: $BRISKO_BUILD_DIR
 # (default build/) for the simulator, and the same name with -mingw.
