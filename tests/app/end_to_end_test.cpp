@@ -17,11 +17,11 @@
 
 #include "app/logger_app.h"
 #include "app/settings_file.h"
+#include "dialog/control_ids.h"
 #include "protocol/commands.h"
+#include "qt/logger_dialog.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/qt/qt_test_support.h"
-#include "dialog/control_ids.h"
-#include "qt/logger_dialog.h"
 
 namespace brisko {
 namespace {

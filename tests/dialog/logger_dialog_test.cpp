@@ -27,23 +27,9 @@ namespace brisko {
 namespace {
 
 using testing::FakeSurface;
+using testing::MemorySettings;
 using testing::PostedNotice;
-
-class MemorySettings : public SettingsStore {
- public:
-  std::string ReadPortNumber() override { return stored; }
-  void WritePortNumber(const std::string& portNumber) override {
-    stored = portNumber;
-    ++writes;
-    if (onWrite) onWrite();
-  }
-  std::string stored;
-  int writes = 0;
-  std::function<void()> onWrite;
-};
-
-// Stopped, so that the staleness rule never blanks what a test looks at.
-std::int64_t StoppedClock() { return 1700000000; }
+using testing::StoppedClock;
 
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
 const char kReply0[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";

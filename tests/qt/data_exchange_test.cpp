@@ -20,15 +20,10 @@
 #include "link/simulated_port.h"
 #include "qt/logger_dialog.h"
 #include "tests/qt/qt_test_support.h"
+#include "tests/support/fake_surface.h"
 
 namespace brisko {
 namespace {
-
-class NoSettings : public SettingsStore {
- public:
-  std::string ReadPortNumber() override { return std::string(); }
-  void WritePortNumber(const std::string& /*portNumber*/) override {}
-};
 
 class DataExchangeTest : public ::testing::Test {
  protected:
@@ -50,7 +45,7 @@ class DataExchangeTest : public ::testing::Test {
 
   SimulatedClock clock_{0, std::chrono::microseconds(0)};
   SimulatedPortSystem ports_;  // no ports: nothing opens
-  NoSettings settings_;
+  testing::MemorySettings settings_;
   CLoggerDlg dialog_{settings_, ports_, clock_};
 };
 

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/qt/qt_test_support.h"
 #include "dialog/control_ids.h"
 #include "qt/delete_flight_dialog.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {

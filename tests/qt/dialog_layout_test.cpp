@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/qt/qt_test_support.h"
 #include "dialog/control_ids.h"
-#include "qt/delete_flight_dialog.h"
 #include "dialog/dialog_template.h"
+#include "qt/delete_flight_dialog.h"
 #include "qt/template_dialog.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {

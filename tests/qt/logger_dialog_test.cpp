@@ -22,13 +22,14 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog/control_ids.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "tests/qt/qt_test_support.h"
-#include "dialog/control_ids.h"
 #include "qt/logger_dialog.h"
 #include "qt/sentence_event.h"
+#include "tests/qt/qt_test_support.h"
+#include "tests/support/fake_surface.h"
 
 namespace brisko {
 namespace {
@@ -36,21 +37,8 @@ namespace {
 using test::ModalAnswerer;
 using test::Press;
 using test::WaitFor;
-
-class MemorySettings : public SettingsStore {
- public:
-  std::string ReadPortNumber() override { return stored; }
-  void WritePortNumber(const std::string& portNumber) override {
-    stored = portNumber;
-    ++writes;
-  }
-  std::string stored;
-  int writes = 0;
-};
-
-// The dialog's wall clock, stopped: on a slow machine the staleness rule
-// would otherwise blank the fields a test is about to look at.
-std::int64_t StoppedClock() { return 1700000000; }
+using testing::MemorySettings;
+using testing::StoppedClock;
 
 // Replies as a logger of either family sends them.
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed

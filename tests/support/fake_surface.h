@@ -4,7 +4,8 @@
 // message boxes and child dialogs it was asked for, the timer, and the posted
 // notices, queued across threads until the test delivers them. A change hook
 // plays the toolkit's notification that a text or a check changed, sent at
-// once from inside the change as toolkits do.
+// once from inside the change as toolkits do. Also the settings store in
+// memory and a stopped wall clock, for the tests of either front end.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +19,28 @@
 
 #include "dialog/control_surface.h"
 #include "dialog/dialog_template.h"
+#include "dialog/settings_store.h"
 
 namespace brisko::testing {
+
+// The port number kept between runs, with a count of the writes and a hook
+// that sees the moment of each.
+class MemorySettings : public SettingsStore {
+ public:
+  std::string ReadPortNumber() override { return stored; }
+  void WritePortNumber(const std::string& portNumber) override {
+    stored = portNumber;
+    ++writes;
+    if (onWrite) onWrite();
+  }
+  std::string stored;
+  int writes = 0;
+  std::function<void()> onWrite;
+};
+
+// The dialog's wall clock, stopped: on a slow machine the staleness rule
+// would otherwise blank the fields a test is about to look at.
+inline std::int64_t StoppedClock() { return 1700000000; }
 
 struct FakeControl {
   std::string text;
