@@ -179,6 +179,27 @@ TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
   }
 }
 
+// A toolkit tells of a changed text or check from inside the change: if the
+// refresh let that run a read-back, the fields after the pilot name would
+// get their controls' old values.
+TEST_F(NeutralDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
+  Start("3");
+  surface_.onChange = [&](int id) { dialog_->OnCommand(id); };
+  DeviceRecord& record = dialog_->record();
+  record.pilotName = "Pia";
+  record.competitionClass = "Open";
+  record.gliderId = "D-4711";
+  record.fixRateIndex = 3;
+  dialog_->RefreshControls();
+  EXPECT_EQ(record.competitionClass, "Open");
+  EXPECT_EQ(record.gliderId, "D-4711");
+  EXPECT_EQ(record.fixRateIndex, 3);
+  EXPECT_EQ(surface_.Text(kIdGliderId), "D-4711");
+  // The same notification from the user reads back at once.
+  surface_.SetText(kIdCompetitionId, "AB");
+  EXPECT_EQ(record.competitionId, "AB");
+}
+
 TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNothing) {
   struct Case {
     int commandId;
