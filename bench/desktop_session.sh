@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2154,SC2034 # $build comes from the caller, which reads what is set here
 # Sourced by scripts/bench.sh and scripts/soak.sh: a private X server (Xvfb),
 # ports directory and working directory, brisko-sim publishing its port there,
 # and the desktop tool started on that port. Everything started here is
@@ -6,17 +8,15 @@
 # Needs: $build (the build directory). Sets: SESSION, DISPLAY, SIM_PID,
 # SIM_PORT, TOOL_PID, TOOL_WID.
 
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.sh"
+
 session_start() {
   SESSION=$(mktemp -d /tmp/brisko-session-XXXXXX)
   mkdir -p "$SESSION/ports" "$SESSION/run" "$SESSION/xdg"
   chmod 700 "$SESSION/xdg"
   export XDG_RUNTIME_DIR="$SESSION/xdg" BRISKO_PORTS_DIR="$SESSION/ports"
-  # -noreset: the server must not reset when its last client goes.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset 3>"$SESSION/display" 2>"$SESSION/xvfb.log" &
-  XVFB_PID=$!
-  for _ in $(seq 100); do [[ -s "$SESSION/display" ]] && break; sleep 0.1; done
-  [[ -s "$SESSION/display" ]] || { echo "Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(cat "$SESSION/display")"
+  xvfb_start "$SESSION"
 }
 
 # sim_start ARGS...: brisko-sim in the background, its log in $SESSION/sim.log.
@@ -43,18 +43,6 @@ window_hash() {
   import -window "$TOOL_WID" rgba:- 2>/dev/null | md5sum | cut -d' ' -f1
 }
 
-# ended PID SECONDS: true once the child PID has exited (a zombie not yet
-# waited for counts), false if it still runs after SECONDS.
-ended() {
-  local state
-  for _ in $(seq $(($2 * 10))); do
-    state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null || echo gone)
-    [[ "$state" == Z || "$state" == gone ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # tool_close: Escape ends the dialog. Sets TOOL_EXIT_SECONDS to the time the
 # tool took to exit and returns its exit status.
 tool_close() {
@@ -71,9 +59,9 @@ tool_close() {
 session_stop() {
   local pid
   for pid in ${TOOL_PID:-} ${SIM_PID:-} ${XVFB_PID:-}; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    if kill "$pid" 2>/dev/null; then wait "$pid" 2>/dev/null || true; fi
   done
-  TOOL_PID= SIM_PID= XVFB_PID=
+  TOOL_PID='' SIM_PID='' XVFB_PID=
   [[ -n "${SESSION:-}" ]] && rm -rf "$SESSION"
   SESSION=
 }

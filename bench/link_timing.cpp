@@ -22,7 +22,7 @@
 #include "link/serial_port.h"
 #include "protocol/commands.h"
 #include "tests/e2e/tool_harness.h"
-#include "tests/link/pseudo_terminal.h"
+#include "tests/support/far_end_terminal.h"
 
 namespace brisko {
 namespace {
@@ -40,7 +40,7 @@ double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
 // A tool with its port open on a fresh pseudo-terminal, the three
 // identification commands already on the wire.
 struct OpenTool {
-  PseudoTerminal far;
+  FarEndTerminal far;
   PrivatePortsDirectory ports;
   ToolUnderTest tool;
 
@@ -102,7 +102,7 @@ bool MeasureLatency(int lines) {
 
 // Line ends in the far end's reads, each with the time of the read that
 // completed it.
-std::vector<Clock::time_point> LineEnds(const std::vector<PseudoTerminal::Chunk>& chunks) {
+std::vector<Clock::time_point> LineEnds(const std::vector<FarEndTerminal::Chunk>& chunks) {
   std::vector<Clock::time_point> ends;
   for (const auto& chunk : chunks) {
     for (const char c : chunk.bytes) {
@@ -163,7 +163,7 @@ std::vector<double> Gaps(const std::vector<Clock::time_point>& times) {
 // the worker's write calls, and between their arrivals on the far end (which
 // add the far end's own wake-up delays).
 bool MeasureSpacing(int count) {
-  PseudoTerminal far;
+  FarEndTerminal far;
   PrivatePortsDirectory ports;
   WriteTimingPorts timedPorts;
   const std::unique_ptr<LinkClock> clock = MakeSystemClock();
@@ -183,7 +183,7 @@ bool MeasureSpacing(int count) {
     AppendChecksum(wire);
     wireBytes += wire.size();
   }
-  std::vector<PseudoTerminal::Chunk> chunks;
+  std::vector<FarEndTerminal::Chunk> chunks;
   std::thread reader([&] { chunks = far.Receive(wireBytes, milliseconds(60000)); });
   tool.core().OpenPort(kPort);
   for (const std::string& command : commands) {

@@ -10,24 +10,11 @@
 #include "link/sentence_slots.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
+#include "tests/support/fake_dialog.h"
 
 namespace {
 
 using namespace brisko;
-
-class QuietDialog : public DialogCallouts {
- public:
-  void RefreshControls() override { ++refreshes; }
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(Visibility) override {}
-  void EnablePortControls(bool) override {}
-  std::int64_t CurrentTime() override { return 1700000000; }
-  MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&, MessageBoxKind) override {
-    return MessageBoxAnswer::No;
-  }
-  void RunDeleteFlightDialog() override {}
-  std::int64_t refreshes = 0;
-};
 
 class ClosedPort : public CommandPort {
  public:
@@ -63,7 +50,9 @@ std::string WireMix() {
 
 void BM_ReceivePath(benchmark::State& state) {
   const std::string wire = WireMix();
-  QuietDialog dialog;
+  testing::FakeDialog dialog(testing::FakeDialog::Clock::Fixed, testing::FakeDialog::Records::CountsOnly);
+  dialog.now = 1700000000;
+  dialog.answer = MessageBoxAnswer::No;
   ClosedPort port;
   LoggerProtocol protocol(dialog, port);
   SentenceSlots slots;

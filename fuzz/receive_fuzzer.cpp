@@ -13,6 +13,7 @@
 #include "link/sentence_slots.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
+#include "tests/support/fake_dialog.h"
 
 namespace {
 
@@ -21,20 +22,6 @@ using namespace brisko;
 void Require(bool condition) {
   if (!condition) __builtin_trap();
 }
-
-class FuzzDialog : public DialogCallouts {
- public:
-  void RefreshControls() override {}
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(Visibility) override {}
-  void EnablePortControls(bool) override {}
-  std::int64_t CurrentTime() override { return now; }
-  MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&, MessageBoxKind) override { return answer; }
-  void RunDeleteFlightDialog() override {}
-
-  std::int64_t now = 0;
-  MessageBoxAnswer answer = MessageBoxAnswer::No;
-};
 
 // A command goes out with its checksum tail; unless it holds a byte that
 // frames a line, the same framing on the logger's side must accept it and
@@ -93,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* const actions = control + 2;
   constexpr std::size_t kActionCount = kControlBytes - 2;
 
-  FuzzDialog dialog;
+  testing::FakeDialog dialog(testing::FakeDialog::Clock::Fixed, testing::FakeDialog::Records::CountsOnly);
   FuzzPort port;
   port.open = (control[0] & 1) != 0;
   dialog.answer = (control[0] & 2) != 0 ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;

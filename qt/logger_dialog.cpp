@@ -1,82 +1,74 @@
 #include "qt/logger_dialog.h"
 
+#include <utility>
+
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QRadioButton>
 
-#include "link/port_names.h"
-#include "link/decimal.h"
-#include "qt/about_dialog.h"
-#include "dialog/application_name.h"
 #include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
+#include "qt/about_dialog.h"
 #include "qt/delete_flight_dialog.h"
+#include "qt/field_validator.h"
 #include "qt/sentence_event.h"
 
 namespace brisko {
 
 namespace {
 
-constexpr int kEditIds[] = {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId};
+// Texts cross the surface as Latin-1 bytes; tips as the system's UTF-8.
+QString FromLatin1(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
 
+// The edits refuse what Latin-1 cannot hold, so the round trip is exact.
+std::string ToLatin1(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent) : CLoggerDlg(settings, nullptr, nullptr, parent) {}
-
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, QWidget* parent)
-    : CLoggerDlg(settings, &ports, &clock, parent) {}
-
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem* ports, LinkClock* clock, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent),
-      settings_(settings),
-      core_(MakeCore(*this, ports, clock)),
-      exchange_(core_.record(), controls(), [this](const QString& message) { ShowLimitMessage(message); }) {
-  setObjectName(QStringLiteral("CLoggerDlg"));
-  RestorePortNumber();
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings) {
   ConnectControls();
 }
 
-LoggerCore CLoggerDlg::MakeCore(CLoggerDlg& dialog, PortSystem* ports, LinkClock* clock) {
-  if (ports != nullptr && clock != nullptr) return LoggerCore(dialog, dialog, *ports, *clock);
-  return LoggerCore(dialog, dialog);
-}
-
-void CLoggerDlg::RestorePortNumber() { record().portNumber = settings_.ReadPortNumber(); }
-
-void CLoggerDlg::StorePortNumber() { settings_.WritePortNumber(record().portNumber); }
-
-void CLoggerDlg::ConnectControls() {
-  for (int id : kEditIds) {
-    connect(ControlAs<QLineEdit>(id), &QLineEdit::textChanged, this, [this] { OnFieldChanged(); });
-  }
-  for (int firstId : {kIdFixRate1, kIdRecordModeNo}) {
-    for (QRadioButton* button : controls().RadioGroupOf(firstId)->buttons) {
-      connect(button, &QAbstractButton::clicked, this, [this] { OnFieldChanged(); });
-    }
-  }
-  connect(ControlAs<QAbstractButton>(kIdSet), &QAbstractButton::clicked, this, [this] { core_.OnSet(); });
-  connect(ControlAs<QAbstractButton>(kIdDeleteAllFlights), &QAbstractButton::clicked, this,
-          [this] { core_.OnDeleteAllFlights(); });
-  // activated, not currentIndexChanged: only the user's choice reopens, and
-  // choosing the entry already shown tries that port again.
-  connect(ControlAs<QComboBox>(kIdPortList), &QComboBox::activated, this, [this] { OnPortSelChange(); });
-  connect(&staleTimer_, &QTimer::timeout, this, [this] { core_.OnTimer(); });
-}
-
-void CLoggerDlg::ShowLimitMessage(const QString& message) {
-  MessageBox(message, QString::fromLatin1(kApplicationName), MessageBoxKind::Warning);
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock,
+                       QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, ports, clock, std::move(wallClock)) {
+  ConnectControls();
 }
 
 CLoggerDlg::~CLoggerDlg() {
   // A window destroyed without ending the dialog still shuts the link down
-  // and keeps the port.
-  if (initialised_) OnDestroy();
+  // and keeps the port, while the widgets are still there.
+  dialog_.OnDestroy();
+}
+
+void CLoggerDlg::ConnectControls() {
+  setObjectName(QStringLiteral("CLoggerDlg"));
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    const int id = control.id;
+    if (id == kCommandCancel) continue;  // the template dialog makes it reject()
+    if (auto* edit = ControlAs<QLineEdit>(id)) {
+      connect(edit, &QLineEdit::textChanged, this, [this, id] { dialog_.OnCommand(id); });
+    } else if (auto* button = ControlAs<QAbstractButton>(id)) {
+      connect(button, &QAbstractButton::clicked, this, [this, id] { dialog_.OnCommand(id); });
+    } else if (auto* list = ControlAs<QComboBox>(id)) {
+      // activated, not currentIndexChanged: only the user's choice reopens,
+      // and choosing the entry already shown tries that port again.
+      connect(list, &QComboBox::activated, this, [this, id] { dialog_.OnCommand(id); });
+    }
+  }
+  connect(&timer_, &QTimer::timeout, this, [this] { dialog_.OnTimer(); });
 }
 
 int CLoggerDlg::DoModal() {
@@ -85,53 +77,98 @@ int CLoggerDlg::DoModal() {
 }
 
 bool CLoggerDlg::OnInitDialog() {
-  RefreshControls();  // the port list is still empty: nothing is selected yet
-  FillPortList(core_.EnumeratePorts());
-  core_.OpenPort(LeadingInt(record().portNumber));  // ends with a refresh that selects the entry
-  staleTimer_.start(kStaleTimerMs);
-  ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
+  dialog_.OnInitDialog();
   if (QWidget* first = FirstTabStop()) first->setFocus();
-  initialised_ = true;
   return true;
 }
 
-void CLoggerDlg::FillPortList(const std::vector<int>& portNumbers) {
-  auto* list = ControlAs<QComboBox>(kIdPortList);
-  for (int number : portNumbers) {
-    list->addItem(QString::number(number));
-    list->setItemData(list->count() - 1, QString::fromStdString(DevicePathForPort(number)), Qt::ToolTipRole);
+std::string CLoggerDlg::Text(int id) const {
+  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLatin1(edit->text());
+  if (auto* label = ControlAs<QLabel>(id)) return ToLatin1(label->text());
+  return std::string();
+}
+
+void CLoggerDlg::SetText(int id, const std::string& text) {
+  if (auto* edit = ControlAs<QLineEdit>(id)) {
+    ShowFieldText(*edit, FromLatin1(text));
+  } else if (auto* label = ControlAs<QLabel>(id)) {
+    label->setText(FromLatin1(text));
   }
-  // A filled list selects nothing by itself: the refresh picks the entry of
-  // the port number, and a number without an entry leaves it unselected.
-  list->setCurrentIndex(-1);
 }
 
-void CLoggerDlg::RefreshControls() {
-  exchange_.Refresh();
-  Control(kIdPortStatus)->setToolTip(QString::fromStdString(core_.portStatusDetail()));
+bool CLoggerDlg::Checked(int id) const {
+  const auto* button = ControlAs<QAbstractButton>(id);
+  return button != nullptr && button->isChecked();
 }
 
-bool CLoggerDlg::ReadBackControls() { return exchange_.ReadBack(); }
-
-void CLoggerDlg::ShowRecordControls(Visibility visibility) {
-  for (int id : RecordModeControlIds()) Control(id)->setVisible(visibility == Visibility::Shown);
+void CLoggerDlg::SetChecked(int id, bool checked) {
+  auto* button = ControlAs<QAbstractButton>(id);
+  if (button == nullptr) return;
+  QButtonGroup* group = button->group();
+  // An exclusive group refuses to uncheck its last checked button.
+  const bool exclusive = group != nullptr && group->exclusive();
+  if (!checked && exclusive) group->setExclusive(false);
+  button->setChecked(checked);
+  if (!checked && exclusive) group->setExclusive(true);
 }
 
-void CLoggerDlg::EnablePortControls(bool enable) {
-  for (int id : PortDependentControlIds()) Control(id)->setEnabled(enable);
+void CLoggerDlg::SetEnabled(int id, bool enabled) {
+  if (QWidget* control = Control(id)) control->setEnabled(enabled);
 }
 
-std::int64_t CLoggerDlg::CurrentTime() { return QDateTime::currentSecsSinceEpoch(); }
+void CLoggerDlg::SetShown(int id, bool shown) {
+  if (QWidget* control = Control(id)) control->setVisible(shown);
+}
+
+void CLoggerDlg::SetLengthLimit(int id, int limit) {
+  if (QWidget* control = Control(id)) {
+    if (auto* validator = control->findChild<FieldTextValidator*>()) validator->setLimit(limit);
+  }
+}
+
+void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
+  if (QWidget* control = Control(id)) control->setToolTip(QString::fromStdString(tip));
+}
+
+void CLoggerDlg::AddListEntry(int id, const std::string& text, const std::string& tip) {
+  auto* list = ControlAs<QComboBox>(id);
+  if (list == nullptr) return;
+  list->addItem(FromLatin1(text));
+  list->setItemData(list->count() - 1, QString::fromStdString(tip), Qt::ToolTipRole);
+}
+
+int CLoggerDlg::ListCount(int id) const {
+  const auto* list = ControlAs<QComboBox>(id);
+  return list != nullptr ? list->count() : 0;
+}
+
+std::string CLoggerDlg::ListEntry(int id, int index) const {
+  const auto* list = ControlAs<QComboBox>(id);
+  return list != nullptr ? ToLatin1(list->itemText(index)) : std::string();
+}
+
+int CLoggerDlg::ListSelection(int id) const {
+  const auto* list = ControlAs<QComboBox>(id);
+  return list != nullptr ? list->currentIndex() : -1;
+}
+
+void CLoggerDlg::SetListSelection(int id, int index) {
+  if (auto* list = ControlAs<QComboBox>(id)) list->setCurrentIndex(index);
+}
+
+void CLoggerDlg::Focus(int id) {
+  if (QWidget* control = Control(id)) control->setFocus();
+}
+
+void CLoggerDlg::FocusAndSelectAll(int id) {
+  Focus(id);
+  if (auto* edit = ControlAs<QLineEdit>(id)) edit->selectAll();
+}
 
 MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::string& caption,
                                             MessageBoxKind kind) {
-  return MessageBox(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                    QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())), kind);
-}
-
-MessageBoxAnswer CLoggerDlg::MessageBox(const QString& text, const QString& caption, MessageBoxKind kind) {
   const bool question = kind == MessageBoxKind::Question;
-  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, caption, text,
+  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, FromLatin1(caption), FromLatin1(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
   // Once it shows, the box takes the keyboard, with or without a window manager.
   QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
@@ -144,32 +181,47 @@ MessageBoxAnswer CLoggerDlg::MessageBox(const QString& text, const QString& capt
   }
 }
 
+void CLoggerDlg::RunChildDialog(ChildDialog which) {
+  if (which == ChildDialog::About) {
+    CAboutDlg about(this);
+    about.exec();
+  } else {
+    CDeleteFlightDlg deleteFlight(this);
+    deleteFlight.exec();
+  }
+  RegainFocus();
+}
+
 void CLoggerDlg::RegainFocus() {
   // Without a window manager nobody hands the keyboard back to the dialog
   // when a box over it closes.
   if (isVisible()) activateWindow();
 }
 
-void CLoggerDlg::RunDeleteFlightDialog() {
-  CDeleteFlightDlg dialog(this);
-  dialog.exec();
-  RegainFocus();
-}
+void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
-void CLoggerDlg::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
+void CLoggerDlg::StopTimer() { timer_.stop(); }
+
+void CLoggerDlg::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
   QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
 }
 
-void CLoggerDlg::PostPortLost(std::uint32_t run) { QCoreApplication::postEvent(this, new PortLostEvent(run)); }
+void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
+  QCoreApplication::postEvent(this, new PortLostEvent(run));
+}
+
+void CLoggerDlg::HideWindow() { hide(); }
+
+void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     const auto* sentence = static_cast<const SentenceEvent*>(event);
-    if (!destroyed_) core_.OnSentence(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    dialog_.OnSentenceArrived(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
     return true;
   }
   if (event->type() == PortLostEventType()) {
-    if (!destroyed_) core_.OnPortLost(static_cast<const PortLostEvent*>(event)->run());
+    dialog_.OnPortLostArrived(static_cast<const PortLostEvent*>(event)->run());
     return true;
   }
   return TemplateDialog::event(event);
@@ -180,44 +232,16 @@ void CLoggerDlg::contextMenuEvent(QContextMenuEvent* event) {
   // in the dialog's own context menu.
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromLatin1(kAboutEntryText));
-  if (menu.exec(event->globalPos()) == about) OnSysCommand(kIdmAboutBox);
+  if (menu.exec(event->globalPos()) == about) dialog_.OnSysCommand(kIdmAboutBox);
 }
 
-void CLoggerDlg::OnSysCommand(int commandId) {
-  if ((commandId & 0xFFF0) != kIdmAboutBox) return;
-  CAboutDlg about(this);
-  about.exec();
-  RegainFocus();
-}
+void CLoggerDlg::OnOK() { dialog_.OnOK(); }
 
-void CLoggerDlg::OnFieldChanged() {
-  if (exchange_.InProgress()) return;
-  // The result does not matter here: the length message has told the user.
-  ReadBackControls();
-}
-
-void CLoggerDlg::OnPortSelChange() {
-  if (exchange_.InProgress()) return;
-  core_.OnPortSelChange();
-}
-
-void CLoggerDlg::OnOK() {
-  if (ReadBackControls()) accept();
-}
+void CLoggerDlg::reject() { dialog_.OnCancel(); }
 
 void CLoggerDlg::done(int result) {
   TemplateDialog::done(result);
-  OnDestroy();
-}
-
-void CLoggerDlg::OnDestroy() {
-  if (destroyed_) return;
-  destroyed_ = true;
-  staleTimer_.stop();
-  // The window is already hidden: the drain may take its time, and every
-  // command queued before the end still reaches the logger.
-  if (core_.IsPortOpen()) core_.ExitDrain();
-  StorePortNumber();
+  dialog_.OnDestroy();
 }
 
 }  // namespace brisko

@@ -1,97 +1,90 @@
-// The main dialog, the program's only window: it owns the logger core (record,
-// protocol, link) for the whole run, shows the record in its 47 controls,
-// routes the controls' notifications, the 500 ms timer and the worker's
-// sentences to the core's handlers, and answers the core's call-outs. Every
-// member runs on the user-interface thread except PostSentence and
-// PostPortLost, which the link worker calls on its own thread.
+// The main dialog's Qt window: the widgets of the main template, and the
+// ControlSurface through which the toolkit-neutral LoggerDialog, which it
+// owns, reads and writes them. It turns the widgets' signals, its timer, the
+// posted events, the context menu's About entry and the ways a dialog ends
+// into calls of LoggerDialog's handlers and knows nothing of what a control
+// means. Every member runs on the user-interface thread except the two Post
+// functions, which the link worker reaches through LoggerDialog.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include <QTimer>
 
-#include "link/sentence_poster.h"
-#include "protocol/logger_callouts.h"
-#include "protocol/logger_core.h"
-#include "qt/data_exchange.h"
+#include "dialog/control_surface.h"
+#include "dialog/logger_dialog.h"
 #include "dialog/settings_store.h"
 #include "qt/template_dialog.h"
 
 namespace brisko {
 
-// The About entry's command number and text.
-inline constexpr int kIdmAboutBox = 0x0010;
-inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
-inline constexpr int kStaleTimerMs = 500;
-
-class CLoggerDlg : public TemplateDialog, public DialogCallouts, public SentencePoster {
+class CLoggerDlg : public TemplateDialog, public ControlSurface {
   Q_OBJECT
 
  public:
-  // Reads the settings file into the record's port number; no window shows yet.
+  // Reads the settings store into the record's port number; no window shows yet.
   explicit CLoggerDlg(SettingsStore& settings, QWidget* parent = nullptr);
-  // The same with the given ports and clock instead of the machine's.
-  CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, QWidget* parent = nullptr);
+  // The same with the given ports and clocks instead of the machine's.
+  CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock = {},
+             QWidget* parent = nullptr);
   ~CLoggerDlg() override;
 
   // OnInitDialog, then the modal run. When it returns the window is gone, the
-  // link has shut down and the settings file is written.
+  // link has shut down and the settings are written.
   int DoModal();
-  // Before the window first shows: first refresh, icons, port list, open the
-  // restored port, start the timer, hide the record-mode group, focus "&Exit".
+  // Before the window first shows: the neutral dialog's initialisation, then
+  // the focus on "&Exit", the first enabled tab stop.
   bool OnInitDialog();
 
-  LoggerCore& core() { return core_; }
-  DeviceRecord& record() { return core_.record(); }
+  LoggerDialog& dialog() { return dialog_; }
+  LoggerCore& core() { return dialog_.core(); }
+  DeviceRecord& record() { return dialog_.record(); }
 
-  // The context menu's About entry ends up here.
-  void OnSysCommand(int commandId);
+  // ControlSurface
+  std::string Text(int id) const override;
+  void SetText(int id, const std::string& text) override;
+  bool Checked(int id) const override;
+  void SetChecked(int id, bool checked) override;
+  void SetEnabled(int id, bool enabled) override;
+  void SetShown(int id, bool shown) override;
+  void SetLengthLimit(int id, int limit) override;
+  void SetToolTip(int id, const std::string& tip) override;
+  void AddListEntry(int id, const std::string& text, const std::string& tip) override;
+  int ListCount(int id) const override;
+  std::string ListEntry(int id, int index) const override;
+  int ListSelection(int id) const override;
+  void SetListSelection(int id, int index) override;
+  void Focus(int id) override;
+  void FocusAndSelectAll(int id) override;
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                  MessageBoxKind kind) override;
+  void RunChildDialog(ChildDialog which) override;
+  void StartTimer(int milliseconds) override;
+  void StopTimer() override;
+  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostPortLostToDialog(std::uint32_t run) override;
+  void HideWindow() override;
+  void EndDialog(DialogResult result) override;
 
-  // DialogCallouts
-  void RefreshControls() override;
-  bool ReadBackControls() override;
-  void ShowRecordControls(Visibility visibility) override;
-  void EnablePortControls(bool enable) override;
-  std::int64_t CurrentTime() override;
-  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
-  void RunDeleteFlightDialog() override;
-
-  // SentencePoster: the worker's thread. Never blocks.
-  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
-  void PostPortLost(std::uint32_t run) override;
+ public Q_SLOTS:
+  // Escape, "&Exit" and the close box: the Cancel command.
+  void reject() override;
 
  protected:
   bool event(QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  // Enter: ends the dialog only after a successful read-back.
+  // Enter with the focus off a push button: the OK command.
   void OnOK() override;
-  // Every end of the dialog: the window hides at once, then OnDestroy.
+  // Every end of the dialog: the window hides at once, then the neutral end.
   void done(int result) override;
 
  private:
-  // Both public constructors: null ports and clock mean the machine's.
-  CLoggerDlg(SettingsStore& settings, PortSystem* ports, LinkClock* clock, QWidget* parent);
-  static LoggerCore MakeCore(CLoggerDlg& dialog, PortSystem* ports, LinkClock* clock);
-  // The port number last used, kept by the settings store between runs.
-  void RestorePortNumber();
-  void StorePortNumber();
   void ConnectControls();
-  void ShowLimitMessage(const QString& message);
-  void OnFieldChanged();
-  void OnPortSelChange();
-  void OnDestroy();
-  void FillPortList(const std::vector<int>& portNumbers);
-  MessageBoxAnswer MessageBox(const QString& text, const QString& caption, MessageBoxKind kind);
   void RegainFocus();
 
-  SettingsStore& settings_;
-  LoggerCore core_;
-  DataExchange exchange_;
-  QTimer staleTimer_;
-  bool initialised_ = false;
-  bool destroyed_ = false;
+  QTimer timer_;
+  LoggerDialog dialog_;
 };
 
 }  // namespace brisko

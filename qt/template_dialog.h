@@ -7,8 +7,8 @@
 
 #include <QDialog>
 
-#include "qt/dialog_controls.h"
 #include "dialog/dialog_template.h"
+#include "qt/dialog_controls.h"
 #include "qt/dialog_units.h"
 
 namespace brisko {

@@ -8,6 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
 
 scripts/install-deps.sh run
 
@@ -20,10 +22,10 @@ mkdir -m 700 "$work/ports" "$work/run" "$work/xdg"
 export BRISKO_PORTS_DIR="$work/ports"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$work/xdg}"
 
-sim_pid="" brisko_pid="" xvfb_pid=""
+sim_pid="" brisko_pid="" XVFB_PID=""
 stop() {
   local pid
-  for pid in "$brisko_pid" "$sim_pid" "$xvfb_pid"; do
+  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
     [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   return 0
@@ -57,16 +59,7 @@ if [[ -n "${DISPLAY:-}" ]]; then
 fi
 
 # No display: a private X server that keeps its state between clients.
-for n in $(seq 90 140); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-wait_until 100 xdotool getdisplaygeometry >/dev/null 2>&1 || {
-  cat "$work/xvfb.log" >&2
-  exit 1
-}
+xvfb_start "$work"
 
 started=$(date +%s.%N)
 (cd "$work/run" && exec "$root/$build/app/brisko") >"$work/brisko.log" 2>&1 &
@@ -76,11 +69,11 @@ brisko_pid=$!
 # reply as it arrives).
 window=""
 find_window() { window=$(xdotool search --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
-identified() { grep -q 'rx "\$NT800,1" checksum ok' "$work/sim.log"; }
-wait_until 300 find_window && wait_until 300 identified || {
+identified() { grep -qF "rx \"\$NT800,1\" checksum ok" "$work/sim.log"; }
+if ! { wait_until 300 find_window && wait_until 300 identified; }; then
   cat "$work/brisko.log" "$work/sim.log" >&2
   exit 1
-}
+fi
 shown=$(date +%s.%N)
 awk -v from="$started" -v to="$shown" 'BEGIN { printf "window showing the simulated logger %.2f s after start\n", to - from }'
 echo "window title: \"$(xdotool getwindowname "$window")\""
@@ -92,6 +85,20 @@ import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
 echo "screenshot: $shot"
 
 # Leave as a user would (Escape): the tool drains, closes and saves its port.
-xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
-wait_until 100 bash -c "! kill -0 $brisko_pid 2>/dev/null" || true
+if ! xdotool windowfocus --sync "$window" key Escape; then
+  echo "could not press Escape in the brisko window" >&2
+  exit 1
+fi
+if ! ended "$brisko_pid" 10; then
+  echo "brisko did not end after Escape" >&2
+  exit 1
+fi
+status=0
+wait "$brisko_pid" || status=$?
+brisko_pid=""
+if ((status != 0)); then
+  echo "brisko ended with status $status" >&2
+  cat "$work/brisko.log" >&2
+  exit 1
+fi
 echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"

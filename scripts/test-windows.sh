@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Windows side of the test command: the core and its tests cross-built
 # with mingw-w64 (cmake/mingw-w64.cmake), the framing, protocol, link,
-# session and Win32 front-end suites run under Wine, then the Windows build of
-# the tool against brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp), then
-# brisko.exe's window on a private X server (tests/window/wine_window_test.sh)
-# and the installer, silent (tests/window/wine_installer_test.sh). Called by
+# session, neutral dialog and Win32 front-end suites run under Wine, then the
+# Windows build of the tool against brisko-sim under Wine
+# (tests/e2e/wine_e2e_test.cpp), then brisko.exe's window on a private X
+# server (tests/window/wine_window_test.sh) and the installer, silent
+# (tests/window/wine_installer_test.sh). Called by
 # scripts/test.sh; runs on its own too. Build directories: $BRISKO_BUILD_DIR
 # (default build/) for the simulator, and the same name with -mingw.
 set -euo pipefail
@@ -24,7 +25,7 @@ cmake --build "$build" --target brisko-sim brisko_wine_e2e_tests
 cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 cmake --build "$build-mingw" --target brisko_framing_tests brisko_protocol_tests brisko_link_tests \
-  brisko_session_tests brisko_win32_tests brisko_wine_tool_tests brisko brisko_window_peek
+  brisko_session_tests brisko_dialog_tests brisko_win32_tests brisko_wine_tool_tests brisko brisko_window_peek
 # The installer and the ZIP (makensis).
 (cd "$build-mingw" && cpack -G NSIS -C Release >cpack.log 2>&1) || { cat "$build-mingw/cpack.log" >&2; exit 1; }
 installer=$(ls "$build-mingw"/brisko-*-win64.exe)

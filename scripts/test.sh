@@ -1,21 +1,45 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test.
+# Usage: scripts/test.sh [--quick]
+#   --quick: only the build and CTest (no Windows cross-build, sanitizers or
+#   fuzzing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh test
+quick=false
+case "${1:-}" in
+  "") ;;
+  --quick) quick=true ;;
+  *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+esac
+
+if $quick; then
+  scripts/install-deps.sh quick
+else
+  scripts/install-deps.sh test
+fi
 
 build=${BRISKO_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_WERROR=ON
 cmake --build "$build"
 
-# The dialogs are tested without a display.
+# The dialogs are tested without a display, in a runtime directory of their
+# own unless the caller has one.
 export QT_QPA_PLATFORM=offscreen
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-chmod 700 "$XDG_RUNTIME_DIR"
-ctest_log=$(mktemp)
-ctest --test-dir "$build" --output-on-failure -j2 | tee "$ctest_log"
-ctest_total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$ctest_log" | tail -n 1)
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)  # mode 0700
+  export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+fi
+ctest --test-dir "$build" --output-on-failure -j2 | tee "$build/ctest.log"
+ctest_total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$build/ctest.log" | tail -n 1)
+
+# Every step above stops the script on a failure; the last line counts
+# CTest's tests.
+if $quick; then
+  echo "Tests: ${ctest_total:-0} passed, 0 failed"
+  exit 0
+fi
 
 # The core and its tests built for Windows and run under Wine.
 scripts/test-windows.sh
@@ -23,11 +47,23 @@ scripts/test-windows.sh
 # Runs test binaries two at a time (they mostly wait on pseudo-terminals and
 # timers); fails when any of them fails. Only failures are printed in full.
 run_tests() {
-  printf '%s\n' "$@" | xargs -P 2 -I {} sh -c '{} --gtest_brief=1 || { echo "FAILED: {}" >&2; exit 1; }'
+  # shellcheck disable=SC2016 # "$1" is the inner shell's argument, expanded there
+  printf '%s\0' "$@" |
+    xargs -0 -P 2 -I {} sh -c '"$1" --gtest_brief=1 || { echo "FAILED: $1" >&2; exit 1; }' sh {}
 }
-# The test binaries brisko_<area>_tests of the given areas, and their paths.
-test_targets() { for area in "$@"; do echo "brisko_${area}_tests"; done; }
-test_binaries() { local dir=$1; shift; for area in "$@"; do echo "$dir/tests/$area/brisko_${area}_tests"; done; }
+# build_and_run_tests DIR AREA...: builds brisko-sim and the test binaries
+# brisko_<area>_tests in DIR, then runs them.
+build_and_run_tests() {
+  local dir=$1 area
+  shift
+  local targets=(brisko-sim) binaries=()
+  for area in "$@"; do
+    targets+=("brisko_${area}_tests")
+    binaries+=("$dir/tests/$area/brisko_${area}_tests")
+  done
+  cmake --build "$dir" --target "${targets[@]}"
+  run_tests "${binaries[@]}"
+}
 
 # The sanitizer runs keep the simulator's fault modes short.
 export BRISKO_FAULT_MODE_SECONDS=2
@@ -40,11 +76,9 @@ export BRISKO_FAULT_MODE_SECONDS=2
 cmake -S . -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_WERROR=ON \
   -DBRISKO_SANITIZE=thread -DCMAKE_CXX_FLAGS=-Wno-tsan \
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
-tsan_areas=(link session e2e fault lost)
-cmake --build "$build-tsan" --target brisko-sim $(test_targets "${tsan_areas[@]}")
 (
   export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-  run_tests $(test_binaries "$build-tsan" "${tsan_areas[@]}")
+  build_and_run_tests "$build-tsan" link session e2e fault lost
 )
 
 # Everything but the dialogs and the program under AddressSanitizer and
@@ -52,23 +86,23 @@ cmake --build "$build-tsan" --target brisko-sim $(test_targets "${tsan_areas[@]}
 # start): any report fails the run.
 cmake -S . -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_WERROR=ON \
   -DBRISKO_SANITIZE=address,undefined -DBRISKO_BUILD_UI=OFF
-asan_areas=(framing link protocol session sim bench e2e fault lost)
-cmake --build "$build-asan" --target brisko-sim $(test_targets "${asan_areas[@]}")
 (
   export ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1"
-  run_tests $(test_binaries "$build-asan" "${asan_areas[@]}")
+  build_and_run_tests "$build-asan" framing link protocol session sim bench e2e fault lost
 )
 
 # A few seconds of each fuzz target (clang, libFuzzer with AddressSanitizer
 # and UndefinedBehaviorSanitizer) from its seed corpus; new inputs go to a
-# scratch corpus. The long runs are described in fuzz/README.md.
+# scratch corpus in the build directory, which is kept only when the target
+# found something. The long runs are described in fuzz/README.md.
 cmake -S . -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRISKO_FUZZ=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=OFF
 fuzz_targets=(receive commands settings)
 cmake --build "$build-fuzz" --target "${fuzz_targets[@]/#/brisko_fuzz_}"
 for target in "${fuzz_targets[@]}"; do
-  scratch=$(mktemp -d)
-  mkdir "$scratch/corpus"
+  scratch="$build-fuzz/smoke/$target"
+  rm -rf "$scratch"
+  mkdir -p "$scratch/corpus"
   options=(-max_total_time=5 -print_final_stats=1 -artifact_prefix="$scratch/")
   [[ $target == receive ]] && options+=(-dict=fuzz/sentences.dict)
   if ! "$build-fuzz/fuzz/brisko_fuzz_$target" "${options[@]}" "$scratch/corpus" "fuzz/corpus/$target" \
@@ -81,6 +115,4 @@ for target in "${fuzz_targets[@]}"; do
   rm -rf "$scratch"
 done
 
-# Every step above stops the script on a failure, so reaching here means the
-# whole suite passed; the last line counts CTest's tests.
 echo "Tests: ${ctest_total:-0} passed, 0 failed"

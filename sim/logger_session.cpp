@@ -18,7 +18,7 @@ constexpr double kMaxFloodBudget = 512.0;
 
 std::string LogStamp(long long milliseconds) {
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "[%7lld ms] ", milliseconds);
+  (void)std::snprintf(stamp, sizeof stamp, "[%7lld ms] ", milliseconds);
   return stamp;
 }
 

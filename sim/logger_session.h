@@ -24,7 +24,7 @@ inline constexpr long long kReadingsIntervalMs = 3000;
 inline constexpr long long kGarbageIntervalMs = 500;
 // 57600 baud with 8 data bits, no parity, one stop bit: ten bits a byte.
 inline constexpr long long kLineBytesPerSecond = 5760;
-inline constexpr std::size_t kOutputCapacity = 16 * 1024;
+inline constexpr std::size_t kOutputCapacity = std::size_t{16} * 1024;
 
 class LoggerSession {
  public:

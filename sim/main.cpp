@@ -35,13 +35,13 @@ void InstallSignalHandlers() {
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
   // A reader of our log that goes away must not kill us before the entry is removed.
-  signal(SIGPIPE, SIG_IGN);
+  (void)signal(SIGPIPE, SIG_IGN);
 }
 
 void PrintLine(const std::string& line) {
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  (void)std::fputs(line.c_str(), stdout);
+  (void)std::fputc('\n', stdout);
+  (void)std::fflush(stdout);
 }
 
 class RunClock {
@@ -131,10 +131,10 @@ int main(int argc, char** argv) {
   std::string error;
   switch (brisko::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
     case brisko::ParseOutcome::ShowHelp:
-      std::fputs(brisko::SimHelpText().c_str(), stdout);
+      (void)std::fputs(brisko::SimHelpText().c_str(), stdout);
       return 0;
     case brisko::ParseOutcome::Error:
-      std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+      (void)std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
       return 2;
     case brisko::ParseOutcome::Run:
       break;
@@ -144,12 +144,12 @@ int main(int argc, char** argv) {
   InstallSignalHandlers();
   brisko::PseudoTerminal terminal;
   if (!terminal.Open(error)) {
-    std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+    (void)std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
     return 1;
   }
   brisko::PortEntry entry;
   if (!entry.Publish(brisko::PortsDirectory(), terminal.slavePath(), options.port, error)) {
-    std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+    (void)std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
     return 1;
   }
   PrintLine("brisko-sim: " + brisko::PortName(entry.portNumber()) + " -> " + terminal.slavePath());

@@ -19,15 +19,15 @@ std::tm UtcOf(std::int64_t unixSeconds) {
 std::string GgaSentence(std::int64_t unixSeconds) {
   const std::tm utc = UtcOf(unixSeconds);
   char text[128];
-  std::snprintf(text, sizeof text, "$GPGGA,%02d%02d%02d.00,%s", utc.tm_hour, utc.tm_min, utc.tm_sec, kGgaAfterTime);
+  (void)std::snprintf(text, sizeof text, "$GPGGA,%02d%02d%02d.00,%s", utc.tm_hour, utc.tm_min, utc.tm_sec, kGgaAfterTime);
   return text;
 }
 
 std::string RmcSentence(std::int64_t unixSeconds) {
   const std::tm utc = UtcOf(unixSeconds);
   char text[128];
-  std::snprintf(text, sizeof text, "$GPRMC,%02d%02d%02d.00,A,4225.7000,N,01251.0000,E,0.0,0.0,%02d%02d%02d,,,A",
-                utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_mday, utc.tm_mon + 1, utc.tm_year % 100);
+  (void)std::snprintf(text, sizeof text, "$GPRMC,%02d%02d%02d.00,A,4225.7000,N,01251.0000,E,0.0,0.0,%02d%02d%02d,,,A",
+                      utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_mday, utc.tm_mon + 1, utc.tm_year % 100);
   return text;
 }
 

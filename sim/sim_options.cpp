@@ -165,7 +165,9 @@ ParseOutcome ParseSimOptions(const std::vector<std::string>& args, SimOptions& o
       value = args[++i];
     }
     if (!option->second(value, options)) {
-      error = "bad value \"" + value + "\" for " + name + " (see --help)";
+      error = "bad value \"";
+      error += value;
+      error += "\" for " + name + " (see --help)";
       return ParseOutcome::Error;
     }
   }

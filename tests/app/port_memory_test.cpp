@@ -13,11 +13,11 @@
 
 #include "app/logger_app.h"
 #include "app/settings_file.h"
+#include "dialog/control_ids.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
-#include "dialog/control_ids.h"
 #include "qt/logger_dialog.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {

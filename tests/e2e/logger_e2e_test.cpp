@@ -235,7 +235,7 @@ TEST_P(LoggerEndToEndTest, DamagedAndGarbageLinesNeverPutAWrongValueInTheRecord)
   };
   EXPECT_GT(logged("(damaged by --noise)"), 0);
   EXPECT_GT(logged("tx garbage"), 5);
-  EXPECT_GT(tool.dialog().refreshCount, 10);
+  EXPECT_GT(tool.dialog().refreshes, 10);
 }
 
 TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
@@ -248,14 +248,14 @@ TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
   ASSERT_TRUE(s.OpenAndFill());
   const std::size_t before = sim.Lines().size();
 
-  tool.dialog().messageBoxAnswer = MessageBoxAnswer::No;
+  tool.dialog().answer = MessageBoxAnswer::No;
   tool.core().OnDeleteAllFlights();
-  tool.dialog().messageBoxAnswer = MessageBoxAnswer::Yes;
+  tool.dialog().answer = MessageBoxAnswer::Yes;
   tool.core().OnDeleteAllFlights();
-  ASSERT_EQ(tool.dialog().messageBoxes.size(), 2u);
-  EXPECT_EQ(tool.dialog().messageBoxes[1].text, "Proceed with flight deletion ?");
-  EXPECT_EQ(tool.dialog().messageBoxes[1].kind, MessageBoxKind::Question);
-  EXPECT_EQ(tool.dialog().deleteFlightDialogRuns, 0);
+  ASSERT_EQ(tool.dialog().messages.size(), 2u);
+  EXPECT_EQ(tool.dialog().messages[1].text, "Proceed with flight deletion ?");
+  EXPECT_EQ(tool.dialog().messages[1].kind, MessageBoxKind::Question);
+  EXPECT_EQ(tool.dialog().deleteDialogRuns, 0);
 
   // The answer No sent nothing: the first command after it is the deletion.
   ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
@@ -280,8 +280,8 @@ TEST(LoggerEndToEndDeletionTest, FirstFamilyFromFirmware28OpensTheDeleteFlightDi
   const std::size_t before = sim.Lines().size();
 
   tool.core().OnDeleteAllFlights();
-  EXPECT_EQ(tool.dialog().deleteFlightDialogRuns, 1);
-  EXPECT_TRUE(tool.dialog().messageBoxes.empty());
+  EXPECT_EQ(tool.dialog().deleteDialogRuns, 1);
+  EXPECT_TRUE(tool.dialog().messages.empty());
   // A Set queued behind it shows that nothing went out before the Set.
   tool.core().OnSet();
   ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
@@ -301,13 +301,13 @@ TEST(LoggerEndToEndFloodTest, AUserInterfaceThreadThatFallsBehindLosesSentencesB
   };
   ASSERT_TRUE(s.OpenAndFill());
   const long postedBefore = tool.sentencesPosted();
-  const int refreshesBefore = tool.dialog().refreshCount;
+  const long refreshesBefore = tool.dialog().refreshes;
   for (const int busyMs : {100, 400, 250, 600, 150, 500}) {
     std::this_thread::sleep_for(milliseconds(busyMs));  // about 10 lines arrive every 100 ms
     tool.PumpFor(milliseconds(100));
   }
   EXPECT_THAT(wrong, ::testing::IsEmpty());
-  const long dispatched = tool.dialog().refreshCount - refreshesBefore;
+  const long dispatched = tool.dialog().refreshes - refreshesBefore;
   EXPECT_GT(dispatched, 30);
   // Sentences were lost to the ring while the thread was busy, so the check
   // above did meet slots that had been refilled.

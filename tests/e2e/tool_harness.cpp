@@ -1,15 +1,12 @@
 #include "tests/e2e/tool_harness.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace brisko {
 
 namespace {
 constexpr auto kTimerPeriod = std::chrono::milliseconds(500);
 }  // namespace
-
-std::int64_t FakeDialog::CurrentTime() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 void QueuedPoster::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
   {

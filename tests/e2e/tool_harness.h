@@ -1,6 +1,6 @@
 // The tool without its window, for end-to-end tests: the real LoggerCore
-// (link, worker, protocol) on the platform's serial ports, with a fake dialog
-// that counts what the core asks of it, and a poster that hands sentences from
+// (link, worker, protocol) on the platform's serial ports, with the shared fake
+// dialog on the wall clock, and a poster that hands sentences from
 // the worker thread to the test's own thread, which plays the user-interface
 // thread: it dispatches them and runs the 500 ms staleness timer.
 #pragma once
@@ -16,41 +16,10 @@
 #include <vector>
 
 #include "link/sentence_poster.h"
-#include "protocol/logger_callouts.h"
 #include "protocol/logger_core.h"
+#include "tests/support/fake_dialog.h"
 
 namespace brisko {
-
-class FakeDialog : public DialogCallouts {
- public:
-  struct MessageBox {
-    std::string text;
-    std::string caption;
-    MessageBoxKind kind;
-  };
-
-  void RefreshControls() override {
-    ++refreshCount;
-    if (onRefresh) onRefresh();
-  }
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(Visibility visibility) override { recordControlsShown = visibility == Visibility::Shown; }
-  void EnablePortControls(bool enable) override { portControlsEnabled = enable; }
-  std::int64_t CurrentTime() override;
-  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
-    messageBoxes.push_back({text, caption, kind});
-    return messageBoxAnswer;
-  }
-  void RunDeleteFlightDialog() override { ++deleteFlightDialogRuns; }
-
-  std::function<void()> onRefresh;
-  int refreshCount = 0;
-  bool recordControlsShown = false;
-  bool portControlsEnabled = false;
-  MessageBoxAnswer messageBoxAnswer = MessageBoxAnswer::Yes;
-  std::vector<MessageBox> messageBoxes;
-  int deleteFlightDialogRuns = 0;
-};
 
 // A post as the user-interface loop receives it: a sentence, or the news that
 // the port's device is gone (lost).
@@ -83,10 +52,11 @@ class QueuedPoster : public SentencePoster {
 
 class ToolUnderTest {
  public:
-  ToolUnderTest() : core_(dialog_, poster_) {}
+  ToolUnderTest() : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_) {}
   // On the given ports and clock (simulated or wrapped ones), which must
   // outlive it.
-  ToolUnderTest(PortSystem& ports, LinkClock& clock) : core_(dialog_, poster_, ports, clock) {}
+  ToolUnderTest(PortSystem& ports, LinkClock& clock)
+      : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_, ports, clock) {}
 
   // Runs the user-interface loop until `done` holds or `timeout` passes;
   // returns whether `done` held.
@@ -97,13 +67,13 @@ class ToolUnderTest {
 
   LoggerCore& core() { return core_; }
   DeviceRecord& record() { return core_.record(); }
-  FakeDialog& dialog() { return dialog_; }
+  testing::FakeDialog& dialog() { return dialog_; }
   long sentencesPosted() { return poster_.postedCount(); }
   // Posts taken from the queue and handed to the core, dispatched or dropped.
   long sentencesHandled() const { return sentencesHandled_; }
 
  private:
-  FakeDialog dialog_;
+  testing::FakeDialog dialog_;
   QueuedPoster poster_;
   LoggerCore core_;
   std::chrono::steady_clock::time_point nextTimer_ = std::chrono::steady_clock::now();

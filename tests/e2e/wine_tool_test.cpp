@@ -75,7 +75,7 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   // The deletion is still queued when the program ends: the exit drain must
   // let it out before the port closes.
   tool.core().OnDeleteAllFlights();
-  ASSERT_EQ(tool.dialog().messageBoxes.size(), 1u);
+  ASSERT_EQ(tool.dialog().messages.size(), 1u);
   tool.core().ExitDrain();
   EXPECT_FALSE(tool.core().IsPortOpen());
 

@@ -17,6 +17,7 @@
 #include "tests/e2e/tool_harness.h"
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -25,11 +26,6 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kDeadline{20000};
 constexpr int kPort = 1;
-
-std::string Wire(std::string sentence) {
-  AppendChecksum(sentence);
-  return sentence;
-}
 
 // A pass as the worker must run it while the fault lasts, bytes read left
 // out: one write attempt at most, then exactly one read that ends the read

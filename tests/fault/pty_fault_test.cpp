@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "link/link_clock.h"
-#include "link/sentence_framing.h"
 #include "protocol/commands.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/e2e/tool_harness.h"
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
-#include "tests/link/pseudo_terminal.h"
+#include "tests/support/far_end_terminal.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -35,17 +35,6 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 constexpr milliseconds kDeadline{15000};
-
-std::string Wire(std::string sentence) {
-  AppendChecksum(sentence);
-  return sentence;
-}
-
-std::string OnTheWire(const std::vector<std::string>& commands) {
-  std::string bytes;
-  for (const auto& command : commands) bytes += Wire(command);
-  return bytes;
-}
 
 std::string PortName(int portNumber) { return "COM" + std::to_string(portNumber); }
 
@@ -82,8 +71,8 @@ class PtyFaultTest : public ::testing::Test {
     EXPECT_TRUE(RingEmpty());
     core.OnSet();
     EXPECT_EQ(core.link().queue().PendingCount(), 0);
-    ASSERT_FALSE(tool_->dialog().messageBoxes.empty());
-    EXPECT_EQ(tool_->dialog().messageBoxes.back().text, "First select a COM port !");
+    ASSERT_FALSE(tool_->dialog().messages.empty());
+    EXPECT_EQ(tool_->dialog().messages.back().text, "First select a COM port !");
   }
 
   // A Set was queued and then the far end went away: the worker sees the
@@ -108,7 +97,7 @@ class PtyFaultTest : public ::testing::Test {
     EXPECT_EQ(events.find('w', 1), std::string::npos) << "a write reached a far end that is gone";
 
     tool.core().OnSet();
-    EXPECT_EQ(tool.dialog().messageBoxes.back().text, "First select a COM port !");
+    EXPECT_EQ(tool.dialog().messages.back().text, "First select a COM port !");
   }
 
   PortTrace trace_;
@@ -153,14 +142,14 @@ TEST_F(PtyFaultTest, SimulatorKilledMidSessionThenStartedAgain) {
 // reopens it.
 TEST_F(PtyFaultTest, FarEndClosedThenRecreatedUnderTheSameEntry) {
   PrivatePortsDirectory directory;
-  auto logger = std::make_unique<PseudoTerminal>();
+  auto logger = std::make_unique<FarEndTerminal>();
   ASSERT_TRUE(logger->ok());
   ASSERT_TRUE(directory.Link(3, logger->slavePath()));
   ToolUnderTest& tool = StartTool();
   tool.core().OpenPort(3);
   ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  ASSERT_EQ(PseudoTerminal::Joined(logger->Receive(identification.size())), identification);
+  ASSERT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification);
   ASSERT_TRUE(logger->Send(Wire("$NT800,GONE,12,28,0,0,3,1,1,0")));
   ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "GONE"; }));
 
@@ -171,7 +160,7 @@ TEST_F(PtyFaultTest, FarEndClosedThenRecreatedUnderTheSameEntry) {
   EXPECT_NE(tool.core().portStatusDetail().find("hung up"), std::string::npos) << tool.core().portStatusDetail();
 
   // The same entry now leads to the replugged device.
-  PseudoTerminal replugged;
+  FarEndTerminal replugged;
   ASSERT_TRUE(replugged.ok());
   const std::string entry = directory.path() + "/COM3";
   ASSERT_EQ(::unlink(entry.c_str()), 0);
@@ -180,7 +169,7 @@ TEST_F(PtyFaultTest, FarEndClosedThenRecreatedUnderTheSameEntry) {
   tool.core().OnPortSelChange();
   EXPECT_EQ(tool.record().portStatus, "COM3 Open Ok");
   EXPECT_TRUE(tool.dialog().portControlsEnabled);
-  EXPECT_EQ(PseudoTerminal::Joined(replugged.Receive(identification.size())), identification);
+  EXPECT_EQ(FarEndTerminal::Joined(replugged.Receive(identification.size())), identification);
   tool.core().ClosePort();
 }
 
@@ -231,7 +220,7 @@ class OtherProgram {
 
 TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   PrivatePortsDirectory directory;
-  PseudoTerminal logger;
+  FarEndTerminal logger;
   ASSERT_TRUE(logger.ok());
   ASSERT_TRUE(directory.Link(3, logger.slavePath()));
   OtherProgram holder(logger.slavePath());
@@ -242,14 +231,15 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   ExpectRefused(3, "busy");
   EXPECT_NE(tool.core().portStatusDetail().find("Another program"), std::string::npos)
       << tool.core().portStatusDetail();
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(1, milliseconds(300))), "");
 
+  // Once the port is free, the identification is the first thing the far end
+  // receives: nothing went out while the port was refused.
   holder.LetGo();
   EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{3});
   tool.core().OpenPort(3);
   EXPECT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(identification.size())), identification);
   tool.core().ClosePort();
 }
 
@@ -257,14 +247,14 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
 // the port is opened again by that name.
 TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
   PrivatePortsDirectory directory;
-  PseudoTerminal logger;
+  FarEndTerminal logger;
   ASSERT_TRUE(logger.ok());
   ASSERT_TRUE(directory.Link(3, logger.slavePath()));
   ToolUnderTest& tool = StartTool();
   tool.core().OpenPort(3);
   ASSERT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
-  ASSERT_EQ(PseudoTerminal::Joined(logger.Receive(identification.size())), identification);
+  ASSERT_EQ(FarEndTerminal::Joined(logger.Receive(identification.size())), identification);
 
   ASSERT_EQ(::unlink((directory.path() + "/COM3").c_str()), 0);
   ASSERT_TRUE(logger.Send(Wire("$NT800,STILL,12,28,0,0,3,1,1,0")));
@@ -272,7 +262,7 @@ TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
   tool.record().pilotName = "Still Here";
   tool.core().OnSet();
   const std::string set = OnTheWire(SetSequence(LoggerFamily::Second, tool.record()));
-  EXPECT_EQ(PseudoTerminal::Joined(logger.Receive(set.size())), set);
+  EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(set.size())), set);
 
   tool.core().ClosePort();
   ExpectRefused(3, "not found");

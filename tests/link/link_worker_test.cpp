@@ -11,7 +11,7 @@
 
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "link_test_support.h"
+#include "tests/support/link_test_support.h"
 
 namespace brisko {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "link/serial_port.h"
-#include "link_test_support.h"
-#include "pseudo_terminal.h"
+#include "tests/support/far_end_terminal.h"
+#include "tests/support/link_test_support.h"
 
 namespace brisko {
 namespace {
@@ -42,7 +42,7 @@ class PosixPortTest : public ::testing::Test {
     return got;
   }
 
-  PseudoTerminal terminal_;
+  FarEndTerminal terminal_;
   PrivatePortsDirectory ports_;
   std::unique_ptr<PortSystem> system_ = MakePlatformPortSystem();
 };
@@ -74,7 +74,7 @@ TEST_F(PosixPortTest, BytesCrossUntranslatedInBothDirections) {
 
   const std::string outgoing = "$NT800,1*3F\r\na\nb\r";
   ASSERT_TRUE(port->Write(outgoing));
-  EXPECT_EQ(PseudoTerminal::Joined(terminal_.Receive(outgoing.size())), outgoing);
+  EXPECT_EQ(FarEndTerminal::Joined(terminal_.Receive(outgoing.size())), outgoing);
 }
 
 TEST_F(PosixPortTest, ReadReturnsAtOnceWhenNothingWaits) {

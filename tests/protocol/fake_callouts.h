@@ -1,51 +1,16 @@
-// Fakes of the dialog and link call-outs that record what the protocol core
-// asked for, and a snapshot of the record for whole-record comparisons.
+// The link's call-outs faked for the protocol tests (the dialog's side is the
+// shared fake), and a snapshot of the record for whole-record comparisons.
 #pragma once
 
-#include <cstdint>
 #include <map>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
+#include "tests/support/fake_dialog.h"
 
 namespace brisko::testing {
-
-struct MessageBoxCall {
-  std::string text;
-  std::string caption;
-  MessageBoxKind kind;
-  bool operator==(const MessageBoxCall& other) const {
-    return text == other.text && caption == other.caption && kind == other.kind;
-  }
-};
-
-inline std::ostream& operator<<(std::ostream& out, const MessageBoxCall& call) {
-  return out << "{\"" << call.text << "\", \"" << call.caption << "\", " << static_cast<int>(call.kind) << "}";
-}
-
-class FakeDialog : public DialogCallouts {
- public:
-  void RefreshControls() override { ++refreshes; }
-  bool ReadBackControls() override { return true; }
-  void ShowRecordControls(Visibility visibility) override { shows.push_back(visibility); }
-  void EnablePortControls(bool) override {}
-  std::int64_t CurrentTime() override { return now; }
-  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
-    messages.push_back({text, caption, kind});
-    return answer;
-  }
-  void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
-
-  std::int64_t now = 1000;
-  MessageBoxAnswer answer = MessageBoxAnswer::Yes;
-  int refreshes = 0;
-  int deleteDialogRuns = 0;
-  std::vector<Visibility> shows;
-  std::vector<MessageBoxCall> messages;
-};
 
 class FakePort : public CommandPort {
  public:

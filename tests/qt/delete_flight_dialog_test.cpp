@@ -4,13 +4,14 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "qt_test_support.h"
 #include "dialog/control_ids.h"
 #include "qt/delete_flight_dialog.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {
@@ -21,9 +22,14 @@ TEST(DeleteFlightDialogTest, OpensWithAnEmptyListAndDeleteDoesNothing) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   EXPECT_EQ(dialog.ControlAs<QListWidget>(kIdFlightList)->count(), 0);
   EXPECT_EQ(QApplication::focusWidget(), dialog.Control(kCommandCancel)) << "the first tab stop";
+  QSignalSpy finished(&dialog, &QDialog::finished);
   QTest::mouseClick(dialog.ControlAs<QPushButton>(kIdDeleteFlight), Qt::LeftButton);
-  QTest::qWait(200);
   EXPECT_TRUE(dialog.isVisible());
+  // Escape behind it: the dialog ends once, and by the Escape.
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  ASSERT_TRUE(test::WaitFor([&] { return !dialog.isVisible(); }));
+  ASSERT_EQ(finished.count(), 1);
+  EXPECT_EQ(finished.at(0).at(0).toInt(), QDialog::Rejected);
 }
 
 TEST(DeleteFlightDialogTest, EveryWayOutClosesItWithItsCommand) {

@@ -1,6 +1,7 @@
-// The main dialog's controls as the template describes them: kind, text,
-// position and size in dialog units, the disabled ones, the tab order and the
-// radio groups; and the conversion from dialog units to pixels.
+// The dialogs as built from their templates: each control made from its row,
+// inside the client area, with its own id, overlapping no neighbour that its
+// row keeps apart; the tab order and the radio groups as the flags say; and
+// the conversion from dialog units to pixels.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,10 +13,16 @@
 
 #include <gtest/gtest.h>
 
-#include "qt_test_support.h"
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
 #include "qt/delete_flight_dialog.h"
 #include "qt/template_dialog.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {
@@ -55,65 +62,20 @@ TEST(DialogUnitsTest, BaseUnitsGrowWithTheFont) {
   EXPECT_GT(large.baseY(), small.baseY());
 }
 
-// The 47 controls, transcribed from the dialog's layout.
-struct Row {
-  const char* objectName;
-  const char* className;
-  const char* text;
-  int x, y, width, height;
-  bool disabled;
-  bool tabStop;
-};
-
-const Row kMainRows[] = {
-    {"id1041", "QGroupBox", "Temp/Humid Record", 5, 90, 250, 30, false, false},
-    {"id1037", "QRadioButton", "No", 15, 105, 25, 10, false, false},
-    {"id1038", "QRadioButton", "100mt", 70, 105, 35, 10, false, false},
-    {"id1039", "QRadioButton", "10mt", 135, 105, 31, 10, false, false},
-    {"id1040", "QRadioButton", "10sec", 205, 105, 35, 10, false, false},
-    {"static6", "QLabel", "Pilot Name:", 25, 135, 40, 8, false, false},
-    {"id1019", "QRadioButton", "1", 10, 240, 20, 10, true, false},
-    {"id1020", "QRadioButton", "2", 35, 240, 20, 10, true, false},
-    {"id1021", "QRadioButton", "3", 60, 240, 20, 10, true, false},
-    {"id1022", "QRadioButton", "4", 85, 240, 20, 10, true, false},
-    {"id1023", "QRadioButton", "5", 110, 240, 20, 10, true, false},
-    {"id1024", "QRadioButton", "6", 135, 240, 20, 10, true, false},
-    {"id1025", "QRadioButton", "7", 160, 240, 20, 10, true, false},
-    {"id1026", "QRadioButton", "8", 185, 240, 20, 10, true, false},
-    {"id1027", "QRadioButton", "9", 210, 240, 20, 10, true, false},
-    {"id1028", "QRadioButton", "10", 230, 240, 20, 10, true, false},
-    {"static17", "QGroupBox", "Fix Rate (sec)", 5, 230, 250, 25, false, false},
-    {"id2", "QPushButton", "&Exit", 205, 260, 50, 20, false, true},
-    {"static19", "QLabel", "S/N:", 5, 55, 20, 8, false, false},
-    {"static20", "QLabel", "Rev.Hardware:", 75, 55, 55, 8, false, false},
-    {"static21", "QLabel", "Rev.Firmware:", 175, 55, 50, 8, false, false},
-    {"id1000", "QLabel", "", 30, 55, 40, 10, false, false},
-    {"id1001", "QLabel", "", 135, 55, 25, 10, false, false},
-    {"id1002", "QLabel", "", 230, 55, 25, 10, false, false},
-    {"id1009", "QLabel", "", 5, 35, 60, 10, false, false},
-    {"id1010", "QLabel", "", 70, 35, 185, 10, false, false},
-    {"id1011", "QLineEdit", "", 70, 130, 185, 14, true, true},
-    {"static28", "QLabel", "Competition Class:", 5, 155, 60, 8, false, false},
-    {"id1012", "QLineEdit", "", 70, 150, 105, 14, true, true},
-    {"static30", "QLabel", "Competition ID", 5, 175, 60, 8, false, false},
-    {"id1013", "QLineEdit", "", 70, 170, 105, 14, true, true},
-    {"static32", "QLabel", "Glider Type", 5, 195, 60, 8, false, false},
-    {"static33", "QLabel", "Glider ID", 5, 215, 60, 8, false, false},
-    {"id1014", "QLineEdit", "", 70, 190, 105, 14, true, true},
-    {"id1015", "QLineEdit", "", 70, 210, 105, 14, true, true},
-    {"id1018", "QPushButton", "&Set", 5, 260, 50, 20, true, true},
-    {"id1029", "QLabel", "", 30, 75, 40, 10, false, false},
-    {"static38", "QLabel", "Humidity", 85, 75, 45, 8, false, false},
-    {"id1030", "QLabel", "", 135, 75, 25, 10, false, false},
-    {"static40", "QLabel", "Temp:", 180, 75, 45, 8, false, false},
-    {"id1031", "QLabel", "", 230, 75, 25, 10, false, false},
-    {"static42", "QLabel", "Status:", 0, 75, 25, 8, false, false},
-    {"id1032", "QPushButton", "&Delete all flights", 102, 260, 55, 20, true, true},
-    {"id1033", "QComboBox", "", 45, 10, 48, 80, false, true},
-    {"static45", "QLabel", "Open Com:", 5, 15, 35, 8, false, false},
-    {"static46", "QLabel", "Vin:", 175, 10, 45, 8, false, false},
-    {"id1034", "QLabel", "", 230, 10, 25, 10, false, false},
-};
+// The Qt class each kind of control is made as.
+const char* ClassFor(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::GroupBox: return "QGroupBox";
+    case ControlKind::RadioButton: return "QRadioButton";
+    case ControlKind::Label: return "QLabel";
+    case ControlKind::DisplayField: return "QLabel";
+    case ControlKind::Edit: return "QLineEdit";
+    case ControlKind::PushButton: return "QPushButton";
+    case ControlKind::DropDownList: return "QComboBox";
+    case ControlKind::ListBox: return "QListWidget";
+  }
+  return "";
+}
 
 QString TextOf(const QWidget& widget) {
   if (auto* button = qobject_cast<const QAbstractButton*>(&widget)) return button->text();
@@ -123,44 +85,117 @@ QString TextOf(const QWidget& widget) {
   return QString();
 }
 
-void ExpectRowsMatch(const TemplateDialog& dialog, const Row* rows, int count) {
-  ASSERT_EQ(dialog.controls().size(), count);
-  const DialogUnits& units = dialog.units();
-  for (int i = 0; i < count; ++i) {
-    const Row& row = rows[i];
-    const QWidget& widget = *dialog.controls().At(i);
-    SCOPED_TRACE(row.objectName);
-    EXPECT_EQ(widget.objectName(), QLatin1String(row.objectName));
-    EXPECT_STREQ(widget.metaObject()->className(), row.className);
-    EXPECT_EQ(TextOf(widget), QLatin1String(row.text));
-    const QRect expected = units.Rect(row.x, row.y, row.width, row.height);
-    if (qobject_cast<const QComboBox*>(&widget) != nullptr) {
-      // The closed drop-down list keeps its natural height inside the
-      // template's height, which includes the dropped list.
-      EXPECT_EQ(widget.geometry().topLeft(), expected.topLeft());
-      EXPECT_EQ(widget.width(), expected.width());
-      EXPECT_LE(widget.height(), expected.height());
-    } else {
-      EXPECT_EQ(widget.geometry(), expected);
-    }
-    EXPECT_EQ(widget.isEnabled(), !row.disabled);
-    EXPECT_EQ(bool(widget.focusPolicy() & Qt::TabFocus), row.tabStop);
+QRect UnitRect(const ControlTemplate& row) { return QRect(row.x, row.y, row.width, row.height); }
+
+// The closed drop-down list keeps its natural height inside the template's
+// height, which includes the dropped list: its top edge, left edge and width
+// follow the template, its height stays within it.
+void ExpectPlacedAsTemplated(const QWidget& widget, const QRect& expected) {
+  if (qobject_cast<const QComboBox*>(&widget) != nullptr) {
+    EXPECT_EQ(widget.geometry().topLeft(), expected.topLeft());
+    EXPECT_EQ(widget.width(), expected.width());
+    EXPECT_LE(widget.height(), expected.height());
+  } else {
+    EXPECT_EQ(widget.geometry(), expected);
   }
 }
 
-TEST(MainDialogLayoutTest, ControlsMatchTheLayoutTable) {
-  TemplateDialog dialog(MainDialogTemplate(), nullptr);
-  ExpectRowsMatch(dialog, kMainRows, static_cast<int>(std::size(kMainRows)));
+// Each control is made from its row: its kind, text, place in pixels, the
+// disabled and tab-stop flags, and its id reaches it.
+void ExpectControlsFollowTheirRows(const TemplateDialog& dialog, const DialogTemplate& layout) {
+  ASSERT_EQ(dialog.controls().size(), static_cast<int>(layout.controls.size()));
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlTemplate& row = layout.controls[i];
+    const QWidget& widget = *dialog.controls().At(static_cast<int>(i));
+    SCOPED_TRACE("control " + std::to_string(i + 1) + ", id " + std::to_string(row.id));
+    EXPECT_STREQ(widget.metaObject()->className(), ClassFor(row.kind));
+    EXPECT_EQ(TextOf(widget), QLatin1String(row.text));
+    ExpectPlacedAsTemplated(widget, dialog.units().Rect(row.x, row.y, row.width, row.height));
+    EXPECT_EQ(widget.isEnabled(), (row.flags & kDisabled) == 0);
+    EXPECT_EQ(bool(widget.focusPolicy() & Qt::TabFocus), (row.flags & kTabStop) != 0);
+    if (row.id != -1) {
+      EXPECT_EQ(dialog.Control(row.id), &widget);
+    }
+  }
 }
 
-TEST(MainDialogLayoutTest, DeleteFlightControlsMatchTheirTable) {
-  const Row rows[] = {
-      {"id2", "QPushButton", "Cancel", 130, 180, 50, 14, false, true},
-      {"id1035", "QListWidget", "", 5, 5, 175, 165, false, true},
-      {"id1036", "QPushButton", "&Delete", 5, 180, 50, 14, false, true},
-  };
+// Every control inside the client area, in dialog units and in pixels.
+void ExpectInsideTheClientArea(const TemplateDialog& dialog, const DialogTemplate& layout) {
+  const QRect client(0, 0, layout.width, layout.height);
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlTemplate& row = layout.controls[i];
+    const QWidget& widget = *dialog.controls().At(static_cast<int>(i));
+    EXPECT_TRUE(client.contains(UnitRect(row))) << "control " << i + 1 << ", id " << row.id;
+    EXPECT_TRUE(dialog.rect().contains(widget.geometry())) << "control " << i + 1 << ", id " << row.id;
+  }
+}
+
+// Ids address one control each; unaddressed controls share -1.
+void ExpectUniqueIds(const TemplateDialog& dialog, const DialogTemplate& layout) {
+  std::set<int> ids;
+  std::set<QString> names;
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const int id = layout.controls[i].id;
+    if (id != -1) {
+      EXPECT_TRUE(ids.insert(id).second) << "id " << id << " twice";
+    }
+    const QString name = dialog.controls().At(static_cast<int>(i))->objectName();
+    EXPECT_TRUE(names.insert(name).second) << name.toStdString() << " twice";
+  }
+}
+
+// Two controls whose rows do not overlap do not overlap on the screen either,
+// whatever the rounding from dialog units to pixels.
+void ExpectNoNewOverlaps(const TemplateDialog& dialog, const DialogTemplate& layout) {
+  int apart = 0;
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    for (std::size_t j = i + 1; j < layout.controls.size(); ++j) {
+      if (UnitRect(layout.controls[i]).intersects(UnitRect(layout.controls[j]))) continue;
+      ++apart;
+      const QRect a = dialog.controls().At(static_cast<int>(i))->geometry();
+      const QRect b = dialog.controls().At(static_cast<int>(j))->geometry();
+      EXPECT_FALSE(a.intersects(b)) << "controls " << i + 1 << " and " << j + 1;
+    }
+  }
+  EXPECT_GT(apart, 0);
+}
+
+struct LayoutCase {
+  const char* name;
+  const DialogTemplate& (*layout)();
+  std::size_t controlCount;
+};
+
+const LayoutCase kLayouts[] = {
+    {"main", MainDialogTemplate, 47},
+    {"deleteFlight", DeleteFlightTemplate, 3},
+};
+
+TEST(DialogLayoutTest, ControlsFollowTheRulesOfTheirTemplate) {
+  for (const LayoutCase& c : kLayouts) {
+    SCOPED_TRACE(c.name);
+    const DialogTemplate& layout = c.layout();
+    ASSERT_EQ(layout.controls.size(), c.controlCount);
+    TemplateDialog dialog(layout, nullptr);
+    ExpectControlsFollowTheirRows(dialog, layout);
+    ExpectInsideTheClientArea(dialog, layout);
+    ExpectUniqueIds(dialog, layout);
+    ExpectNoNewOverlaps(dialog, layout);
+  }
+}
+
+TEST(DialogLayoutTest, ThePortDependentControlsAreExactlyTheOnesCreatedDisabled) {
+  std::set<int> createdDisabled;
+  for (const ControlTemplate& row : MainDialogTemplate().controls) {
+    if ((row.flags & kDisabled) != 0) createdDisabled.insert(row.id);
+  }
+  const std::vector<int>& portDependent = PortDependentControlIds();
+  EXPECT_EQ(portDependent.size(), 17u);
+  EXPECT_EQ(std::set<int>(portDependent.begin(), portDependent.end()), createdDisabled);
+}
+
+TEST(DialogLayoutTest, DeleteFlightDialogTitleAndSize) {
   CDeleteFlightDlg dialog(nullptr);
-  ExpectRowsMatch(dialog, rows, 3);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Delete flight"));
   EXPECT_EQ(dialog.size(), QSize(dialog.units().X(186), dialog.units().Y(201)));
 }
@@ -179,14 +214,29 @@ TEST(MainDialogLayoutTest, FixedSizeCaptionWithoutMinimiseOrMaximise) {
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
 }
 
-std::vector<QString> TabWalk(TemplateDialog& dialog, int steps) {
+std::vector<QString> TabWalk(TemplateDialog& dialog, std::size_t steps) {
   std::vector<QString> visited;
   dialog.Control(kCommandCancel)->setFocus();
-  for (int i = 0; i < steps; ++i) {
+  for (std::size_t i = 0; i < steps; ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     visited.push_back(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString());
   }
   return visited;
+}
+
+// The enabled tab stops in template order, once round from the control after
+// Cancel back to Cancel.
+std::vector<QString> TabStopsAfterCancel(const TemplateDialog& dialog) {
+  const DialogTemplate& layout = MainDialogTemplate();
+  std::size_t cancel = 0;
+  while (layout.controls[cancel].id != kCommandCancel) ++cancel;
+  std::vector<QString> stops;
+  for (std::size_t step = 1; step <= layout.controls.size(); ++step) {
+    const std::size_t i = (cancel + step) % layout.controls.size();
+    const QWidget* widget = dialog.controls().At(static_cast<int>(i));
+    if ((layout.controls[i].flags & kTabStop) != 0 && widget->isEnabled()) stops.push_back(widget->objectName());
+  }
+  return stops;
 }
 
 TEST(MainDialogLayoutTest, TabVisitsTabStopsInTemplateOrderOnly) {
@@ -195,30 +245,46 @@ TEST(MainDialogLayoutTest, TabVisitsTabStopsInTemplateOrderOnly) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
 
   // Disabled controls are skipped: as created, only the port list is left.
-  EXPECT_EQ(TabWalk(dialog, 2), (std::vector<QString>{"id1033", "id2"}));
+  const QString cancel = dialog.Control(kCommandCancel)->objectName();
+  const QString portList = dialog.Control(kIdPortList)->objectName();
+  EXPECT_EQ(TabStopsAfterCancel(dialog), (std::vector<QString>{portList, cancel}));
+  EXPECT_EQ(TabWalk(dialog, 2), TabStopsAfterCancel(dialog));
 
   for (int id : PortDependentControlIds()) dialog.Control(id)->setEnabled(true);
-  EXPECT_EQ(TabWalk(dialog, 9), (std::vector<QString>{"id1011", "id1012", "id1013", "id1014", "id1015", "id1018",
-                                                      "id1032", "id1033", "id2"}));
+  const std::vector<QString> stops = TabStopsAfterCancel(dialog);
+  EXPECT_EQ(stops.size(), 9u) << "five edits, two buttons, the port list and Cancel";
+  EXPECT_EQ(TabWalk(dialog, stops.size()), stops);
 }
 
+// A group runs from a control with the group-start flag up to the next one;
+// its radio buttons, in template order, make one button group, known by its
+// first button's id.
 TEST(MainDialogLayoutTest, RadioGroupsFollowTheGroupStarts) {
   TemplateDialog dialog(MainDialogTemplate(), nullptr);
-  const struct {
-    int firstId;
-    int count;
-  } groups[] = {{kIdRecordModeNo, 4}, {kIdFixRate1, 10}};
-  for (const auto& expected : groups) {
-    const RadioGroup* group = dialog.controls().RadioGroupOf(expected.firstId);
-    ASSERT_NE(group, nullptr);
-    ASSERT_EQ(static_cast<int>(group->buttons.size()), expected.count);
-    for (int i = 0; i < expected.count; ++i) {
-      EXPECT_EQ(group->buttons[static_cast<std::size_t>(i)], dialog.Control(expected.firstId + i));
+  const std::vector<ControlTemplate>& rows = MainDialogTemplate().controls;
+  std::map<int, std::vector<QWidget*>> groupsFromFlags;
+  int groupFirstId = -1;
+  for (const ControlTemplate& row : rows) {
+    if ((row.flags & kGroupStart) != 0) groupFirstId = row.kind == ControlKind::RadioButton ? row.id : -1;
+    if (row.kind == ControlKind::RadioButton) {
+      ASSERT_NE(groupFirstId, -1) << "radio button " << row.id << " outside a group";
+      groupsFromFlags[groupFirstId].push_back(dialog.Control(row.id));
     }
   }
-  // Only the first button of a group starts one.
-  EXPECT_EQ(dialog.controls().RadioGroupOf(1038), nullptr);
-  EXPECT_EQ(dialog.controls().RadioGroupOf(1020), nullptr);
+  for (const ControlTemplate& row : rows) {
+    if (row.kind != ControlKind::RadioButton) continue;
+    const RadioGroup* group = dialog.controls().RadioGroupOf(row.id);
+    if (groupsFromFlags.count(row.id) == 0) {
+      EXPECT_EQ(group, nullptr) << "only the first button of a group starts one: " << row.id;
+      continue;
+    }
+    ASSERT_NE(group, nullptr) << row.id;
+    EXPECT_EQ(std::vector<QWidget*>(group->buttons.begin(), group->buttons.end()), groupsFromFlags[row.id]);
+  }
+  // The two groups the data exchange walks.
+  ASSERT_EQ(groupsFromFlags.size(), 2u);
+  EXPECT_EQ(groupsFromFlags[kIdRecordModeNo].size(), 4u);
+  EXPECT_EQ(groupsFromFlags[kIdFixRate1].size(), 10u);
 }
 
 TEST(MainDialogLayoutTest, ClicksReachButtonsInsideGroupBoxesAndGroupsStayApart) {
@@ -227,9 +293,9 @@ TEST(MainDialogLayoutTest, ClicksReachButtonsInsideGroupBoxesAndGroupsStayApart)
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
 
-  auto* tenSeconds = dialog.ControlAs<QRadioButton>(1040);
-  auto* fixRate10 = dialog.ControlAs<QRadioButton>(1028);
-  auto* fixRate1 = dialog.ControlAs<QRadioButton>(1019);
+  auto* tenSeconds = dialog.ControlAs<QRadioButton>(kIdRecordModeNo + 3);
+  auto* fixRate10 = dialog.ControlAs<QRadioButton>(kIdFixRate1 + 9);
+  auto* fixRate1 = dialog.ControlAs<QRadioButton>(kIdFixRate1);
   // The group boxes lie over these buttons; the clicks must go through.
   QTest::mouseClick(tenSeconds, Qt::LeftButton, {}, QPoint(4, tenSeconds->height() / 2));
   QTest::mouseClick(fixRate10, Qt::LeftButton, {}, QPoint(4, fixRate10->height() / 2));

@@ -22,13 +22,14 @@
 
 #include <gtest/gtest.h>
 
+#include "dialog/control_ids.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt_test_support.h"
-#include "dialog/control_ids.h"
 #include "qt/logger_dialog.h"
 #include "qt/sentence_event.h"
+#include "tests/qt/qt_test_support.h"
+#include "tests/support/fake_surface.h"
 
 namespace brisko {
 namespace {
@@ -36,25 +37,8 @@ namespace {
 using test::ModalAnswerer;
 using test::Press;
 using test::WaitFor;
-
-class MemorySettings : public SettingsStore {
- public:
-  std::string ReadPortNumber() override { return stored; }
-  void WritePortNumber(const std::string& portNumber) override {
-    stored = portNumber;
-    ++writes;
-  }
-  std::string stored;
-  int writes = 0;
-};
-
-// The dialog with its wall clock stopped: on a slow machine the staleness
-// rule would otherwise blank the fields a test is about to look at.
-class StoppedClockDialog : public CLoggerDlg {
- public:
-  using CLoggerDlg::CLoggerDlg;
-  std::int64_t CurrentTime() override { return 1700000000; }
-};
+using testing::MemorySettings;
+using testing::StoppedClock;
 
 // Replies as a logger of either family sends them.
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed
@@ -71,7 +55,7 @@ class LoggerDialogTest : public ::testing::Test {
   CLoggerDlg& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<StoppedClockDialog>(settings_, ports_, clock_);
+    dialog_ = std::make_unique<CLoggerDlg>(settings_, ports_, clock_, StoppedClock);
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -190,15 +174,15 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
 
   Identify(3, kReply800, "NT4711");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
-  EXPECT_TRUE(Control<QRadioButton>(1038).isChecked()) << "record mode 1 from the reply";
+  EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
 
   // A second 800 does not show the group again; a reply 0 does not hide it.
-  dialog_->ShowRecordControls(Visibility::Hidden);
+  dialog_->dialog().ShowRecordControls(Visibility::Hidden);
   Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
   ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
   EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
-  dialog_->ShowRecordControls(Visibility::Shown);
-  dialog_->ShowRecordControls(Visibility::Shown);
+  dialog_->dialog().ShowRecordControls(Visibility::Shown);
+  dialog_->dialog().ShowRecordControls(Visibility::Shown);
   Identify(3, kReply0Firmware28, "NT0815");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
@@ -206,9 +190,9 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
 TEST_F(LoggerDialogTest, UserChangesReachTheRecordAtOnce) {
   Start("3");
   Identify(3, kReply800, "NT4711");
-  ClickAt(1039);
+  ClickAt(kIdRecordModeNo + 2);
   EXPECT_EQ(dialog_->record().recordMode, 2);
-  ClickAt(1023);
+  ClickAt(kIdFixRate1 + 4);
   EXPECT_EQ(dialog_->record().fixRateIndex, 4);
   QTest::keyClicks(&Control<QLineEdit>(kIdCompetitionId), "AB");
   EXPECT_EQ(dialog_->record().competitionId, "AB");
@@ -223,7 +207,7 @@ TEST_F(LoggerDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
   record.competitionClass = "Open";
   record.gliderId = "D-4711";
   record.fixRateIndex = 3;
-  dialog_->RefreshControls();
+  dialog_->dialog().RefreshControls();
   EXPECT_EQ(record.competitionClass, "Open");
   EXPECT_EQ(record.gliderId, "D-4711");
   EXPECT_EQ(record.fixRateIndex, 3);
@@ -239,7 +223,7 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
 
   {
     ModalAnswerer answer(Press(QMessageBox::Ok));
-    ClickAt(1027);  // fix rate "9"
+    ClickAt(kIdFixRate1 + 8);  // fix rate "9"
     ASSERT_TRUE(answer.answered());
     EXPECT_EQ(answer.title(), "brisko");
     EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 31 caratteri."));
@@ -393,8 +377,8 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
   const std::size_t writesBefore = Device(3).Writes().size();
   int listEntries = -1;
   ModalAnswerer answer([&](QWidget& modal) {
-    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id1035"))) listEntries = list->count();
-    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id1036")), Qt::LeftButton);
+    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id%1").arg(kIdFlightList))) listEntries = list->count();
+    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id%1").arg(kIdDeleteFlight)), Qt::LeftButton);
     EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
     QTest::keyClick(&modal, Qt::Key_Escape);
   });
@@ -403,14 +387,17 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
   EXPECT_EQ(answer.className(), "brisko::CDeleteFlightDlg");
   EXPECT_EQ(answer.title(), "Delete flight");
   EXPECT_EQ(listEntries, 0);
-  QTest::qWait(300);
-  EXPECT_EQ(Device(3).Writes().size(), writesBefore) << "nothing is sent on this path";
 
+  // The deletion on older firmware is the next thing written: nothing went out
+  // on the path above.
   Identify(3, kReply0Firmware27, "NT0816");
   ModalAnswerer confirm(Press(QMessageBox::Yes));
   ClickAt(kIdDeleteAllFlights);
   EXPECT_EQ(confirm.className(), "QMessageBox");
-  EXPECT_TRUE(WaitWritten(3, "$NT978,0*"));
+  ASSERT_TRUE(WaitWritten(3, "$NT978,0*"));
+  const auto writes = Device(3).Writes();
+  ASSERT_GT(writes.size(), writesBefore);
+  EXPECT_EQ(writes[writesBefore].bytes.rfind("$NT978,0*", 0), 0u) << "something was sent on this path";
 }
 
 TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
@@ -470,7 +457,7 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
 
 TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   settings_.stored = "3";
-  StoppedClockDialog dialog(settings_, ports_, clock_);
+  CLoggerDlg dialog(settings_, ports_, clock_, StoppedClock);
   QTimer driver;
   bool setClicked = false;
   QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -529,7 +516,7 @@ TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsT
   EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");
   EXPECT_EQ(Shown(kIdFirmwareRev), "2.8");
   EXPECT_EQ(Shown(kIdSealStatus), "SEALED");
-  EXPECT_TRUE(Control<QRadioButton>(1020).isChecked());
+  EXPECT_TRUE(Control<QRadioButton>(kIdFixRate1 + 1).isChecked());
 }
 
 }  // namespace

@@ -14,10 +14,11 @@
 
 #include "link/link_clock.h"
 #include "link/serial_port.h"
-#include "link_test_support.h"
 #include "protocol/logger_core.h"
-#include "pseudo_terminal.h"
-#include "session_dialog.h"
+#include "tests/support/fake_dialog.h"
+#include "tests/support/far_end_terminal.h"
+#include "tests/support/link_test_support.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -33,17 +34,17 @@ class LoggerCorePtyTest : public ::testing::Test {
   }
 
   // Created after SetUp so that they see the private ports directory.
-  std::unique_ptr<LoggerCore> MakeCore(SessionDialog& dialog) {
+  std::unique_ptr<LoggerCore> MakeCore(testing::FakeDialog& dialog) {
     return std::make_unique<LoggerCore>(dialog, poster_);
   }
 
-  PseudoTerminal logger_;
+  FarEndTerminal logger_;
   PrivatePortsDirectory ports_;
   RecordingPoster poster_;
 };
 
 TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsApart) {
-  SessionDialog dialog;
+  testing::FakeDialog dialog;
   auto core = MakeCore(dialog);
   const auto opened = steady_clock::now();
   core->OpenPort(3);
@@ -53,9 +54,9 @@ TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsAp
   std::string all;
   for (const auto& command : expected) all += command;
   const auto chunks = logger_.Receive(all.size());
-  EXPECT_EQ(PseudoTerminal::Joined(chunks), all);
+  EXPECT_EQ(FarEndTerminal::Joined(chunks), all);
 
-  const auto arrivals = PseudoTerminal::Arrivals(chunks, expected);
+  const auto arrivals = FarEndTerminal::Arrivals(chunks, expected);
   ASSERT_EQ(arrivals.size(), 3u);
   // The worker writes the k-th command more than k x 100 ms after it started,
   // and a command cannot arrive before it was written; the reader here may
@@ -80,7 +81,7 @@ TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
   };
   for (const Case& c : {Case{"another copy of the tool", true}, Case{"a program holding a lock", false}}) {
     SCOPED_TRACE(c.name);
-    SessionDialog holderDialog;
+    testing::FakeDialog holderDialog;
     std::unique_ptr<LoggerCore> holder;
     int lockedFd = -1;
     if (c.heldByAnotherTool) {
@@ -93,7 +94,7 @@ TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
       ASSERT_EQ(::flock(lockedFd, LOCK_EX | LOCK_NB), 0);
     }
 
-    SessionDialog dialog;
+    testing::FakeDialog dialog;
     auto core = MakeCore(dialog);
     EXPECT_EQ(core->EnumeratePorts(), std::vector<int>{}) << "a held port is not listed";
     core->OpenPort(3);
@@ -101,7 +102,7 @@ TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
     EXPECT_EQ(core->record().portStatus, "COM3 busy");
     EXPECT_NE(core->portStatusDetail().find(ports_.path() + "/COM3"), std::string::npos) << core->portStatusDetail();
     EXPECT_NE(core->portStatusDetail().find("Another program"), std::string::npos);
-    EXPECT_EQ(dialog.portControlsEnabled, std::vector<bool>{false});
+    EXPECT_EQ(dialog.portControlChanges, std::vector<bool>{false});
 
     if (lockedFd >= 0) ::close(lockedFd);
     holder.reset();  // closes through the handshake
@@ -111,14 +112,14 @@ TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
 }
 
 TEST_F(LoggerCorePtyTest, EnumerationListsOnlyPortsThatOpen) {
-  PseudoTerminal second;
-  PseudoTerminal beyondTheList;
+  FarEndTerminal second;
+  FarEndTerminal beyondTheList;
   ASSERT_TRUE(second.ok() && beyondTheList.ok());
   ASSERT_TRUE(ports_.Link(1, second.slavePath()));
   ASSERT_TRUE(ports_.Link(2, ports_.path() + "/unplugged"));  // dangling
   ASSERT_TRUE(ports_.Link(30, beyondTheList.slavePath()));
 
-  SessionDialog dialog;
+  testing::FakeDialog dialog;
   auto core = MakeCore(dialog);
   EXPECT_EQ(core->EnumeratePorts(), (std::vector<int>{1, 3}));
   // Nothing stays open: both ports open again at once, and 30 opens although
@@ -132,7 +133,7 @@ TEST_F(LoggerCorePtyTest, EnumerationListsOnlyPortsThatOpen) {
 
 TEST_F(LoggerCorePtyTest, DanglingPortEntryIsNotFound) {
   ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged"));
-  SessionDialog dialog;
+  testing::FakeDialog dialog;
   auto core = MakeCore(dialog);
   core->OpenPort(5);
   EXPECT_FALSE(core->IsPortOpen());

@@ -10,8 +10,9 @@
 
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "link_test_support.h"
-#include "session_dialog.h"
+#include "tests/protocol/fake_callouts.h"
+#include "tests/support/link_test_support.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -41,7 +42,7 @@ class LoggerCoreTest : public ::testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return device->purgeCount() > purgesBefore; }));
   }
 
-  SessionDialog dialog_;
+  testing::FakeDialog dialog_;
   RecordingPoster poster_;
   SimulatedClock clock_;
   SimulatedPortSystem ports_;
@@ -56,7 +57,7 @@ TEST_F(LoggerCoreTest, OpenPortStartsTheLinkQueuesTheIdentificationAndShowsOpenO
   EXPECT_TRUE(core_.IsPortOpen());
   EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
   EXPECT_TRUE(core_.portStatusDetail().empty());
-  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{true});
+  EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{true});
   EXPECT_EQ(core_.protocol().lastSentenceTime(), 5000);
   // The logger-derived fields are blanked and shown; the rest stays.
   EXPECT_EQ(core_.record().serialNumber, "");
@@ -71,7 +72,7 @@ TEST_F(LoggerCoreTest, OpenPortStartsTheLinkQueuesTheIdentificationAndShowsOpenO
   EXPECT_EQ(Texts(device.Writes()), IdentificationOnTheWire());
   // Closing leaves what the dialog shows as it was.
   EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
-  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{true});
+  EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{true});
 }
 
 TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheTooltip) {
@@ -99,7 +100,7 @@ TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheT
     ASSERT_TRUE(core_.IsPortOpen());
     core_.ClosePort();
     testing::FillWithOldValues(core_.record());
-    dialog_.portControlsEnabled.clear();
+    dialog_.portControlChanges.clear();
     dialog_.now += 10;
 
     core_.OpenPort(c.portNumber);
@@ -112,7 +113,7 @@ TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheT
       EXPECT_NE(core_.portStatusDetail().find(mention), std::string::npos)
           << mention << " not in: " << core_.portStatusDetail();
     }
-    EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{false});
+    EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{false});
     EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand());
     EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
     EXPECT_EQ(core_.record().serialNumber, "");
@@ -132,7 +133,7 @@ TEST_F(LoggerCoreTest, WorkerThatCannotStartIsAFailedOpen) {
   EXPECT_FALSE(device.isOpen());
   EXPECT_EQ(core_.record().portStatus, "COM3 failed");
   EXPECT_NE(core_.portStatusDetail().find("Resource temporarily unavailable"), std::string::npos);
-  EXPECT_EQ(dialog_.portControlsEnabled, std::vector<bool>{false});
+  EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{false});
   core_.ExitDrain();  // must not wait for a worker that never ran
   EXPECT_TRUE(device.Writes().empty());
 }
@@ -298,7 +299,7 @@ TEST_F(LoggerCoreTest, UnpluggedDeviceStopsTheWorkerAndTheStatusSaysLost) {
   EXPECT_FALSE(device.isOpen());
   EXPECT_EQ(core_.record().portStatus, "COM3 lost");
   EXPECT_EQ(core_.portStatusDetail().rfind("COM3: No such device.", 0), 0u) << core_.portStatusDetail();
-  EXPECT_EQ(dialog_.portControlsEnabled, (std::vector<bool>{true, false}));
+  EXPECT_EQ(dialog_.portControlChanges, (std::vector<bool>{true, false}));
   EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand()) << "nothing is left to keep a drain waiting";
   core_.OnSet();
   ASSERT_FALSE(dialog_.messages.empty());
@@ -306,14 +307,14 @@ TEST_F(LoggerCoreTest, UnpluggedDeviceStopsTheWorkerAndTheStatusSaysLost) {
 
   // A second notice of the same run changes nothing.
   core_.OnPortLost(poster_.lostRuns().front());
-  EXPECT_EQ(dialog_.portControlsEnabled.size(), 2u);
+  EXPECT_EQ(dialog_.portControlChanges.size(), 2u);
 
   device.Unplug(false);
   core_.record().portNumber = "3";
   core_.OnPortSelChange();
   EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
   EXPECT_TRUE(core_.portStatusDetail().empty());
-  EXPECT_EQ(dialog_.portControlsEnabled.back(), true);
+  EXPECT_EQ(dialog_.portControlChanges.back(), true);
   core_.ClosePort();
 }
 

@@ -12,9 +12,9 @@
 
 #include "link/link_clock.h"
 #include "link/port_win32.h"
-#include "link_test_support.h"
+#include "tests/support/fake_dialog.h"
+#include "tests/support/link_test_support.h"
 #include "protocol/logger_core.h"
-#include "session_dialog.h"
 
 namespace brisko {
 namespace {
@@ -58,7 +58,7 @@ TEST(LoggerCoreWin32Test, EachRefusalOfTheOpenShowsItsClassAndTheSystemsWords) {
     SCOPED_TRACE(c.status);
     refusal = c.error;
     calls.clear();
-    SessionDialog dialog;
+    testing::FakeDialog dialog;
     RecordingPoster poster;
     LoggerCore core(dialog, poster, *ports, *clock);
     EXPECT_EQ(core.EnumeratePorts(), std::vector<int>{});
@@ -73,7 +73,7 @@ TEST(LoggerCoreWin32Test, EachRefusalOfTheOpenShowsItsClassAndTheSystemsWords) {
     if (c.remedy != nullptr) {
       EXPECT_NE(detail.find(c.remedy), std::string::npos) << detail;
     }
-    EXPECT_EQ(dialog.portControlsEnabled, std::vector<bool>{false});
+    EXPECT_EQ(dialog.portControlChanges, std::vector<bool>{false});
   }
 }
 
@@ -82,7 +82,7 @@ TEST(LoggerCoreWin32Test, PortsAreOpenedExclusivelyForSynchronousReadingAndWriti
   calls.clear();
   auto ports = MakeWin32PortSystem(&RefusingCreateFile);
   auto clock = MakeSystemClock();
-  SessionDialog dialog;
+  testing::FakeDialog dialog;
   RecordingPoster poster;
   LoggerCore core(dialog, poster, *ports, *clock);
   core.OpenPort(30);  // beyond the list, still opened by its name

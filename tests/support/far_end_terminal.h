@@ -1,6 +1,7 @@
-// A pseudo-terminal standing in for a serial port, and a private ports
-// directory (BRISKO_PORTS_DIR) whose COM<n> entries link to such devices, so
-// that tests open "real" ports without touching the machine's own.
+// A pseudo-terminal standing in for a serial port, the test holding its far
+// end (the logger's side), and a private ports directory (BRISKO_PORTS_DIR)
+// whose COM<n> entries link to such devices, so that tests open "real" ports
+// without touching the machine's own.
 #pragma once
 
 #include <fcntl.h>
@@ -18,20 +19,20 @@
 
 namespace brisko {
 
-class PseudoTerminal {
+class FarEndTerminal {
  public:
-  PseudoTerminal() {
+  FarEndTerminal() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
       const char* name = ::ptsname(master_);
       if (name != nullptr) slavePath_ = name;
     }
   }
-  ~PseudoTerminal() {
+  ~FarEndTerminal() {
     if (master_ >= 0) ::close(master_);
   }
-  PseudoTerminal(const PseudoTerminal&) = delete;
-  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+  FarEndTerminal(const FarEndTerminal&) = delete;
+  FarEndTerminal& operator=(const FarEndTerminal&) = delete;
 
   bool ok() const { return master_ >= 0 && !slavePath_.empty(); }
   int master() const { return master_; }
@@ -40,6 +41,17 @@ class PseudoTerminal {
   // What the far end (the logger) sends.
   bool Send(const std::string& bytes) {
     return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  }
+
+  // Writes on the port's side, as the tool would, through a descriptor of
+  // its own: bytes written after the tool's last write arrive behind all of
+  // it, so a marker shows that nothing else followed.
+  bool WriteFromPortSide(const std::string& bytes) const {
+    const int port = ::open(slavePath_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (port < 0) return false;
+    const bool written = ::write(port, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(port);
+    return written;
   }
 
   // Collects what the port wrote until `count` bytes have come or the deadline

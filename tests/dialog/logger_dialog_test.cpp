@@ -1,0 +1,310 @@
+// The neutral main dialog on a surface without a window, over simulated
+// serial ports: the start, the port-dependent controls, the commands routed
+// by control id, the About entry, posted notices from a run that has ended,
+// and the ways the dialog ends, with the link drained before the port number
+// is stored.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
+#include "dialog/logger_dialog.h"
+#include "link/port_names.h"
+#include "link/sentence_framing.h"
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "tests/support/fake_surface.h"
+
+namespace brisko {
+namespace {
+
+using testing::FakeSurface;
+using testing::MemorySettings;
+using testing::PostedNotice;
+using testing::StoppedClock;
+
+const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
+const char kReply0[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
+
+class NeutralDialogTest : public ::testing::Test {
+ protected:
+  NeutralDialogTest() {
+    ports_.AddDevice(3, clock_);
+    ports_.AddDevice(5, clock_);
+  }
+
+  LoggerDialog& Start(const std::string& portNumber) {
+    settings_.stored = portNumber;
+    dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, ports_, clock_, StoppedClock);
+    dialog_->OnInitDialog();
+    // The worker empties the port when it starts: the test feeds replies only
+    // once it has written its first command.
+    if (dialog_->core().IsPortOpen()) {
+      EXPECT_TRUE(DeliverUntil([&] { return !Device(std::stoi(portNumber)).Writes().empty(); }));
+    }
+    return *dialog_;
+  }
+
+  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
+  void Feed(int port, std::string sentence) {
+    AppendChecksum(sentence);
+    Device(port).Feed(sentence);
+  }
+  // Hands the posted notices to the dialog, as a front end's event loop does,
+  // until the condition holds or a generous deadline passes.
+  bool DeliverUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+      for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
+      if (std::chrono::steady_clock::now() > deadline) return condition();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+  void Deliver(const PostedNotice& notice) {
+    if (notice.portLost) {
+      dialog_->OnPortLostArrived(notice.run);
+    } else {
+      dialog_->OnSentenceArrived(notice.run, notice.sequenceNumber, notice.slotIndex);
+    }
+  }
+  void Identify(int port, const char* reply, const char* serial) {
+    Feed(port, reply);
+    ASSERT_TRUE(DeliverUntil([&] { return dialog_->record().serialNumber == serial; }));
+  }
+  bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
+  // The user chooses a port list entry.
+  void Choose(const std::string& entry) {
+    for (std::size_t i = 0; i < surface_.listEntries.size(); ++i) {
+      if (surface_.listEntries[i].first == entry) surface_.listSelection = static_cast<int>(i);
+    }
+    EXPECT_TRUE(dialog_->OnCommand(kIdPortList));
+  }
+  // Every control is enabled as the template creates it, except the 17
+  // port-dependent ones, which follow the last open.
+  void ExpectPortControls(bool enabled) {
+    const std::vector<int>& portDependent = PortDependentControlIds();
+    ASSERT_EQ(portDependent.size(), 17u);
+    for (const ControlTemplate& control : MainDialogTemplate().controls) {
+      if (control.id < 0) continue;
+      const bool dependent = std::find(portDependent.begin(), portDependent.end(), control.id) != portDependent.end();
+      const bool expected = dependent ? enabled : (control.flags & kDisabled) == 0;
+      EXPECT_EQ(surface_.controls[control.id].enabled, expected) << control.id;
+    }
+  }
+
+  SimulatedClock clock_{0, std::chrono::microseconds(200)};
+  SimulatedPortSystem ports_;
+  MemorySettings settings_;
+  FakeSurface surface_;
+  std::unique_ptr<LoggerDialog> dialog_;
+};
+
+TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
+  Start("3");
+  ASSERT_EQ(surface_.listEntries.size(), 2u);
+  EXPECT_EQ(surface_.listEntries[0], std::make_pair(std::string("3"), DevicePathForPort(3)));
+  EXPECT_EQ(surface_.listEntries[1], std::make_pair(std::string("5"), DevicePathForPort(5)));
+  EXPECT_EQ(surface_.listSelection, 0);
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
+  EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");
+  EXPECT_EQ(surface_.timerMs, 500);
+  for (int id : RecordModeControlIds()) EXPECT_FALSE(surface_.controls[id].shown) << id;
+  ExpectPortControls(true);
+  EXPECT_TRUE(surface_.boxes.empty());
+}
+
+TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
+  Start("7");
+  ExpectPortControls(false);
+  EXPECT_FALSE(surface_.controls[kIdPortStatus].tip.empty()) << "the tooltip explains the failure";
+  EXPECT_EQ(surface_.listSelection, -1) << "no entry for port 7";
+
+  Choose("3");
+  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  ExpectPortControls(true);
+  EXPECT_EQ(dialog_->record().portNumber, "3");
+  EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");
+
+  // Port 5 is taken by another program by now: the open fails and turns them off.
+  PortOpenError error;
+  auto held = ports_.Open(5, error);
+  ASSERT_NE(held, nullptr);
+  Choose("5");
+  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  ExpectPortControls(false);
+}
+
+TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
+  enum class Effect { ReadBack, SetWithoutPort, EndOk, EndCancel, Nothing };
+  struct Case {
+    int id;
+    Effect effect;
+  } const cases[] = {
+      {kIdPilotName, Effect::ReadBack},    {kIdGliderId, Effect::ReadBack},
+      {kIdFixRate1 + 9, Effect::ReadBack}, {kIdRecordModeNo + 3, Effect::ReadBack},
+      {kIdSet, Effect::SetWithoutPort},    {kCommandOk, Effect::EndOk},
+      {kCommandCancel, Effect::EndCancel}, {kIdSerialNumber, Effect::Nothing},
+      {kIdRecordModeGroup, Effect::Nothing}, {-1, Effect::Nothing},
+  };
+  Start("7");  // no port: Set says so and sends nothing
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    surface_.boxes.clear();
+    surface_.results.clear();
+    surface_.controls[kIdCompetitionId].text = "typed";
+    dialog_->record().competitionId.clear();
+    EXPECT_EQ(dialog_->OnCommand(c.id), c.effect != Effect::Nothing);
+    const bool readBack = dialog_->record().competitionId == "typed";
+    EXPECT_EQ(readBack, c.effect == Effect::ReadBack || c.effect == Effect::EndOk);
+    if (c.effect == Effect::SetWithoutPort) {
+      ASSERT_EQ(surface_.boxes.size(), 1u);
+      EXPECT_EQ(surface_.boxes[0].text, "First select a COM port !");
+    } else {
+      EXPECT_TRUE(surface_.boxes.empty());
+    }
+    const std::vector<DialogResult> ending =
+        c.effect == Effect::EndOk ? std::vector<DialogResult>{DialogResult::Ok}
+        : c.effect == Effect::EndCancel ? std::vector<DialogResult>{DialogResult::Cancel}
+                                        : std::vector<DialogResult>{};
+    EXPECT_EQ(surface_.results, ending);
+  }
+}
+
+// A toolkit tells of a changed text or check from inside the change: if the
+// refresh let that run a read-back, the fields after the pilot name would
+// get their controls' old values.
+TEST_F(NeutralDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
+  Start("3");
+  surface_.onChange = [&](int id) { dialog_->OnCommand(id); };
+  DeviceRecord& record = dialog_->record();
+  record.pilotName = "Pia";
+  record.competitionClass = "Open";
+  record.gliderId = "D-4711";
+  record.fixRateIndex = 3;
+  dialog_->RefreshControls();
+  EXPECT_EQ(record.competitionClass, "Open");
+  EXPECT_EQ(record.gliderId, "D-4711");
+  EXPECT_EQ(record.fixRateIndex, 3);
+  EXPECT_EQ(surface_.Text(kIdGliderId), "D-4711");
+  // The same notification from the user reads back at once.
+  surface_.SetText(kIdCompetitionId, "AB");
+  EXPECT_EQ(record.competitionId, "AB");
+}
+
+TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNothing) {
+  struct Case {
+    int commandId;
+    bool about;
+  } const cases[] = {{0x0010, true}, {0x0013, true}, {0xF060, false}, {0xF010, false}, {0x0020, false}};
+  Start("3");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandId);
+    surface_.children.clear();
+    dialog_->OnSysCommand(c.commandId);
+    EXPECT_EQ(surface_.children, c.about ? std::vector<ChildDialog>{ChildDialog::About} : std::vector<ChildDialog>{});
+  }
+  EXPECT_TRUE(dialog_->core().IsPortOpen()) << "the About box leaves the dialog running";
+}
+
+TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  surface_.SetText(kIdCompetitionClass, std::string(16, 'C'));
+  dialog_->OnOK();
+  ASSERT_EQ(surface_.boxes.size(), 1u);
+  EXPECT_EQ(surface_.boxes[0].text, "Non digitare pi\xF9 di 15 caratteri.");
+  EXPECT_EQ(surface_.focus, kIdCompetitionClass);
+  EXPECT_TRUE(surface_.results.empty()) << "the dialog stays open";
+
+  surface_.SetText(kIdCompetitionClass, "Club");
+  dialog_->OnOK();
+  EXPECT_EQ(surface_.results, std::vector<DialogResult>{DialogResult::Ok});
+  EXPECT_EQ(dialog_->record().competitionClass, "Club");
+  EXPECT_EQ(settings_.writes, 0) << "the settings wait for the end of the window";
+}
+
+TEST_F(NeutralDialogTest, CancelEndsWithoutAReadBack) {
+  Start("3");
+  surface_.SetText(kIdPilotName, std::string(40, 'L'));
+  dialog_->OnCancel();
+  EXPECT_EQ(surface_.results, std::vector<DialogResult>{DialogResult::Cancel});
+  EXPECT_TRUE(surface_.boxes.empty()) << "a read-back would have shown the length message";
+  EXPECT_EQ(dialog_->record().pilotName, "");
+}
+
+// The end: the window goes first, then the timer, then every queued command
+// reaches the logger and the port closes, and only then is the port stored.
+TEST_F(NeutralDialogTest, TheEndHidesStopsTheTimerDrainsTheLinkAndThenStoresThePort) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  bool openAtWrite = true;
+  bool setOutAtWrite = false;
+  settings_.onWrite = [&] {
+    openAtWrite = Device(3).isOpen();
+    setOutAtWrite = Written(3, "$NT806,4,3*");
+    surface_.events.push_back("settings");
+  };
+  dialog_->OnCommand(kIdSet);
+  dialog_->OnCommand(kCommandCancel);
+  surface_.events.clear();
+  dialog_->OnDestroy();
+  EXPECT_EQ(surface_.events, (std::vector<std::string>{"hide", "stop timer", "settings"}));
+  EXPECT_FALSE(openAtWrite);
+  EXPECT_TRUE(setOutAtWrite) << "the last command of Set went out before the port closed";
+  EXPECT_EQ(settings_.stored, "3");
+
+  // Once only; later notices and commands find the dialog ended.
+  dialog_->OnDestroy();
+  dialog_->OnTimer();
+  dialog_->OnCommand(kIdPortList);
+  EXPECT_EQ(settings_.writes, 1);
+  EXPECT_FALSE(Device(3).isOpen());
+}
+
+TEST_F(NeutralDialogTest, NothingEndsBeforeTheDialogHasStarted) {
+  settings_.stored = "3";
+  LoggerDialog dialog(surface_, settings_, ports_, clock_, StoppedClock);
+  EXPECT_EQ(dialog.record().portNumber, "3");
+  dialog.OnDestroy();
+  EXPECT_EQ(settings_.writes, 0);
+  EXPECT_TRUE(surface_.events.empty());
+}
+
+// A sentence or lost notice posted by the worker of a port that has been
+// changed since is dropped, not read from a slot the new run may refill.
+TEST_F(NeutralDialogTest, NoticesFromAnEndedRunAreIgnored) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  Feed(3, kReply0);
+  std::vector<PostedNotice> held;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (held.empty() && std::chrono::steady_clock::now() < deadline) {
+    for (const PostedNotice& notice : surface_.TakePosted()) held.push_back(notice);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_FALSE(held.empty());
+
+  Choose("5");
+  ASSERT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
+  const std::uint64_t droppedBefore = dialog_->core().droppedSentences();
+  for (const PostedNotice& notice : held) Deliver(notice);
+  dialog_->OnPortLostArrived(held.front().run);
+  EXPECT_EQ(dialog_->record().serialNumber, "") << "the reply of the old run must not show";
+  EXPECT_EQ(surface_.Text(kIdSerialNumber), "");
+  const auto sentences = std::count_if(held.begin(), held.end(), [](const PostedNotice& n) { return !n.portLost; });
+  EXPECT_EQ(dialog_->core().droppedSentences(), droppedBefore + static_cast<std::uint64_t>(sentences));
+  EXPECT_TRUE(dialog_->core().IsPortOpen()) << "a lost notice of the old run closes nothing";
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
+}
+
+}  // namespace
+}  // namespace brisko

@@ -1,0 +1,177 @@
+// A front end without a window, for the neutral dialog's tests: every control
+// of the main template as a little record of state (text, check, enabled,
+// shown, limit, tip), the port list's entries and selection, the focus, the
+// message boxes and child dialogs it was asked for, the timer, and the posted
+// notices, queued across threads until the test delivers them. A change hook
+// plays the toolkit's notification that a text or a check changed, sent at
+// once from inside the change as toolkits do. Also the settings store in
+// memory and a stopped wall clock, for the tests of either front end.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dialog/control_surface.h"
+#include "dialog/dialog_template.h"
+#include "dialog/settings_store.h"
+
+namespace brisko::testing {
+
+// The port number kept between runs, with a count of the writes and a hook
+// that sees the moment of each.
+class MemorySettings : public SettingsStore {
+ public:
+  std::string ReadPortNumber() override { return stored; }
+  void WritePortNumber(const std::string& portNumber) override {
+    stored = portNumber;
+    ++writes;
+    if (onWrite) onWrite();
+  }
+  std::string stored;
+  int writes = 0;
+  std::function<void()> onWrite;
+};
+
+// The dialog's wall clock, stopped: on a slow machine the staleness rule
+// would otherwise blank the fields a test is about to look at.
+inline std::int64_t StoppedClock() { return 1700000000; }
+
+struct FakeControl {
+  std::string text;
+  bool checked = false;
+  bool enabled = true;
+  bool shown = true;
+  int limit = -1;  // none set
+  std::string tip;
+};
+
+struct FakeMessageBox {
+  std::string text;
+  std::string caption;
+  MessageBoxKind kind;
+};
+
+struct PostedNotice {
+  bool portLost;
+  std::uint32_t run;
+  std::uint32_t sequenceNumber;
+  int slotIndex;
+};
+
+class FakeSurface : public ControlSurface {
+ public:
+  // The controls as the template creates them.
+  FakeSurface() {
+    for (const ControlTemplate& control : MainDialogTemplate().controls) {
+      if (control.id < 0) continue;
+      FakeControl& state = controls[control.id];
+      state.text = control.text;
+      state.enabled = (control.flags & kDisabled) == 0;
+    }
+  }
+
+  std::string Text(int id) const override { return controls.at(id).text; }
+  void SetText(int id, const std::string& text) override {
+    ++textWrites;
+    controls.at(id).text = text;
+    if (onChange) onChange(id);
+  }
+  bool Checked(int id) const override { return controls.at(id).checked; }
+  void SetChecked(int id, bool checked) override {
+    controls.at(id).checked = checked;
+    if (onChange) onChange(id);
+  }
+  void SetEnabled(int id, bool enabled) override { controls.at(id).enabled = enabled; }
+  void SetShown(int id, bool shown) override { controls.at(id).shown = shown; }
+  void SetLengthLimit(int id, int limit) override { controls.at(id).limit = limit; }
+  void SetToolTip(int id, const std::string& tip) override { controls.at(id).tip = tip; }
+
+  void AddListEntry(int /*id*/, const std::string& text, const std::string& tip) override {
+    listEntries.emplace_back(text, tip);
+  }
+  int ListCount(int /*id*/) const override { return static_cast<int>(listEntries.size()); }
+  std::string ListEntry(int /*id*/, int index) const override {
+    return listEntries.at(static_cast<std::size_t>(index)).first;
+  }
+  int ListSelection(int /*id*/) const override { return listSelection; }
+  void SetListSelection(int /*id*/, int index) override { listSelection = index; }
+
+  void Focus(int id) override {
+    focus = id;
+    selectedAll = false;
+  }
+  void FocusAndSelectAll(int id) override {
+    focus = id;
+    selectedAll = true;
+  }
+
+  MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
+                                  MessageBoxKind kind) override {
+    boxes.push_back({text, caption, kind});
+    events.push_back("message box");
+    return answer;
+  }
+  void RunChildDialog(ChildDialog which) override { children.push_back(which); }
+
+  void StartTimer(int milliseconds) override {
+    timerMs = milliseconds;
+    events.push_back("start timer");
+  }
+  void StopTimer() override {
+    timerMs = 0;
+    events.push_back("stop timer");
+  }
+
+  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    posted_.push_back({false, run, sequenceNumber, slotIndex});
+  }
+  void PostPortLostToDialog(std::uint32_t run) override {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    posted_.push_back({true, run, 0, 0});
+  }
+  // The notices posted so far, oldest first, taken out of the queue.
+  std::deque<PostedNotice> TakePosted() {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    return std::exchange(posted_, {});
+  }
+
+  void HideWindow() override {
+    shownWindow = false;
+    events.push_back("hide");
+  }
+  void EndDialog(DialogResult result) override {
+    results.push_back(result);
+    events.push_back(result == DialogResult::Ok ? "end ok" : "end cancel");
+  }
+
+  // How it behaves.
+  MessageBoxAnswer answer = MessageBoxAnswer::Ok;
+  std::function<void(int id)> onChange;
+
+  // What it holds and saw.
+  std::map<int, FakeControl> controls;
+  std::vector<std::pair<std::string, std::string>> listEntries;  // text, tip
+  int listSelection = -1;
+  int focus = 0;
+  bool selectedAll = false;
+  int textWrites = 0;
+  int timerMs = 0;  // 0: stopped
+  bool shownWindow = true;
+  std::vector<FakeMessageBox> boxes;
+  std::vector<ChildDialog> children;
+  std::vector<DialogResult> results;
+  std::vector<std::string> events;  // the order of the ending and the boxes
+
+ private:
+  std::mutex postedMutex_;
+  std::deque<PostedNotice> posted_;
+};
+
+}  // namespace brisko::testing
