@@ -25,6 +25,16 @@ std::string WideToLatin1(const std::wstring& text) {
   return bytes;
 }
 
+// The system's own messages (FormatMessageA) come in the ANSI code page.
+std::wstring FromAnsiCodePage(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
 const ControlTemplate* FindControl(int id) {
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     if (control.id == id) return &control;
@@ -222,7 +232,7 @@ void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   tool.uId = static_cast<UINT_PTR>(id);
   GetWindowRect(Item(id), &tool.rect);
   MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
-  std::wstring text = Latin1ToWide(tip.c_str());
+  std::wstring text = FromAnsiCodePage(tip);
   tool.lpszText = text.data();
   const bool known = toolTips_.count(id) != 0;
   if (tip.empty()) {

@@ -21,22 +21,15 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
+#include "tests/support/fake_surface.h"
 #include "win32/field_edit_guard.h"
 #include "win32/sentence_message.h"
 
 namespace brisko {
 namespace {
 
-class MemorySettings : public SettingsStore {
- public:
-  std::string ReadPortNumber() override { return stored; }
-  void WritePortNumber(const std::string& portNumber) override {
-    stored = portNumber;
-    ++writes;
-  }
-  std::string stored;
-  int writes = 0;
-};
+using testing::MemorySettings;
+using testing::StoppedClock;
 
 // fix rate 2 s (index 1), record mode 1, sealed
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
@@ -68,7 +61,7 @@ class Win32MainDialogTest : public ::testing::Test {
 
   void Start(const std::string& portNumber) {
     settings_.stored = portNumber;
-    dialog_ = std::make_unique<Win32MainDialog>(settings_, ports_, clock_, [] { return std::int64_t{1700000000}; });
+    dialog_ = std::make_unique<Win32MainDialog>(settings_, ports_, clock_, StoppedClock);
     window_ = dialog_->CreateModeless();
     ASSERT_NE(window_, nullptr);
     // The worker empties the port when it starts: replies are fed once it
