@@ -40,10 +40,10 @@ if [[ -z $wine64 || $wine64 == *NOTFOUND ]]; then
 fi
 scratch=$(mktemp -d)
 export WINEDEBUG=-all WINEPREFIX=$scratch/prefix
-xvfb_pid=""
+XVFB_PID=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -57,13 +57,10 @@ BRISKO_WINE=$wine64 BRISKO_WINE_TOOL_TESTS=$(cd "$build-mingw" && pwd)/tests/e2e
   "$build/tests/e2e/brisko_wine_e2e_tests" --gtest_brief=1
 
 # brisko.exe's window and the installer on one private X server, in the same
-# prefix. Xvfb names its display on the descriptor given to -displayfd.
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -noreset -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 10 -u "$display_fd" display || { cat "$scratch/xvfb.log" >&2; exit 1; }
-exec {display_fd}>&-
-export DISPLAY=":$display"
+# prefix.
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
+xvfb_start "$scratch"
 BRISKO_WINE=$wine64 tests/window/wine_window_test.sh "$build-mingw/app/brisko.exe" \
   "$build-mingw/tests/window/brisko_window_peek.exe" "$build/sim/brisko-sim"
 BRISKO_WINE=$wine64 tests/window/wine_installer_test.sh "$installer"

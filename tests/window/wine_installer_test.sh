@@ -9,6 +9,11 @@
 # Usage: wine_installer_test.sh INSTALLER_EXE
 # Environment: WINEPREFIX, BRISKO_WINE (wine64), DISPLAY (an X server).
 set -euo pipefail
+here=$(dirname "$0")
+# shellcheck source=scripts/xvfb.sh
+source "$here/../../scripts/xvfb.sh"
+# shellcheck source=scripts/wine-window.sh
+source "$here/../../scripts/wine-window.sh"
 installer=$(realpath "$1")
 wine=${BRISKO_WINE:-wine64}
 : "${WINEPREFIX:?a Wine prefix is needed}" "${DISPLAY:?an X server is needed}"
@@ -26,14 +31,6 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
-}
-wait_until() {
-  local tenths=$1
-  shift
-  while ! "$@"; do
-    ((tenths-- > 0)) || return 1
-    sleep 0.1
-  done
 }
 
 drive_c="$WINEPREFIX/drive_c"
@@ -58,11 +55,9 @@ strings -el "$(entries | head -n 1)" | grep -qxF '%APPDATA%\Brisko' ||
 (cd "$work" && exec "$wine" "$program/brisko.exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
-find_window() { window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
-wait_until 300 find_window || fail "the installed brisko.exe showed no window"
-xdotool windowfocus --sync "$window" key Escape
-xdotool keyup Escape
-wait_until 100 bash -c "! kill -0 $brisko_pid 2>/dev/null" || fail "Escape did not end the installed brisko.exe"
+wait_until 300 find_brisko_window || fail "the installed brisko.exe showed no window"
+press_escape "$window"
+ended "$brisko_pid" 10 || fail "Escape did not end the installed brisko.exe"
 brisko_pid=""
 [[ -f "$work/BRISKO.INI" ]] || fail "the installed brisko.exe wrote no BRISKO.INI in its working folder"
 

@@ -12,6 +12,11 @@
 # Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine64),
 # DISPLAY (an X server without a window manager; without it, one of its own).
 set -euo pipefail
+here=$(dirname "$0")
+# shellcheck source=scripts/xvfb.sh
+source "$here/../../scripts/xvfb.sh"
+# shellcheck source=scripts/wine-window.sh
+source "$here/../../scripts/wine-window.sh"
 exe=$(realpath "$1") peek=$(realpath "$2") sim=$(realpath "$3")
 wine=${BRISKO_WINE:-wine64}
 : "${WINEPREFIX:?a Wine prefix is needed}"
@@ -19,12 +24,12 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-window.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
-sim_pid="" xvfb_pid="" brisko_pid=""
+sim_pid="" XVFB_PID="" brisko_pid=""
 cleanup() {
   # The Wine server may hold the pseudo-terminal: it goes before the simulator.
   wineserver -k 2>/dev/null || true
   local pid
-  for pid in "$brisko_pid" "$sim_pid" "$xvfb_pid"; do
+  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
     [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   rm -f "$WINEPREFIX/dosdevices/com3"
@@ -41,25 +46,9 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_until() {
-  local tenths=$1
-  shift
-  while ! "$@"; do
-    ((tenths-- > 0)) || return 1
-    sleep 0.1
-  done
-}
-
-# Without a display, a private X server that keeps its state between
-# clients; it names its display on the descriptor given to -displayfd.
+# Without a display, a private X server of its own.
 if [[ -z "${DISPLAY:-}" ]]; then
-  exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  read -r -t 10 -u "$display_fd" display || fail "Xvfb did not start"
-  exec {display_fd}>&-
-  export DISPLAY=":$display"
+  xvfb_start "$work" || fail "Xvfb did not start"
 fi
 
 BRISKO_PORTS_DIR="$work/ports" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" >"$work/sim.log" 2>&1 &
@@ -76,8 +65,7 @@ started=$(date +%s.%N)
 (cd "$work/run" && exec "$wine" "$exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
-find_window() { window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
-wait_until 300 find_window || fail "no window titled \"Brisko 1.8\""
+wait_until 300 find_brisko_window || fail "no window titled \"Brisko 1.8\""
 shows_all() {
   peek || return 1
   local line
@@ -113,10 +101,9 @@ wait_until 100 sent || fail "no Set sequence reached the simulator"
 tail -n +"$from" "$work/sim.log" | grep -qF 'rx "$NT805,1,Carla Verdi" checksum ok' ||
   fail "the pilot name did not arrive byte for byte"
 
-# Escape ends the program; the key's release would fail on the closed window.
-xdotool key Escape
-xdotool keyup Escape
-wait_until 100 bash -c "! kill -0 $brisko_pid 2>/dev/null" || fail "Escape did not end brisko.exe"
+# Escape ends the program.
+press_escape "$window"
+ended "$brisko_pid" 10 || fail "Escape did not end brisko.exe"
 wait "$brisko_pid" || true
 brisko_pid=""
 [[ "$(cat "$work/run/BRISKO.INI")" == "3" ]] || fail "BRISKO.INI holds \"$(cat "$work/run/BRISKO.INI")\", not \"3\""

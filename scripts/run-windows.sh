@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs brisko.exe under Wine against the simulated logger: cross-builds
+# brisko.exe, builds brisko-sim, makes a private Wine prefix whose COM3 is the
+# simulator's pseudo-terminal, and starts brisko.exe in a private working
+# directory whose BRISKO.INI names COM3. With a display the window stays until
+# it is closed; without one it runs under Xvfb, saves a screenshot once the
+# logger's data is shown, prints its path and ends everything.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
+# shellcheck source=scripts/wine-window.sh
+source scripts/wine-window.sh
+
+scripts/install-deps.sh all
+
+build=${BRISKO_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target brisko-sim
+cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build-mingw" --target brisko
+# Debian keeps the 64-bit loader out of PATH; the toolchain file found it.
+wine64=$(sed -n 's/^BRISKO_WINE64:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-wine.XXXXXX")
+mkdir -m 700 "$work/ports" "$work/run"
+export WINEDEBUG=-all WINEPREFIX="$work/prefix"
+sim_pid="" XVFB_PID="" brisko_pid=""
+stop() {
+  wineserver -k 2>/dev/null || true
+  local pid
+  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
+    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  return 0
+}
+trap stop EXIT
+
+# Without a display, a private X server.
+headless=""
+if [[ -z "${DISPLAY:-}" ]]; then
+  xvfb_start "$work"
+  headless=1
+fi
+
+echo "making a Wine prefix in $WINEPREFIX"
+wineboot -i >"$work/wineboot.log" 2>&1
+
+BRISKO_PORTS_DIR="$work/ports" "$root/$build/sim/brisko-sim" --port 3 >"$work/sim.log" 2>&1 &
+sim_pid=$!
+wait_until 100 grep -q '^brisko-sim: COM3 -> ' "$work/sim.log" || { cat "$work/sim.log" >&2; exit 1; }
+ln -sfn "$(sed -n 's/^brisko-sim: COM3 -> //p' "$work/sim.log")" "$WINEPREFIX/dosdevices/com3"
+printf '3' >"$work/run/BRISKO.INI"
+echo "brisko-sim is COM3; its log: $work/sim.log"
+
+if [[ -z "$headless" ]]; then
+  (cd "$work/run" && "$wine64" "$root/$build-mingw/app/brisko.exe")
+  exit 0
+fi
+
+started=$(date +%s.%N)
+(cd "$work/run" && exec "$wine64" "$root/$build-mingw/app/brisko.exe") >"$work/brisko.log" 2>&1 &
+brisko_pid=$!
+window=""
+identified() { grep -qF 'tx "$NT805,5,' "$work/sim.log"; }
+wait_until 300 find_brisko_window && wait_until 300 identified || { cat "$work/brisko.log" "$work/sim.log" >&2; exit 1; }
+shown=$(date +%s.%N)
+awk -v from="$started" -v to="$shown" \
+  'BEGIN { printf "brisko.exe has the simulated logger'"'"'s replies %.2f s after start\n", to - from }'
+# Let the readings (every 3 s) arrive too, then take the picture of the window.
+sleep 3.5
+shot="$work/brisko-windows.png"
+import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
+echo "screenshot: $shot"
+press_escape "$window" || true
+ended "$brisko_pid" 10 || echo "brisko.exe did not end after Escape" >&2
+echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"

@@ -1,0 +1,29 @@
+# shellcheck shell=bash
+# Sourced by the scripts that drive brisko.exe's window under Wine on an X
+# server (scripts/run-windows.sh, tests/window/*.sh): waiting, finding the
+# window, and leaving it with Escape.
+
+# wait_until TENTHS COMMAND...: true once COMMAND succeeds, false if it still
+# fails after TENTHS tenths of a second.
+wait_until() {
+  local tenths=$1
+  shift
+  while ! "$@"; do
+    ((tenths-- > 0)) || return 1
+    sleep 0.1
+  done
+}
+
+# find_brisko_window: sets $window to the mapped window titled "Brisko 1.8"
+# (one not yet mapped cannot take the keyboard).
+find_brisko_window() {
+  window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
+}
+
+# press_escape WINDOW: Escape into the window. The key's release fails once
+# the window has closed, and a key left pressed would repeat into every
+# window that opens next on the display, so it is released on its own.
+press_escape() {
+  xdotool windowfocus --sync "$1" key Escape
+  xdotool keyup Escape
+}
