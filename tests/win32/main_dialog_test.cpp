@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -33,10 +34,83 @@ using testing::StoppedClock;
 
 // fix rate 2 s (index 1), record mode 1, sealed
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
+// first family, firmware 2.8: its deletion goes through the "Delete flight" dialog
+const char kReply0Firmware28[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
+
+// Answers the modal windows that a handler opens on the dialog's thread, one
+// after the other: waits for the window with the step's title, notes its
+// children (id and text), then presses the step's button.
+class ModalAnswerer {
+ public:
+  struct Step {
+    std::wstring title;
+    int button;
+  };
+  struct Seen {
+    std::wstring title;
+    std::map<int, std::wstring> children;  // by control id
+    bool hasIcon = false;
+  };
+
+  // `owner` is the main dialog; a modal window other than the expected ones
+  // is cancelled when a step times out, so that a failing test ends.
+  ModalAnswerer(HWND owner, std::vector<Step> steps)
+      : owner_(owner),
+        thread_([this, steps = std::move(steps)] {
+          for (const Step& step : steps) {
+            HWND box = nullptr;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while ((box = FindWindowW(L"#32770", step.title.c_str())) == nullptr || !IsWindowVisible(box)) {
+              if (std::chrono::steady_clock::now() > deadline) {
+                CancelOtherModals();
+                return;
+              }
+              Sleep(10);
+            }
+            Seen seen{step.title, {}, false};
+            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+              seen.children[GetDlgCtrlID(child)] = WindowTextOf(child);
+              if (SendMessageW(child, STM_GETICON, 0, 0) != 0) seen.hasIcon = true;
+            }
+            seen_.push_back(seen);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
+            while (IsWindow(box)) Sleep(10);
+          }
+        }) {}
+  ~ModalAnswerer() {
+    if (thread_.joinable()) thread_.join();
+  }
+  ModalAnswerer(const ModalAnswerer&) = delete;
+  ModalAnswerer& operator=(const ModalAnswerer&) = delete;
+
+  // Once the handler that opened the windows has returned.
+  const std::vector<Seen>& seen() {
+    if (thread_.joinable()) thread_.join();
+    return seen_;
+  }
+
+ private:
+  void CancelOtherModals() {
+    EnumThreadWindows(
+        GetWindowThreadProcessId(owner_, nullptr),
+        [](HWND window, LPARAM owner) {
+          if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(owner_));
+  }
+
+  HWND owner_;
+  std::vector<Seen> seen_;
+  std::thread thread_;
+};
 
 // Dispatches the thread's messages until the condition holds (20 s at most).
-bool PumpUntil(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+bool PumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > deadline) return condition();
     MSG message;
@@ -202,6 +276,70 @@ TEST_F(Win32MainDialogTest, ASentenceOfAnEndedRunIsDroppedWithoutReadingItsSlot)
   const std::uint64_t droppedBefore = dialog_->dialog().core().droppedSentences();
   SendMessageW(window_, WM_SENTENCE, SentenceWParam(0), SentenceLParam(run - 1, 0));
   EXPECT_EQ(dialog_->dialog().core().droppedSentences(), droppedBefore + 1);
+}
+
+TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLeavesTheDialogAsItWas) {
+  Start("3");
+  ModalAnswerer answerer(window_, {{L"Informazioni su brisko", IDOK}});
+  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox, 0);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  const auto& about = answerer.seen()[0];
+  EXPECT_TRUE(about.hasIcon);
+  bool named = false;
+  for (const auto& child : about.children) named = named || child.second == L"Brisko 1.8";
+  EXPECT_TRUE(named);
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
+  EXPECT_TRUE(dialog_->dialog().core().IsPortOpen());
+}
+
+TEST_F(Win32MainDialogTest, TheDeletionQuestionIsAYesNoBoxWhoseNoSendsNothingAndWhoseYesDeletes) {
+  Start("3");
+  Identify();
+  {
+    ModalAnswerer answerer(window_, {{L"Delete all flights", IDNO}});
+    SendMessageW(Item(kIdDeleteAllFlights), BM_CLICK, 0, 0);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const auto& question = answerer.seen()[0].children;
+    EXPECT_EQ(question.count(IDYES), 1u);
+    EXPECT_EQ(question.count(IDNO), 1u);
+    EXPECT_EQ(question.count(IDOK), 0u);
+  }
+  {
+    ModalAnswerer answerer(window_, {{L"Delete all flights", IDYES}});
+    SendMessageW(Item(kIdDeleteAllFlights), BM_CLICK, 0, 0);
+    EXPECT_EQ(answerer.seen().size(), 1u);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return Device(3).WrittenBytes().find("$NT803,") != std::string::npos; }))
+      << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, SetWithoutAPortShowsAWarningWithOnlyAnOkButton) {
+  Start("7");
+  ModalAnswerer answerer(window_, {{L"Set", IDOK}});
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kIdSet, BN_CLICKED), 0);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  const auto& warning = answerer.seen()[0].children;
+  EXPECT_EQ(warning.count(IDOK), 1u);
+  EXPECT_EQ(warning.count(IDYES), 0u);
+  bool said = false;
+  for (const auto& child : warning) said = said || child.second == L"First select a COM port !";
+  EXPECT_TRUE(said);
+}
+
+TEST_F(Win32MainDialogTest, DeletingOnAFirstFamilyLoggerWithFirmware28OpensTheDeleteFlightDialogAndSendsNothing) {
+  Start("3");
+  Feed(3, kReply0Firmware28);
+  ASSERT_TRUE(PumpUntil([&] { return Shown(kIdSerialNumber) == L"NT0815"; }));
+  const std::size_t writtenBefore = Device(3).WrittenBytes().size();
+  ModalAnswerer answerer(window_, {{L"Delete flight", IDCANCEL}});
+  SendMessageW(Item(kIdDeleteAllFlights), BM_CLICK, 0, 0);
+  ASSERT_EQ(answerer.seen().size(), 1u);
+  const auto& deleteFlight = answerer.seen()[0].children;
+  EXPECT_EQ(deleteFlight.count(kIdFlightList), 1u);
+  EXPECT_EQ(deleteFlight.count(kIdDeleteFlight), 1u);
+  // Nothing goes to the logger on this path.
+  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(Device(3).WrittenBytes().size(), writtenBefore);
 }
 
 // The run travels as its low 16 bits and is widened against the open run.
