@@ -32,16 +32,6 @@ stop() {
 }
 trap stop EXIT
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_until() {
-  local tenths=$1
-  shift
-  while ! "$@"; do
-    ((tenths-- > 0)) || return 1
-    sleep 0.1
-  done
-}
-
 "$root/$build/sim/brisko-sim" >"$work/sim.log" 2>&1 &
 sim_pid=$!
 wait_until 100 grep -q '^brisko-sim: COM[0-9]* -> ' "$work/sim.log" || {

@@ -1,18 +1,7 @@
 # shellcheck shell=bash
 # Sourced by the scripts that drive brisko.exe's window under Wine on an X
-# server (scripts/run-windows.sh, tests/window/*.sh): waiting, finding the
+# server (scripts/run-windows.sh, tests/window/*.sh), after scripts/xvfb.sh: finding the
 # window, and leaving it with Escape.
-
-# wait_until TENTHS COMMAND...: true once COMMAND succeeds, false if it still
-# fails after TENTHS tenths of a second.
-wait_until() {
-  local tenths=$1
-  shift
-  while ! "$@"; do
-    ((tenths-- > 0)) || return 1
-    sleep 0.1
-  done
-}
 
 # find_brisko_window: sets $window to the mapped window titled "Brisko 1.8"
 # (one not yet mapped cannot take the keyboard).

@@ -1,8 +1,10 @@
 # shellcheck shell=bash
-# Sourced by scripts/run.sh and bench/desktop_session.sh: a private X server
-# (Xvfb) that chooses a free display number itself and reports it through
-# -displayfd, so that sessions started at the same time never race for one
-# number, and a wait for a child process to end.
+# Sourced by the scripts that run a window headless (scripts/run.sh,
+# scripts/run-windows.sh, tests/window/*.sh, bench/desktop_session.sh): a
+# private X server (Xvfb) that chooses a free display number itself and
+# reports it through -displayfd, so that sessions started at the same time
+# never race for one number, a wait for a condition, and a wait for a child
+# process to end.
 
 # xvfb_start DIR: Xvfb in the background, its log in DIR/xvfb.log and its
 # display number in DIR/display. Sets XVFB_PID and exports DISPLAY; returns 1
@@ -24,6 +26,17 @@ xvfb_start() {
   fi
   DISPLAY=":$(cat "$dir/display")"
   export DISPLAY
+}
+
+# wait_until TENTHS COMMAND...: true once COMMAND succeeds, false if it still
+# fails after TENTHS tenths of a second.
+wait_until() {
+  local tenths=$1
+  shift
+  while ! "$@"; do
+    ((tenths-- > 0)) || return 1
+    sleep 0.1
+  done
 }
 
 # ended PID SECONDS: true once the child PID has exited (a zombie not yet
