@@ -131,7 +131,10 @@ class WriteTimingPorts : public PortSystem {
   class TimedPort : public SerialPort {
    public:
     TimedPort(std::unique_ptr<SerialPort> port, WriteTimingPorts& owner) : port_(std::move(port)), owner_(owner) {}
-    ReadOutcome ReadByte(unsigned char& byte) override { return port_->ReadByte(byte); }
+    bool WaitReadable(std::uint32_t timeoutMs) override { return port_->WaitReadable(timeoutMs); }
+    ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) override {
+      return port_->ReadSome(buffer, size, count);
+    }
     std::string LostReason() const override { return port_->LostReason(); }
     bool Write(const std::string& bytes) override {
       {

@@ -1,5 +1,7 @@
 #include "link/link_worker.h"
 
+#include <algorithm>
+
 namespace brisko {
 
 LinkWorker::LinkWorker(const LinkParts& parts) : parts_(parts), framer_(parts.slots) {}
@@ -26,12 +28,28 @@ bool LinkWorker::Begin() {
 
 bool LinkWorker::RunPass() {
   WriteStep();
-  if (parts_.state.load(std::memory_order_acquire) == LinkState::Running) ReadStep();
+  const bool reading = parts_.state.load(std::memory_order_acquire) == LinkState::Running;
+  const bool readFailed = reading && !ReadStep();
   // A device that is gone stays gone: passes would only fail, and the user
   // would be shown a port that seems fine.
   if (portLost_) return false;
-  parts_.clock.Sleep(1);
+  // Only a reader waits on the port: bytes left unread while draining, or an
+  // error the port keeps reporting, would end every wait at once.
+  if (reading && !readFailed) {
+    parts_.port.WaitReadable(WaitMs());
+  } else {
+    parts_.clock.Sleep(WaitMs());
+  }
   return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
+}
+
+std::uint32_t LinkWorker::WaitMs() {
+  if (parts_.queue.Front() == nullptr) return kStopBoundMs;
+  // Unsigned: a tick that wrapped since the last write reads as long overdue,
+  // and the next write step restarts the spacing.
+  const std::uint32_t elapsed = parts_.clock.Tick() - lastWriteTick_;
+  if (elapsed > kCommandSpacingMs) return 0;
+  return std::min(kStopBoundMs, kCommandSpacingMs + 1 - elapsed);
 }
 
 void LinkWorker::End() {
@@ -66,24 +84,32 @@ void LinkWorker::SendFront() {
   parts_.queue.PopFront();
 }
 
-void LinkWorker::ReadStep() {
+bool LinkWorker::ReadStep() {
   for (;;) {
-    unsigned char byte = 0;
-    const ReadOutcome outcome = parts_.port.ReadByte(byte);
+    std::size_t count = 0;
+    const ReadOutcome outcome = parts_.port.ReadSome(buffer_, sizeof buffer_, count);
     if (outcome == ReadOutcome::Lost) {
       portLost_ = true;
-      return;
+      return true;
     }
-    if (outcome == ReadOutcome::Failed) RecoverPort();
-    if (outcome != ReadOutcome::Byte) return;
-    // A stop arrived during this read step: the byte is dropped unframed.
-    if (parts_.state.load(std::memory_order_acquire) != LinkState::Running) return;
-    const FrameResult result = framer_.AcceptByte(byte);
-    if (result.outcome == FrameOutcome::SentenceReady) {
-      parts_.slots.Publish(result.slot, sequenceNumber_);
-      parts_.poster.PostSentence(parts_.run, sequenceNumber_, result.slot);
-      ++sequenceNumber_;
+    if (outcome == ReadOutcome::Failed) {
+      RecoverPort();
+      return false;
     }
+    if (outcome != ReadOutcome::Bytes) return true;
+    for (std::size_t i = 0; i < count; ++i) {
+      // A stop arrived during this read step: the rest is dropped unframed.
+      if (parts_.state.load(std::memory_order_acquire) != LinkState::Running) return true;
+      const FrameResult result = framer_.AcceptByte(buffer_[i]);
+      if (result.outcome == FrameOutcome::SentenceReady) {
+        parts_.slots.Publish(result.slot, sequenceNumber_);
+        parts_.poster.PostSentence(parts_.run, sequenceNumber_, result.slot);
+        ++sequenceNumber_;
+      }
+    }
+    // A short read took all the driver held; what arrives later ends the
+    // next wait at once.
+    if (count < sizeof buffer_) return true;
   }
 }
 

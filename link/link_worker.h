@@ -1,9 +1,10 @@
 // The link worker: the only code that touches the port while it runs. Each
 // pass writes at most one queued command, more than 100 ms after the previous
-// write, then reads every byte that has arrived through the receive framing
-// and posts each good sentence to the owner, then waits 1 ms. The owner stops
-// it through LinkState, or it stops on its own once the port's device is gone,
-// after posting that news. Begin, RunPass and End are the pieces of Run, so that a
+// write, then reads what has arrived through the receive framing and posts
+// each good sentence to the owner, then sleeps until bytes arrive, the next
+// command falls due or the stop bound passes. The owner stops it through
+// LinkState, or it stops on its own once the port's device is gone, after
+// posting that news. Begin, RunPass and End are the pieces of Run, so that a
 // test can drive one pass at a time on one thread; in the tool only the worker
 // thread calls them.
 #pragma once
@@ -23,6 +24,9 @@ namespace brisko {
 
 inline constexpr std::uint32_t kCommandSpacingMs = 100;  // a command leaves more than this after the previous
 inline constexpr std::size_t kMaxCommandBytes = 255;     // tail included; longer ones are dropped
+// The longest the worker sleeps: a stop request is seen within this, since
+// nothing wakes a worker waiting on its port when the owner asks it to stop.
+inline constexpr std::uint32_t kStopBoundMs = 50;
 
 struct LinkParts {
   SerialPort& port;
@@ -44,8 +48,8 @@ class LinkWorker {
   // Fresh run: readIndex and framing to 0, port cleared and purged, pacing
   // counted from now. False when a stop was already asked.
   bool Begin();
-  // One pass: write step, read step, the 1 ms wait. False once a stop is
-  // asked or the device is gone.
+  // One pass: write step, read step, the wait. False once a stop is asked or
+  // the device is gone.
   bool RunPass();
   // Posts the loss of the device if that ended the run, then reports Stopped,
   // the last thing the worker does.
@@ -58,14 +62,18 @@ class LinkWorker {
  private:
   void WriteStep();
   void SendFront();
-  void ReadStep();
+  // False after a failed read.
+  bool ReadStep();
   void RecoverPort();
+  // Until the next queued command falls due, at most the stop bound.
+  std::uint32_t WaitMs();
 
   LinkParts parts_;
   SentenceFramer framer_;
   std::uint32_t sequenceNumber_ = 0;
   std::uint32_t lastWriteTick_ = 0;
   bool portLost_ = false;
+  unsigned char buffer_[1024];  // the driver's own receive queue size
 };
 
 }  // namespace brisko

@@ -11,7 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -61,7 +63,7 @@ void FailWith(PortOpenError& error, int errnoValue) {
 }
 
 // Full raw mode, 57600 8N1, no flow control of any kind, reads that return at
-// once. A setting the device refuses is not fatal: the port is used as it is.
+// once (the worker waits in poll(), not in read()). A setting the device refuses is not fatal: the port is used as it is.
 void ApplyLineSettings(int fd) {
   struct termios tio {};
   if (::tcgetattr(fd, &tio) != 0) return;
@@ -99,11 +101,22 @@ class PosixSerialPort final : public SerialPort {
   PosixSerialPort(const PosixSerialPort&) = delete;
   PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
-  ReadOutcome ReadByte(unsigned char& byte) override {
+  bool WaitReadable(std::uint32_t timeoutMs) override {
+    if (!lostReason_.empty()) return true;
+    // POLLHUP and POLLERR end the wait too; the read that follows tells them apart.
+    pollfd poller{fd_, POLLIN, 0};
+    return ::poll(&poller, 1, static_cast<int>(std::min<std::uint32_t>(timeoutMs, 60000))) > 0;
+  }
+
+  ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
     if (!lostReason_.empty()) return ReadOutcome::Lost;
-    const ssize_t count = ::read(fd_, &byte, 1);
-    if (count == 1) return ReadOutcome::Byte;
-    if (count < 0) {
+    const ssize_t got = ::read(fd_, buffer, size);
+    if (got > 0) {
+      count = static_cast<std::size_t>(got);
+      return ReadOutcome::Bytes;
+    }
+    if (got < 0) {
       if (errno == EAGAIN || errno == EINTR) return ReadOutcome::Nothing;
       return NoteIfGone(errno) ? ReadOutcome::Lost : ReadOutcome::Failed;
     }

@@ -1,7 +1,8 @@
-// The Windows port system with the call that opens a device named by the
-// caller: CreateFileA in the tool, a fake in tests, which can answer as a port
-// held by another program does (Wine does not enforce share mode 0 on
-// devices, so it cannot). Windows only.
+// The Windows port system over a table of the Win32 calls it makes: the
+// system's own in the tool, scripted fakes in tests, which can answer as a
+// port held by another program or an unplugged adapter's driver does (Wine
+// enforces neither share mode 0 on devices nor any driver's way of failing).
+// Windows only.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +13,24 @@
 
 namespace brisko {
 
-using CreateFileFunction = decltype(&CreateFileA);
+struct Win32SerialCalls {
+  decltype(&CreateFileA) createFile;
+  decltype(&CloseHandle) closeHandle;
+  decltype(&SetupComm) setupComm;
+  decltype(&GetCommState) getCommState;
+  decltype(&SetCommState) setCommState;
+  decltype(&GetCommTimeouts) getCommTimeouts;
+  decltype(&SetCommTimeouts) setCommTimeouts;
+  decltype(&ReadFile) readFile;
+  decltype(&WriteFile) writeFile;
+  decltype(&ClearCommError) clearCommError;
+  decltype(&PurgeComm) purgeComm;
+  decltype(&GetTickCount) getTickCount;  // how long a port has been silent
+};
 
-std::unique_ptr<PortSystem> MakeWin32PortSystem(CreateFileFunction createFile);
+// The system's own calls.
+const Win32SerialCalls& SystemSerialCalls();
+
+std::unique_ptr<PortSystem> MakeWin32PortSystem(const Win32SerialCalls& calls);
 
 }  // namespace brisko

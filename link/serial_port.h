@@ -5,6 +5,8 @@
 // system's reason so that the status field can say it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,19 +22,25 @@ struct PortOpenError {
   std::string deviceGroup;    // for PermissionDenied: the group that owns the device, if known
 };
 
-// Failed: a read error that the link clears and purges before going on.
-// Lost: the device itself is gone (a USB adapter pulled out), and every later
-// call would fail the same way.
-enum class ReadOutcome { Byte, Nothing, Failed, Lost };
+// Bytes: count bytes were read. Nothing: none had arrived. Failed: a read
+// error that the link clears and purges before going on. Lost: the device
+// itself is gone (a USB adapter pulled out), and every later call would fail
+// the same way.
+enum class ReadOutcome { Bytes, Nothing, Failed, Lost };
 
 // An open port, configured for the logger: 57600 baud, 8N1, no flow control,
-// DTR and RTS off, reads that return at once, writes without time-out.
-// Destroying it closes the port.
+// DTR and RTS off, writes without time-out. Destroying it closes the port.
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
-  // Reads at most one byte; returns at once whether or not a byte was waiting.
-  virtual ReadOutcome ReadByte(unsigned char& byte) = 0;
+  // Blocks until bytes have arrived, the device reports an error or hang-up,
+  // or timeoutMs has passed; returns at once when bytes are already waiting.
+  // True when a read has something to report. A port may fetch the bytes
+  // here already and hand them out with the next ReadSome.
+  virtual bool WaitReadable(std::uint32_t timeoutMs) = 0;
+  // Reads up to size bytes of what has arrived, without waiting; count says
+  // how many (0 unless the outcome is Bytes).
+  virtual ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) = 0;
   // Writes the whole text; false when the system refused it.
   virtual bool Write(const std::string& bytes) = 0;
   // Clears the port's error state after a failed read or write.

@@ -1,5 +1,7 @@
 #include "link/simulated_port.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 namespace brisko {
@@ -11,7 +13,10 @@ class SimulatedPortHandle final : public SerialPort {
   SimulatedPortHandle(const SimulatedPortHandle&) = delete;
   SimulatedPortHandle& operator=(const SimulatedPortHandle&) = delete;
 
-  ReadOutcome ReadByte(unsigned char& byte) override { return device_->ReadByte(byte); }
+  bool WaitReadable(std::uint32_t timeoutMs) override { return device_->WaitReadable(timeoutMs); }
+  ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) override {
+    return device_->ReadSome(buffer, size, count);
+  }
   bool Write(const std::string& bytes) override { return device_->Write(bytes); }
   void ClearError() override { device_->ClearError(); }
   void Purge() override { device_->Purge(); }
@@ -86,7 +91,19 @@ void SimulatedDevice::Close() {
   open_ = false;
 }
 
-ReadOutcome SimulatedDevice::ReadByte(unsigned char& byte) {
+bool SimulatedDevice::WaitReadable(std::uint32_t timeoutMs) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!incoming_.empty() || unplugged_ || failReads_) return true;
+    ++emptyWaitCount_;
+  }
+  clock_.Sleep(timeoutMs);
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !incoming_.empty() || unplugged_ || failReads_;
+}
+
+ReadOutcome SimulatedDevice::ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) {
+  count = 0;
   std::function<void(unsigned char)> hook;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -96,12 +113,15 @@ ReadOutcome SimulatedDevice::ReadByte(unsigned char& byte) {
       return ReadOutcome::Failed;
     }
     if (incoming_.empty()) return ReadOutcome::Nothing;
-    byte = incoming_.front();
-    incoming_.pop_front();
+    count = std::min(size, incoming_.size());
+    std::copy_n(incoming_.begin(), count, buffer);
+    incoming_.erase(incoming_.begin(), incoming_.begin() + static_cast<std::ptrdiff_t>(count));
     hook = onByteRead_;
   }
-  if (hook) hook(byte);
-  return ReadOutcome::Byte;
+  if (hook) {
+    for (std::size_t i = 0; i < count; ++i) hook(buffer[i]);
+  }
+  return ReadOutcome::Bytes;
 }
 
 bool SimulatedDevice::Write(const std::string& bytes) {

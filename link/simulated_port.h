@@ -1,7 +1,8 @@
 // Serial ports for tests: a SimulatedPortSystem opens SimulatedDevices by
 // number with the same exclusivity as a real port, and each device records
 // what the link wrote (with the tick of each write), hands out the bytes a
-// test fed it one at a time, and fails reads or writes on request. A device is
+// test fed it, and fails reads or writes on request. A wait with nothing to
+// read passes its whole time on the device's clock at once. A device is
 // safe to use from the worker thread and the test's thread at once.
 #pragma once
 
@@ -36,8 +37,8 @@ class SimulatedDevice {
   // Pulls the adapter out: every read answers Lost and every write fails
   // until it is plugged in again (a later open then works).
   void Unplug(bool unplugged);
-  // Runs on the reading thread after each byte handed out, before the link
-  // sees it (tests use it to change the link's state mid-read).
+  // Runs on the reading thread after each byte handed out, before the read
+  // returns it to the link (tests use it to change the link's state mid-read).
   void OnByteRead(std::function<void(unsigned char)> hook);
   // Runs on the writing thread after each successful write (tests use it to
   // answer a command, as the logger would).
@@ -50,6 +51,8 @@ class SimulatedDevice {
   int clearCount() const { return Locked(clearCount_); }
   int purgeCount() const { return Locked(purgeCount_); }
   int failedReadCount() const { return Locked(failedReadCount_); }
+  // Waits that found nothing and passed their whole time.
+  int emptyWaitCount() const { return Locked(emptyWaitCount_); }
   int openCount() const { return Locked(openCount_); }
   bool isOpen() const { return Locked(open_); }
 
@@ -63,7 +66,8 @@ class SimulatedDevice {
   }
   bool TryOpen();
   void Close();
-  ReadOutcome ReadByte(unsigned char& byte);
+  bool WaitReadable(std::uint32_t timeoutMs);
+  ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count);
   bool Write(const std::string& bytes);
   void ClearError();
   void Purge();
@@ -83,6 +87,7 @@ class SimulatedDevice {
   int clearCount_ = 0;
   int purgeCount_ = 0;
   int failedReadCount_ = 0;
+  int emptyWaitCount_ = 0;
 };
 
 class SimulatedPortSystem final : public PortSystem {

@@ -98,7 +98,7 @@ TEST_P(FailingPortTest, EachPassHandlesTheFailureOnceAndTheLinkRecoversWithThePo
   passes.erase(passes.begin());
   std::set<std::string> shapes;
   for (std::string pass : passes) {
-    pass.erase(std::remove(pass.begin(), pass.end(), static_cast<char>(PortEvent::ReadByte)), pass.end());
+    pass.erase(std::remove(pass.begin(), pass.end(), static_cast<char>(PortEvent::ReadBytes)), pass.end());
     shapes.insert(pass);
   }
   EXPECT_EQ(shapes, c.passShapes);

@@ -11,11 +11,18 @@ class FaultInjectingPort final : public SerialPort {
   FaultInjectingPort(std::unique_ptr<SerialPort> inner, FaultSwitches& switches, PortTrace& trace)
       : inner_(std::move(inner)), switches_(switches), trace_(trace) {}
 
-  ReadOutcome ReadByte(unsigned char& byte) override {
+  // The wait ends the worker's pass.
+  bool WaitReadable(std::uint32_t timeoutMs) override {
+    trace_.Record(PortEvent::PassEnd);
+    return inner_->WaitReadable(timeoutMs);
+  }
+
+  ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
     const ReadOutcome outcome =
-        switches_.failReads.load() ? ReadOutcome::Failed : inner_->ReadByte(byte);
+        switches_.failReads.load() ? ReadOutcome::Failed : inner_->ReadSome(buffer, size, count);
     switch (outcome) {
-      case ReadOutcome::Byte: trace_.Record(PortEvent::ReadByte); break;
+      case ReadOutcome::Bytes: trace_.Record(PortEvent::ReadBytes); break;
       case ReadOutcome::Nothing: trace_.Record(PortEvent::ReadNothing); break;
       case ReadOutcome::Failed: trace_.Record(PortEvent::ReadFailed); break;
       case ReadOutcome::Lost: trace_.Record(PortEvent::ReadLost); break;

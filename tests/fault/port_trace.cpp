@@ -57,9 +57,7 @@ std::uint32_t TracingClock::Tick() {
 }
 
 void TracingClock::Sleep(std::uint32_t milliseconds) {
-  // The user-interface thread waits in steps of 100 and 500 ms; only the
-  // worker's pass ends with a 1 ms wait.
-  if (milliseconds == 1) trace_.Record(PortEvent::PassEnd);
+  if (std::this_thread::get_id() != owner_) trace_.Record(PortEvent::PassEnd);
   inner_.Sleep(milliseconds);
 }
 

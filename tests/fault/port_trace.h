@@ -1,6 +1,6 @@
 // What the link worker did on its port, in order: every read and its outcome,
 // every write with the bytes and the pacing tick, every clear and purge, and
-// the end of every pass (its 1 ms wait). Written by the worker thread through
+// the end of every pass (its wait, on the port or on the clock). Written by the worker thread through
 // the wrapped ports and clock below, read by the test's thread.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/link_clock.h"
@@ -18,7 +19,7 @@ namespace brisko {
 // One letter each, so that a pass reads as a short word: "rRCP." is an empty
 // read, a failed read, the clear and the purge after it, and the wait.
 enum class PortEvent : char {
-  ReadByte = 'b',
+  ReadBytes = 'b',
   ReadNothing = 'r',
   ReadFailed = 'R',
   ReadLost = 'L',
@@ -59,12 +60,14 @@ class PortTrace {
   std::vector<TracedWrite> writes_;
 };
 
-// Passes the time through and marks every 1 ms wait, which only the worker
-// makes (once per pass), in the trace. Remembers, per thread, the last tick
-// it handed out, which for the worker is the tick its pacing compared.
+// Passes the time through and marks every wait of a thread other than the
+// one that made the clock (the worker's, at the end of a pass on which it did
+// not wait on its port) in the trace. Remembers, per thread, the last tick it
+// handed out, which for the worker is the tick its pacing compared.
 class TracingClock final : public LinkClock {
  public:
-  TracingClock(LinkClock& inner, PortTrace& trace) : inner_(inner), trace_(trace) {}
+  TracingClock(LinkClock& inner, PortTrace& trace)
+      : inner_(inner), trace_(trace), owner_(std::this_thread::get_id()) {}
   std::uint32_t Tick() override;
   void Sleep(std::uint32_t milliseconds) override;
   static std::uint32_t LastTickOnThisThread();
@@ -72,6 +75,7 @@ class TracingClock final : public LinkClock {
  private:
   LinkClock& inner_;
   PortTrace& trace_;
+  std::thread::id owner_;  // the user-interface thread, whose waits are not passes
 };
 
 }  // namespace brisko

@@ -1,5 +1,5 @@
 // The worker driven one pass at a time on the test's thread, against a
-// simulated port and a clock that moves 1 ms per pass.
+// simulated port and a clock that moves only when the worker waits.
 #include "link/link_worker.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +25,14 @@ class LinkWorkerTest : public ::testing::Test {
 
   LinkWorker MakeWorker() { return LinkWorker(LinkParts{*port_, queue_, slots_, state_, poster_, clock_}); }
 
-  // Runs passes until the condition holds; fails the test after 5000.
+  // Runs passes until the condition holds and returns how many it took;
+  // fails the test after 5000.
   template <typename Condition>
-  void RunUntil(LinkWorker& worker, Condition condition) {
-    for (int pass = 0; pass < 5000 && !condition(); ++pass) worker.RunPass();
-    ASSERT_TRUE(condition()) << "condition not reached in 5000 passes";
+  int RunUntil(LinkWorker& worker, Condition condition) {
+    int pass = 0;
+    for (; pass < 5000 && !condition(); ++pass) worker.RunPass();
+    EXPECT_TRUE(condition()) << "condition not reached in 5000 passes";
+    return pass;
   }
 
   void Queue(const std::vector<std::string>& commands) { ASSERT_TRUE(queue_.QueueCommands(commands)); }
@@ -55,15 +58,19 @@ TEST_F(LinkWorkerTest, IdentificationLeavesInOrderEachMoreThan100MsAfterThePrevi
   ASSERT_TRUE(worker.Begin());
   const std::uint32_t start = clock_.Tick();
   Queue({"$NT900,4,51,0", "$NT987,1", "$NT800,1"});
-  RunUntil(worker, [&] { return device_.Writes().size() == 3; });
+  const int passes = RunUntil(worker, [&] { return device_.Writes().size() == 3; });
 
   const auto writes = device_.Writes();
   EXPECT_EQ(WrittenTexts(), (std::vector<std::string>{"$NT900,4,51,0*0F\r\n", "$NT987,1*31\r\n", "$NT800,1*3F\r\n"}));
-  // One pass per millisecond: a command leaves at the first pass at which more
-  // than 100 ms have passed, never at exactly 100.
-  EXPECT_EQ(writes[0].tick - start, 101u);
-  EXPECT_EQ(writes[1].tick - writes[0].tick, 101u);
-  EXPECT_EQ(writes[2].tick - writes[1].tick, 101u);
+  // Each leaves once more than 100 ms have passed, not a wait later; the
+  // worker sleeps through the spacing in a few waits instead of passing
+  // every millisecond.
+  std::uint32_t previous = start;
+  for (const auto& write : writes) {
+    EXPECT_EQ(write.tick - previous, 101u) << write.bytes;
+    previous = write.tick;
+  }
+  EXPECT_LE(passes, 3 * 3 + 1);  // three waits per spacing, and the pass that writes the last
   EXPECT_FALSE(queue_.AnySlotHoldsCommand());
 }
 
@@ -228,7 +235,7 @@ TEST_F(LinkWorkerTest, WhileDrainingNothingIsReadButCommandsStillGoOut) {
   EXPECT_EQ(poster_.count(), 0u);
 }
 
-TEST_F(LinkWorkerTest, ByteReadInThePassWhereTheStateChangedIsDropped) {
+TEST_F(LinkWorkerTest, BytesReadInTheStepWhereTheStateChangedAreDroppedUnframed) {
   LinkWorker worker = MakeWorker();
   ASSERT_TRUE(worker.Begin());
   device_.OnByteRead([this](unsigned char byte) {
@@ -236,10 +243,64 @@ TEST_F(LinkWorkerTest, ByteReadInThePassWhereTheStateChangedIsDropped) {
   });
   device_.Feed("$NT800,1*3F\r\n$NT987,1*31\r\n");
   EXPECT_TRUE(worker.RunPass());
-  // The line feed that completed the first line was read after the change:
-  // it never reached the framing, and the second line stays in the driver.
   EXPECT_EQ(poster_.count(), 0u);
-  EXPECT_EQ(device_.UnreadByteCount(), 13u);
+
+  // Had the framing seen the first line up to its carriage return, a lone
+  // line feed would now complete it.
+  device_.OnByteRead(nullptr);
+  state_ = LinkState::Running;
+  device_.Feed("\n");
+  worker.RunPass();
+  EXPECT_EQ(poster_.count(), 0u);
+  device_.Feed("$NT987,1*31\r\n");
+  worker.RunPass();
+  EXPECT_EQ(poster_.count(), 1u);
+}
+
+// One pass with nothing to read: how long the worker sleeps, and where. It
+// sleeps on the port while it reads (bytes end that wait at once), on the
+// clock otherwise, never longer than the stop bound, and no longer than until
+// the next command falls due.
+TEST_F(LinkWorkerTest, EachPassSleepsUntilTheNextCommandIsDueOrTheStopBound) {
+  struct Case {
+    const char* name;
+    LinkState state;
+    bool readsFail;
+    bool commandQueued;
+    std::uint32_t sinceLastWrite;
+    std::uint32_t slept;
+    bool onThePort;
+  };
+  const Case cases[] = {
+      {"idle", LinkState::Running, false, false, 0, kStopBoundMs, true},
+      {"idle long after a write", LinkState::Running, false, false, 5000, kStopBoundMs, true},
+      {"command due in 71 ms", LinkState::Running, false, true, 30, kStopBoundMs, true},
+      {"command due in 21 ms", LinkState::Running, false, true, 80, 21, true},
+      {"command due in 1 ms", LinkState::Running, false, true, 100, 1, true},
+      {"draining, command due in 21 ms", LinkState::Draining, false, true, 80, 21, false},
+      {"draining with bytes unread", LinkState::Draining, false, false, 0, kStopBoundMs, false},
+      {"reads failing", LinkState::Running, true, false, 0, kStopBoundMs, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state_ = LinkState::Running;
+    device_.FailReads(false);
+    LinkWorker worker = MakeWorker();
+    ASSERT_TRUE(worker.Begin());
+    if (c.commandQueued) Queue({"$NT1"});
+    if (c.state == LinkState::Draining) device_.Feed("$NT800,1*3F\r\n");
+    device_.FailReads(c.readsFail);
+    state_ = c.state;
+    clock_.SetTick(worker.lastWriteTick() + c.sinceLastWrite);
+    const std::uint32_t before = clock_.Tick();
+    const int portWaitsBefore = device_.emptyWaitCount();
+
+    EXPECT_TRUE(worker.RunPass());
+    EXPECT_EQ(clock_.Tick() - before, c.slept);
+    EXPECT_EQ(device_.emptyWaitCount() - portWaitsBefore, c.onThePort ? 1 : 0);
+    EXPECT_TRUE(device_.Writes().empty());
+    queue_.Reset();
+  }
 }
 
 TEST_F(LinkWorkerTest, WorkerThatFindsAStopAlreadyAskedEndsAtOnceAndSaysStopped) {
