@@ -224,7 +224,7 @@ class Win32SerialPort final : public SerialPort {
     if (lostReason_.empty()) lostReason_ = SystemMessage(error);
   }
 
-  const Win32SerialCalls& calls_;
+  Win32SerialCalls calls_;
   HANDLE handle_;
   DWORD readWaitMs_;
   DWORD lastSignOfLife_;  // the tick of the last byte or health check
@@ -265,7 +265,7 @@ class Win32PortSystem final : public PortSystem {
   }
 
  private:
-  const Win32SerialCalls& calls_;
+  Win32SerialCalls calls_;
 };
 
 }  // namespace
