@@ -59,7 +59,7 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
   local dir
   for dir in /proc/[0-9]*; do
-    [[ $(cat "$dir/comm" 2>/dev/null) == wineserver ]] || continue
+    [[ $(cat "$dir/comm" 2>/dev/null) == wineserver* ]] || continue
     tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { basename "$dir"; return; }
   done
 }
@@ -111,6 +111,6 @@ figure "command spacing on the wire (write calls), max" "$(field '^spacing of [0
   ms "<=" 110
 figure "ClosePort, empty queue, median" "$(field '^ClosePort, empty' median)" ms "<=" 800
 figure "receive path, median" "$(grep -m 1 'BM_ReceivePath_median' "$out" |
-  sed -n 's/.*bytes_per_second=\([0-9.]*\)Mi\/s.*/\1/p')" "MiB/s" ">=" 151
+  sed -n 's/.*bytes_per_second=\([0-9.]*\)Mi\{0,1\}\/s.*/\1/p')" "MiB/s" ">=" 151
 figure "start to the logger's data shown, median / 300 ms floor" \
   "$(field '/ 300 ms pacing floor' median)" "x" "<=" 1.15
