@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "link/decimal.h"
 #include "link/sentence_slots.h"
@@ -91,7 +92,8 @@ void QueueOrTellBusy(CommandPort& port, DialogCallouts& dialog, const std::vecto
 
 }  // namespace
 
-LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port) : dialog_(dialog), port_(port) {
+LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port, WallClock wallClock)
+    : dialog_(dialog), port_(port), wallClock_(std::move(wallClock)) {
   copyBuffer_.reserve(kMaxLineLength);
 }
 
@@ -126,7 +128,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
     }
   }
 
-  lastSentenceTime_ = dialog_.CurrentTime();
+  lastSentenceTime_ = wallClock_();
   dialog_.RefreshControls();
 }
 
@@ -223,7 +225,7 @@ void LoggerProtocol::HandleNt805(FieldReader fields) {
 
 void LoggerProtocol::OnTimer() {
   if (lastSentenceTime_ == 0) return;
-  const std::int64_t now = dialog_.CurrentTime();
+  const std::int64_t now = wallClock_();
   // now - lastSentenceTime_ > 1, without overflow for any pair of stamps.
   const bool stale = now > lastSentenceTime_ &&
                      static_cast<std::uint64_t>(now) - static_cast<std::uint64_t>(lastSentenceTime_) > 1;
