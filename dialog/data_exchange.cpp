@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "brisko_version.h"
 #include "link/decimal.h"
 #include "link/sentence_slots.h"
 #include "protocol/commands.h"
@@ -22,7 +23,8 @@ constexpr char kSetCaption[] = "Set";
 constexpr char kDeleteCaption[] = "Delete all flights";
 constexpr char kBusyText[] =
     "The logger is still busy with earlier commands.\nPlease try again in a moment.";
-constexpr char kBusyCaption[] = "brisko";  // the program's name, as on the other framework-style messages
+// The program's name titles the busy box, as the other framework-style messages.
+constexpr const char* kBusyCaption = kApplicationName;
 
 // Loggers with firmware from this revision on choose the flights to delete in
 // the "Delete flight" dialog instead of taking one command for all.

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
@@ -420,7 +421,7 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
 
   EXPECT_EQ(entry, "Infor&mazioni su brisko...");
   ASSERT_TRUE(about.answered());
-  EXPECT_TRUE(aboutText.contains("brisko 1.8")) << aboutText.toStdString();
+  EXPECT_TRUE(aboutText.contains(QString::fromLatin1(kApplicationTitle))) << aboutText.toStdString();
   EXPECT_TRUE(dialog_->isVisible()) << "the About box leaves the dialog running";
   EXPECT_TRUE(Device(3).isOpen());
 }

@@ -17,12 +17,14 @@
 #include <thread>
 #include <vector>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "tests/support/fake_surface.h"
+#include "win32/dialog_template_ex.h"
 #include "win32/field_edit_guard.h"
 
 namespace brisko {
@@ -278,7 +280,7 @@ TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLe
   const auto& about = answerer.seen()[0];
   EXPECT_TRUE(about.hasIcon);
   bool named = false;
-  for (const auto& child : about.children) named = named || child.second == L"Brisko 1.8";
+  for (const auto& child : about.children) named = named || child.second == Latin1ToWide(kApplicationTitle);
   EXPECT_TRUE(named);
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
   EXPECT_TRUE(Device(3).isOpen());
