@@ -21,6 +21,7 @@ LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, con
 LoggerDialog::~LoggerDialog() = default;
 
 void LoggerDialog::OnInitDialog() {
+  exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
   FillPortList(core_.EnumeratePorts());
   core_.OpenPort(LeadingInt(core_.record().portNumber));  // ends with a refresh that selects the entry
