@@ -36,20 +36,20 @@ bool LinkWorker::RunPass() {
   // Only a reader waits on the port: bytes left unread while draining, or an
   // error the port keeps reporting, would end every wait at once.
   if (reading && !readFailed) {
-    parts_.port.WaitReadable(WaitMs());
+    parts_.port.WaitReadable(WaitMs(parts_.port.Wakes() ? kIdleWaitMs : kStopBoundMs));
   } else {
-    parts_.clock.Sleep(WaitMs());
+    parts_.clock.Sleep(WaitMs(kStopBoundMs));
   }
   return parts_.state.load(std::memory_order_acquire) < LinkState::StopRequested;
 }
 
-std::uint32_t LinkWorker::WaitMs() {
-  if (parts_.queue.Front() == nullptr) return kStopBoundMs;
+std::uint32_t LinkWorker::WaitMs(std::uint32_t longest) {
+  if (parts_.queue.Front() == nullptr) return longest;
   // Unsigned: a tick that wrapped since the last write reads as long overdue,
   // and the next write step restarts the spacing.
   const std::uint32_t elapsed = parts_.clock.Tick() - lastWriteTick_;
   if (elapsed > kCommandSpacingMs) return 0;
-  return std::min(kStopBoundMs, kCommandSpacingMs + 1 - elapsed);
+  return std::min(longest, kCommandSpacingMs + 1 - elapsed);
 }
 
 void LinkWorker::End() {

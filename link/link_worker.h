@@ -24,9 +24,11 @@ namespace brisko {
 
 inline constexpr std::uint32_t kCommandSpacingMs = 100;  // a command leaves more than this after the previous
 inline constexpr std::size_t kMaxCommandBytes = 255;     // tail included; longer ones are dropped
-// The longest the worker sleeps: a stop request is seen within this, since
-// nothing wakes a worker waiting on its port when the owner asks it to stop.
+// The longest the worker sleeps on a port that its owner cannot wake, and on
+// the clock: a new command or a stop request is seen within this.
 inline constexpr std::uint32_t kStopBoundMs = 50;
+// On a port that the owner wakes for every command and stop request.
+inline constexpr std::uint32_t kIdleWaitMs = 60000;
 
 struct LinkParts {
   SerialPort& port;
@@ -65,8 +67,8 @@ class LinkWorker {
   // False after a failed read.
   bool ReadStep();
   void RecoverPort();
-  // Until the next queued command falls due, at most the stop bound.
-  std::uint32_t WaitMs();
+  // Until the next queued command falls due, at most `longest`.
+  std::uint32_t WaitMs(std::uint32_t longest);
 
   LinkParts parts_;
   SentenceFramer framer_;

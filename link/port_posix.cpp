@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -90,8 +91,9 @@ void ApplyLineSettings(int fd) {
 
 class PosixSerialPort final : public SerialPort {
  public:
-  explicit PosixSerialPort(int fd) : fd_(fd) {}
+  explicit PosixSerialPort(int fd) : fd_(fd), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
   ~PosixSerialPort() override {
+    if (wakeFd_ >= 0) ::close(wakeFd_);
     // The exclusive flag belongs to the device, not to this descriptor, so it
     // must be dropped before the close or the port stays locked.
     ::ioctl(fd_, TIOCNXCL);
@@ -103,9 +105,24 @@ class PosixSerialPort final : public SerialPort {
 
   bool WaitReadable(std::uint32_t timeoutMs) override {
     if (!lostReason_.empty()) return true;
-    // POLLHUP and POLLERR end the wait too; the read that follows tells them apart.
-    pollfd poller{fd_, POLLIN, 0};
-    return ::poll(&poller, 1, static_cast<int>(std::min<std::uint32_t>(timeoutMs, 60000))) > 0;
+    // POLLHUP and POLLERR end the wait too; the read that follows tells them
+    // apart. A wake request ends it and is used up.
+    pollfd pollers[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    const int ready = ::poll(pollers, wakeFd_ >= 0 ? 2 : 1, static_cast<int>(std::min<std::uint32_t>(timeoutMs, 60000)));
+    if (ready > 0 && (pollers[1].revents & POLLIN) != 0) {
+      std::uint64_t requests = 0;
+      if (::read(wakeFd_, &requests, sizeof requests) < 0) requests = 0;
+    }
+    return ready > 0 && pollers[0].revents != 0;
+  }
+
+  bool Wakes() const override { return wakeFd_ >= 0; }
+
+  void Wake() override {
+    const std::uint64_t one = 1;
+    if (wakeFd_ >= 0 && ::write(wakeFd_, &one, sizeof one) < 0) {
+      // The counter is full: wakes are pending already.
+    }
   }
 
   ReadOutcome ReadSome(unsigned char* buffer, std::size_t size, std::size_t& count) override {
@@ -163,6 +180,7 @@ class PosixSerialPort final : public SerialPort {
   }
 
   int fd_;
+  int wakeFd_;  // -1 when the system gave none: the worker then wakes on its own
   std::string lostReason_;  // empty while the device is there
 };
 

@@ -79,8 +79,21 @@ void SerialLink::StopWorker() {
   if (thread_.joinable()) thread_.join();
 }
 
+bool SerialLink::QueueCommands(const std::vector<std::string>& sequence) {
+  if (!queue_.QueueCommands(sequence)) return false;
+  WakeWorker();
+  return true;
+}
+
 bool SerialLink::Advance(LinkState from, LinkState to) {
-  return state_.compare_exchange_strong(from, to, std::memory_order_acq_rel, std::memory_order_acquire);
+  const bool moved = state_.compare_exchange_strong(from, to, std::memory_order_acq_rel, std::memory_order_acquire);
+  if (moved) WakeWorker();
+  return moved;
+}
+
+void SerialLink::WakeWorker() {
+  // Only while a worker runs on the port: otherwise nobody waits on it.
+  if (port_ != nullptr && thread_.joinable()) port_->Wake();
 }
 
 void SerialLink::ExitDrain() {

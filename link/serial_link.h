@@ -58,7 +58,7 @@ class SerialLink {
   std::uint32_t run() const { return run_; }
   bool IsOpen() const { return port_ != nullptr; }
   // Whole or nothing; false when the ring has no room for the whole sequence.
-  bool QueueCommands(const std::vector<std::string>& sequence) { return queue_.QueueCommands(sequence); }
+  bool QueueCommands(const std::vector<std::string>& sequence);
 
   const SentenceSlots& slots() const { return slots_; }
   const CommandQueue& queue() const { return queue_; }
@@ -74,6 +74,8 @@ class SerialLink {
   // Moves the control word on only from `from`: the worker may have stopped
   // on its own in the meantime, and Stopped must never be overwritten.
   bool Advance(LinkState from, LinkState to);
+  // A worker asleep on its port sees the new command or state at once.
+  void WakeWorker();
 
   PortSystem& ports_;
   LinkClock& clock_;

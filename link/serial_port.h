@@ -1,7 +1,7 @@
 // The port layer: one small interface over a serial port that the rest of the
 // link uses, and the system that opens ports by number. An open port is used
 // by one thread at a time: the link worker while it runs, the user-interface
-// thread before it starts and after it has stopped. A failed open keeps the
+// thread before it starts and after it has stopped (Wake aside). A failed open keeps the
 // system's reason so that the status field can say it.
 #pragma once
 
@@ -49,6 +49,12 @@ class SerialPort {
   virtual void Purge() = 0;
   // After a read answered Lost: why, in the system's own words.
   virtual std::string LostReason() const = 0;
+  // True when Wake ends a WaitReadable at once, so that the worker need not
+  // wake on its own to see new commands or a stop request.
+  virtual bool Wakes() const { return false; }
+  // Ends the current or next WaitReadable early. The one call that another
+  // thread (the owner) may make while the worker uses the port.
+  virtual void Wake() {}
 };
 
 // Opens ports by number, exclusively: a port that is open here or in another

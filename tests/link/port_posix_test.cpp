@@ -81,8 +81,8 @@ TEST_F(PosixPortTest, BytesCrossUntranslatedInBothDirections) {
 }
 
 // The read never blocks; the wait lasts its whole time only while nothing
-// arrives, and ends as soon as a byte has.
-TEST_F(PosixPortTest, ReadReturnsAtOnceAndTheWaitEndsWithTheFirstByte) {
+// arrives and nobody wakes it, and ends as soon as a byte has.
+TEST_F(PosixPortTest, ReadReturnsAtOnceAndTheWaitEndsWithTheFirstByteOrAWake) {
   auto port = OpenOrFail();
   ASSERT_NE(port, nullptr);
   unsigned char buffer[16];
@@ -91,6 +91,17 @@ TEST_F(PosixPortTest, ReadReturnsAtOnceAndTheWaitEndsWithTheFirstByte) {
   EXPECT_EQ(count, 0u);
 
   auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(port->WaitReadable(30));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(29));
+
+  // A wake asked for ends the next wait at once, with nothing to read, and
+  // is used up by it.
+  ASSERT_TRUE(port->Wakes());
+  port->Wake();
+  start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(port->WaitReadable(60000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "the wake was not seen";
+  start = std::chrono::steady_clock::now();
   EXPECT_FALSE(port->WaitReadable(30));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(29));
 
