@@ -72,7 +72,7 @@ mkdir -p "$SESSION/wine-run"
 printf '%d' "$SIM_PORT" >"$SESSION/wine-run/BRISKO.INI"
 (cd "$SESSION/wine-run" && exec "$wine" "$build-mingw/app/brisko.exe") >"$SESSION/brisko-exe.log" 2>&1 &
 exe_pid=$!
-sleep 8  # past Wine's start-up and the identification
+sleep 30  # past the fresh prefix's own start-up (its services keep the server busy) and the identification
 server_pid=$(wine_server_of)
 if [[ -z $server_pid ]] || ! kill -0 "$exe_pid" 2>/dev/null; then
   echo "FAIL: brisko.exe or its Wine server is not running" | tee -a "$out"
