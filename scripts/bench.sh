@@ -64,7 +64,7 @@ wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
   done
 }
 export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
-trap 'wineserver -k 2>/dev/null; session_stop; rm -f "$out"' EXIT
+trap 'wineserver -k 2>/dev/null || true; session_stop; rm -f "$out"' EXIT
 wineboot -i >"$SESSION/wineboot.log" 2>&1
 ln -sfn "$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$SESSION/sim.log" | head -n 1)" \
   "$WINEPREFIX/dosdevices/com$SIM_PORT"
