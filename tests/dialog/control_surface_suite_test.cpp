@@ -3,6 +3,7 @@
 // on it hold for them too.
 #include <string>
 
+#include "dialog/dialog_template.h"
 #include "dialog/logger_dialog.h"
 #include "tests/support/control_surface_suite.h"
 #include "tests/support/fake_surface.h"
@@ -28,8 +29,15 @@ class FakeFront {
       }
     }
   }
-  void PressOnNextBox(MessageBoxAnswer answer) { surface_.answer = answer; }
+  void PressOnNextBox(MessageBoxAnswer answer) {
+    surface_.answer = answer;
+    childrenBefore_ = surface_.children.size();
+  }
   SeenBox LastBox() const {
+    if (surface_.children.size() > childrenBefore_) {
+      const bool deleteFlight = surface_.children.back() == ChildDialog::DeleteFlight;
+      return {"", deleteFlight ? DeleteFlightTemplate().title : "", {}};
+    }
     if (surface_.boxes.empty()) return {};
     const FakeMessageBox& box = surface_.boxes.back();
     return {Utf8FromLatin1(box.text), Utf8FromLatin1(box.caption), ButtonsOf(box.kind)};
@@ -50,6 +58,7 @@ class FakeFront {
  private:
   FakeSurface surface_;
   LoggerDialog dialog_;
+  std::size_t childrenBefore_ = 0;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ControlSurfaceSuite, FakeFront);

@@ -34,13 +34,13 @@ class QtFront {
   void PressOnNextBox(MessageBoxAnswer answer) {
     seen_ = {};
     answerer_ = std::make_unique<test::ModalAnswerer>([this, answer](QWidget& modal) {
+      seen_.caption = Utf8(modal.windowTitle());
       auto* box = qobject_cast<QMessageBox*>(&modal);
       if (box == nullptr) {
         modal.close();
         return;
       }
       seen_.text = Utf8(box->text());
-      seen_.caption = Utf8(box->windowTitle());
       const std::pair<QMessageBox::StandardButton, MessageBoxAnswer> buttons[] = {
           {QMessageBox::Ok, MessageBoxAnswer::Ok},
           {QMessageBox::Yes, MessageBoxAnswer::Yes},

@@ -8,8 +8,9 @@
 //   Front(SettingsStore&, const Platform&)  builds the main dialog and starts it, shown
 //   ControlSurface& surface()
 //   void Pump()                         one round of the user-interface thread's events
-//   void PressOnNextBox(MessageBoxAnswer)  the button to press on the next message box
-//   SeenBox LastBox()                   what that box showed, once it has been answered
+//   void PressOnNextBox(MessageBoxAnswer)  the button to press on the next message
+//                                       box; any other modal window is cancelled
+//   SeenBox LastBox()                   what that window showed, once it has gone
 //   std::string Displayed(int id)       what the user sees in the control, UTF-8
 //   bool Enabled(int id), bool Visible(int id)
 //   int FocusedId()                     the id of the control with the keyboard focus
@@ -124,6 +125,12 @@ TYPED_TEST_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBack
   }
 }
 
+TYPED_TEST_P(ControlSurfaceSuite, TheDeleteFlightDialogRunsModallyUntilItIsClosed) {
+  this->front().PressOnNextBox(MessageBoxAnswer::Ok);
+  this->surface().RunChildDialog(ChildDialog::DeleteFlight);
+  EXPECT_EQ(this->front().LastBox().caption, Utf8FromLatin1(DeleteFlightTemplate().title));
+}
+
 TYPED_TEST_P(ControlSurfaceSuite, TextsKeepEveryLatin1LetterAndShowIt) {
   // An edit, a display field and the port list's entries.
   const std::string latin1 = "Bj\xF6rk \xE0 Z\xFCrich \xBF\xFF";
@@ -229,7 +236,7 @@ TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextS
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBackThePressedOne,
-                            TextsKeepEveryLatin1LetterAndShowIt,
+                            TheDeleteFlightDialogRunsModallyUntilItIsClosed, TextsKeepEveryLatin1LetterAndShowIt,
                             UncheckingTheLastCheckedRadioButtonLeavesItsGroupEmpty,
                             ASelectionSetByTheProgramOpensNothingAndMinusOneShowsNoEntry,
                             ALoggersReplyIsShownOnlyWhenTheUserInterfaceThreadRuns,
