@@ -152,14 +152,15 @@ TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
 }
 
 TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
-  enum class Effect { ReadBack, SetWithoutPort, EndOk, EndCancel, Nothing };
+  enum class Effect { ReadBack, SetWithoutPort, DeleteWithoutPort, EndOk, EndCancel, Nothing };
   struct Case {
     int id;
     Effect effect;
   } const cases[] = {
       {kIdPilotName, Effect::ReadBack},    {kIdGliderId, Effect::ReadBack},
       {kIdFixRate1 + 9, Effect::ReadBack}, {kIdRecordModeNo + 3, Effect::ReadBack},
-      {kIdSet, Effect::SetWithoutPort},    {kCommandOk, Effect::EndOk},
+      {kIdSet, Effect::SetWithoutPort},    {kIdDeleteAllFlights, Effect::DeleteWithoutPort},
+      {kCommandOk, Effect::EndOk},
       {kCommandCancel, Effect::EndCancel}, {kIdSerialNumber, Effect::Nothing},
       {kIdRecordModeGroup, Effect::Nothing}, {-1, Effect::Nothing},
   };
@@ -174,9 +175,10 @@ TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
     EXPECT_EQ(dialog_->OnCommand(c.id), c.effect != Effect::Nothing);
     const bool readBack = RecordText(kIdCompetitionId) == "typed";
     EXPECT_EQ(readBack, c.effect == Effect::ReadBack || c.effect == Effect::EndOk);
-    if (c.effect == Effect::SetWithoutPort) {
+    if (c.effect == Effect::SetWithoutPort || c.effect == Effect::DeleteWithoutPort) {
       ASSERT_EQ(surface_.boxes.size(), 1u);
       EXPECT_EQ(surface_.boxes[0].text, "First select a COM port !");
+      EXPECT_EQ(surface_.boxes[0].caption, c.effect == Effect::SetWithoutPort ? "Set" : "Delete all flights");
     } else {
       EXPECT_TRUE(surface_.boxes.empty());
     }
@@ -212,6 +214,32 @@ TEST_F(NeutralDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
   surface_.SetText(kIdCompetitionId, "AB");
   surface_.onChange = nullptr;
   EXPECT_EQ(RecordText(kIdCompetitionId), "AB");
+}
+
+// The core's deletion paths are decided below; here they reach the surface:
+// the question with the answer pressed, or the "Delete flight" dialog.
+TEST_F(NeutralDialogTest, DeletionAsksThroughTheSurfaceOrRunsTheDeleteFlightDialog) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  surface_.answer = MessageBoxAnswer::Yes;
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  surface_.answer = MessageBoxAnswer::No;
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  ASSERT_EQ(surface_.boxes.size(), 2u);
+  EXPECT_EQ(surface_.boxes[1].kind, MessageBoxKind::Question);
+  // Commands go out in order: Set's last one comes after any deletion queued.
+  dialog_->OnCommand(kIdSet);
+  ASSERT_TRUE(DeliverUntil([&] { return Written(3, "$NT806,4,3*"); }));
+  const std::string afterYesAndNo = Device(3).WrittenBytes();
+  EXPECT_NE(afterYesAndNo.find("$NT803,2*"), std::string::npos) << "Yes deletes";
+  EXPECT_EQ(afterYesAndNo.find("$NT803,2*"), afterYesAndNo.rfind("$NT803,2*")) << "No sent the deletion";
+
+  Identify(3, kReply0, "NT0815");  // first family, firmware 2.8
+  const std::size_t written = Device(3).WrittenBytes().size();
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  EXPECT_EQ(surface_.children, std::vector<ChildDialog>{ChildDialog::DeleteFlight});
+  EXPECT_EQ(surface_.boxes.size(), 2u);
+  EXPECT_EQ(Device(3).WrittenBytes().size(), written);
 }
 
 TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNothing) {

@@ -1,7 +1,8 @@
-// The main dialog over simulated serial ports: what opening a port enables,
-// how the logger's replies and the user's edits move between controls and
-// record, the Set and deletion flows with their message boxes, and the ways
-// the dialog ends.
+// The Qt main dialog over simulated serial ports: one flow from the start
+// through a logger's reply, edits and Set to the ways the dialog ends, with
+// what only Qt's window adds (default buttons, keys, the context menu, the
+// icons of the boxes). What every front end owes the neutral dialog is the
+// control-surface suite's; the decisions are tested below the front ends.
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -12,7 +13,6 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,7 +26,6 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "qt/logger_dialog.h"
-#include "qt/sentence_event.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/fake_surface.h"
 
@@ -146,36 +145,6 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
   EXPECT_LT(written.find("$NT987,1*"), written.find("$NT800,1*"));
 }
 
-TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnablesThem) {
-  Start("7");
-  EXPECT_TRUE(PortControlsEnabled(false));
-  EXPECT_FALSE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty()) << "the tooltip explains the failure";
-
-  ChooseListEntry("3");
-  EXPECT_TRUE(Device(3).isOpen());
-  EXPECT_TRUE(PortControlsEnabled(true));
-  EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
-  EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
-
-  // Port 5 is taken by another program by now: an enabled dialog is disabled again.
-  PortOpenError error;
-  auto held = ports_.Open(5, error);
-  ASSERT_NE(held, nullptr);
-  ChooseListEntry("5");
-  EXPECT_FALSE(Device(3).isOpen());
-  EXPECT_TRUE(PortControlsEnabled(false));
-}
-
-TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
-  Start("3");
-  Identify(3, kReply0Firmware28, "NT0815");
-  for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
-
-  Identify(3, kReply800, "NT4711");
-  for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
-  EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
-}
-
 TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
   Start("3");
   Identify(3, kReply800, "NT4711");
@@ -215,30 +184,23 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
   EXPECT_EQ(Device(5).openCount(), opensOf5);
 }
 
-TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
-  Start("3");
-  Identify(3, kReply800, "NT4711");
-  auto& pilot = Control<QLineEdit>(kIdPilotName);
-  pilot.selectAll();
-  QTest::keyClicks(&pilot, "Zoe");
-  ClickAt(kIdSet);
-  EXPECT_TRUE(WaitWritten(3, "$NT805,1,Zoe*"));
-  EXPECT_TRUE(WaitWritten(3, "$NT806,4,3*"));
-}
-
-TEST_F(LoggerDialogTest, AWarningIsAnExclamationBoxWithOnlyAnOkButton) {
+// The buttons and answers of each kind are the control-surface suite's; the
+// icon is Qt's own.
+TEST_F(LoggerDialogTest, EachMessageBoxKindShowsItsIcon) {
   Start("7");
-  ModalAnswerer answer([](QWidget& modal) {
-    auto& box = static_cast<QMessageBox&>(modal);
-    EXPECT_EQ(box.icon(), QMessageBox::Warning);
-    EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->click();
-  });
-  EXPECT_EQ(dialog_->ShowMessageBox("First select a COM port !", "Set", MessageBoxKind::Warning),
-            MessageBoxAnswer::Ok);
-  ASSERT_TRUE(answer.answered());
-  EXPECT_EQ(answer.title(), "Set");
-  EXPECT_EQ(answer.text(), "First select a COM port !");
+  const std::pair<MessageBoxKind, QMessageBox::Icon> cases[] = {{MessageBoxKind::Warning, QMessageBox::Warning},
+                                                                {MessageBoxKind::Question, QMessageBox::Question}};
+  for (const auto& [kind, icon] : cases) {
+    QMessageBox::Icon shown = QMessageBox::NoIcon;
+    ModalAnswerer answer([&shown](QWidget& modal) {
+      auto& box = static_cast<QMessageBox&>(modal);
+      shown = box.icon();
+      box.reject();
+    });
+    dialog_->ShowMessageBox("First select a COM port !", "Set", kind);
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(shown, icon);
+  }
 }
 
 // The adapter is pulled out while the port is open: the status says so at
@@ -261,61 +223,6 @@ TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
   EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
   EXPECT_TRUE(PortControlsEnabled(true));
   EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
-}
-
-TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
-  Start("3");
-  Identify(3, kReply800, "NT4711");
-  {
-    ModalAnswerer answer([](QWidget& modal) {
-      auto& box = static_cast<QMessageBox&>(modal);
-      EXPECT_EQ(box.icon(), QMessageBox::Question);
-      EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-      box.button(QMessageBox::No)->click();
-    });
-    ClickAt(kIdDeleteAllFlights);
-    ASSERT_TRUE(answer.answered());
-    EXPECT_EQ(answer.title(), "Delete all flights");
-    EXPECT_EQ(answer.text(), "Proceed with flight deletion ?");
-  }
-  {
-    ModalAnswerer answer(Press(QMessageBox::Yes));
-    ClickAt(kIdDeleteAllFlights);
-    ASSERT_TRUE(answer.answered());
-  }
-  ASSERT_TRUE(WaitWritten(3, "$NT803,2*"));
-  const std::string written = Device(3).WrittenBytes();
-  EXPECT_EQ(written.find("$NT803,2*"), written.rfind("$NT803,2*")) << "No must send nothing";
-}
-
-TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDeleteFlightDialog) {
-  Start("3");
-  ASSERT_TRUE(WaitWritten(3, "$NT800,1*")) << "the identification is out";
-  Identify(3, kReply0Firmware28, "NT0815");
-  const std::size_t writesBefore = Device(3).Writes().size();
-  int listEntries = -1;
-  ModalAnswerer answer([&](QWidget& modal) {
-    if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id%1").arg(kIdFlightList))) listEntries = list->count();
-    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id%1").arg(kIdDeleteFlight)), Qt::LeftButton);
-    EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
-    QTest::keyClick(&modal, Qt::Key_Escape);
-  });
-  ClickAt(kIdDeleteAllFlights);
-  ASSERT_TRUE(answer.answered());
-  EXPECT_EQ(answer.className(), "brisko::CDeleteFlightDlg");
-  EXPECT_EQ(answer.title(), "Delete flight");
-  EXPECT_EQ(listEntries, 0);
-
-  // The deletion on older firmware is the next thing written: nothing went out
-  // on the path above.
-  Identify(3, kReply0Firmware27, "NT0816");
-  ModalAnswerer confirm(Press(QMessageBox::Yes));
-  ClickAt(kIdDeleteAllFlights);
-  EXPECT_EQ(confirm.className(), "QMessageBox");
-  ASSERT_TRUE(WaitWritten(3, "$NT978,0*"));
-  const auto writes = Device(3).Writes();
-  ASSERT_GT(writes.size(), writesBefore);
-  EXPECT_EQ(writes[writesBefore].bytes.rfind("$NT978,0*", 0), 0u) << "something was sent on this path";
 }
 
 TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
@@ -424,15 +331,6 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
   EXPECT_TRUE(aboutText.contains(QString::fromLatin1(kApplicationTitle))) << aboutText.toStdString();
   EXPECT_TRUE(dialog_->isVisible()) << "the About box leaves the dialog running";
   EXPECT_TRUE(Device(3).isOpen());
-}
-
-TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
-  Start("3");
-  Identify(3, kReply800, "NT4711");  // travels worker -> posted event -> dialog
-  EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");
-  EXPECT_EQ(Shown(kIdFirmwareRev), "2.8");
-  EXPECT_EQ(Shown(kIdSealStatus), "SEALED");
-  EXPECT_TRUE(Control<QRadioButton>(kIdFixRate1 + 1).isChecked());
 }
 
 }  // namespace
