@@ -70,7 +70,6 @@ int CLoggerDlg::DoModal() {
 
 bool CLoggerDlg::OnInitDialog() {
   dialog_.OnInitDialog();
-  if (QWidget* first = FirstTabStop()) first->setFocus();
   return true;
 }
 
@@ -223,7 +222,7 @@ void CLoggerDlg::contextMenuEvent(QContextMenuEvent* event) {
   // in the dialog's own context menu.
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromLatin1(kAboutEntryText));
-  if (menu.exec(event->globalPos()) == about) dialog_.OnSysCommand(kIdmAboutBox);
+  if (menu.exec(event->globalPos()) == about) dialog_.OnAbout();
 }
 
 void CLoggerDlg::OnOK() { dialog_.OnOK(); }

@@ -31,8 +31,7 @@ class CLoggerDlg : public TemplateDialog, public ControlSurface {
   // OnInitDialog, then the modal run. When it returns the window is gone, the
   // link has shut down and the settings are written.
   int DoModal();
-  // Before the window first shows: the neutral dialog's initialisation, then
-  // the focus on "&Exit", the first enabled tab stop.
+  // Before the window first shows: the neutral dialog's initialisation.
   bool OnInitDialog();
 
   // ControlSurface

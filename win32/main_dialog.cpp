@@ -35,13 +35,6 @@ std::wstring FromAnsiCodePage(const std::string& text) {
   return wide;
 }
 
-const ControlTemplate* FindControl(int id) {
-  for (const ControlTemplate& control : MainDialogTemplate().controls) {
-    if (control.id == id) return &control;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 Win32MainDialog::Win32MainDialog(SettingsStore& settings, const Platform& platform)
@@ -101,8 +94,8 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_SYSCOMMAND:
       // The system's own commands (move, close, ...) keep their default handling.
-      if ((wParam & 0xFFF0) != static_cast<WPARAM>(kIdmAboutBox)) return FALSE;
-      dialog_->OnSysCommand(static_cast<int>(wParam));
+      if ((wParam & 0xFFF0) != kIdmAboutBox) return FALSE;
+      dialog_->OnAbout();
       return TRUE;
     case WM_DESTROY:
       dialog_->OnDestroy();
@@ -141,7 +134,7 @@ void Win32MainDialog::AddAboutEntry() {
   if (length <= 0 || text == nullptr) return;
   const std::wstring entry(text, static_cast<std::size_t>(length));
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(kIdmAboutBox), entry.c_str());
+  AppendMenuW(menu, MF_STRING, kIdmAboutBox, entry.c_str());
 }
 
 void Win32MainDialog::SetIcons() {
@@ -161,7 +154,7 @@ void Win32MainDialog::OnCommand(int id, int notification) {
     dialog_->OnCommand(id);
     return;
   }
-  const ControlTemplate* control = FindControl(id);
+  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
   if (control == nullptr) return;
   switch (control->kind) {
     case ControlKind::Edit: {

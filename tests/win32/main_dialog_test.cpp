@@ -176,6 +176,11 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
   for (int id : PortDependentControlIds()) EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
   for (int id : RecordModeControlIds()) EXPECT_FALSE(IsWindowVisible(Item(id))) << id;
   EXPECT_EQ(GetFocus(), Item(kCommandCancel));
+  // A screen reader names an edit or the list after the static text just before it.
+  for (int id : {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId, kIdPortList}) {
+    EXPECT_EQ(WindowTextOf(GetWindow(Item(id), GW_HWNDPREV)), Latin1ToWide(NameLabelOf(MainDialogTemplate(), id)->text))
+        << id;
+  }
 
   HMENU menu = GetSystemMenu(window_, FALSE);
   ASSERT_NE(menu, nullptr);
@@ -275,7 +280,7 @@ TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndSt
 TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLeavesTheDialogAsItWas) {
   Start("3");
   ModalAnswerer answerer(window_, {{L"Informazioni su brisko", IDOK}});
-  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox, 0);
+  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox | 3, 0);  // the system's low bits do not matter
   ASSERT_EQ(answerer.seen().size(), 1u);
   const auto& about = answerer.seen()[0];
   EXPECT_TRUE(about.hasIcon);
