@@ -30,10 +30,11 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
     }
     case ControlKind::RadioButton:
       return new QRadioButton(text, &parent);
-    case ControlKind::Label: {
+    case ControlKind::Label:
+    case ControlKind::Text: {
       auto* label = new QLabel(text, &parent);
       label->setTextFormat(Qt::PlainText);
-      label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      label->setAlignment((control.kind == ControlKind::Label ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
       return label;
     }
     case ControlKind::DisplayField: {
@@ -59,12 +60,6 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
       auto* list = new QListWidget(&parent);
       list->setSortingEnabled(true);
       return list;
-    }
-    case ControlKind::Text: {
-      auto* label = new QLabel(text, &parent);
-      label->setTextFormat(Qt::PlainText);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      return label;
     }
     case ControlKind::Icon: {
       auto* icon = new QLabel(&parent);
