@@ -14,7 +14,7 @@
 #include "dialog/control_ids.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/fake_surface.h"
 
@@ -40,7 +40,7 @@ class DataExchangeTest : public ::testing::Test {
   SimulatedClock clock_{0, std::chrono::microseconds(0)};
   SimulatedPortSystem ports_;  // no ports: nothing opens
   testing::MemorySettings settings_;
-  CLoggerDlg dialog_{settings_, Platform{ports_, clock_, testing::StoppedClock}};
+  QtMainDialog dialog_{settings_, Platform{ports_, clock_, testing::StoppedClock}};
 };
 
 TEST_F(DataExchangeTest, UncheckingTheLastCheckedButtonOfAnExclusiveGroupLeavesNoneChecked) {

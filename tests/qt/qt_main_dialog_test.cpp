@@ -25,7 +25,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "qt/sentence_event.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/fake_surface.h"
@@ -44,17 +44,17 @@ const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2
 const char kReply0Firmware28[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
 const char kReply0Firmware27[] = "$NT0,NT0816,12,27,0,0,0,0,0,0,1,0,0,3";
 
-class LoggerDialogTest : public ::testing::Test {
+class QtMainDialogTest : public ::testing::Test {
  protected:
-  LoggerDialogTest() {
+  QtMainDialogTest() {
     ports_.AddDevice(3, clock_);
     ports_.AddDevice(5, clock_);
   }
 
-  CLoggerDlg& Start(const std::string& portNumber) {
+  QtMainDialog& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<CLoggerDlg>(settings_, Platform{ports_, clock_, StoppedClock});
+    dialog_ = std::make_unique<QtMainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -118,10 +118,10 @@ class LoggerDialogTest : public ::testing::Test {
   SimulatedClock clock_{0, std::chrono::microseconds(200)};
   SimulatedPortSystem ports_;
   MemorySettings settings_;
-  std::unique_ptr<CLoggerDlg> dialog_;
+  std::unique_ptr<QtMainDialog> dialog_;
 };
 
-TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) {
+TEST_F(QtMainDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) {
   Start("3");
   auto& list = Control<QComboBox>(kIdPortList);
   ASSERT_EQ(list.count(), 2);
@@ -146,7 +146,7 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
   EXPECT_LT(written.find("$NT987,1*"), written.find("$NT800,1*"));
 }
 
-TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnablesThem) {
+TEST_F(QtMainDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnablesThem) {
   Start("7");
   EXPECT_TRUE(PortControlsEnabled(false));
   EXPECT_FALSE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty()) << "the tooltip explains the failure";
@@ -166,7 +166,7 @@ TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnab
   EXPECT_TRUE(PortControlsEnabled(false));
 }
 
-TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
+TEST_F(QtMainDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   Start("3");
   Identify(3, kReply0Firmware28, "NT0815");
   for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
@@ -176,7 +176,7 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
 }
 
-TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
+TEST_F(QtMainDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   ClickAt(kIdFixRate1 + 4);
@@ -186,7 +186,7 @@ TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) 
   EXPECT_TRUE(WaitWritten(3, "$NT802,3,5*"));
 }
 
-TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
+TEST_F(QtMainDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   const std::string longName(40, 'L');
@@ -215,7 +215,7 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
   EXPECT_EQ(Device(5).openCount(), opensOf5);
 }
 
-TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
+TEST_F(QtMainDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   auto& pilot = Control<QLineEdit>(kIdPilotName);
@@ -226,7 +226,7 @@ TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
   EXPECT_TRUE(WaitWritten(3, "$NT806,4,3*"));
 }
 
-TEST_F(LoggerDialogTest, AWarningIsAnExclamationBoxWithOnlyAnOkButton) {
+TEST_F(QtMainDialogTest, AWarningIsAnExclamationBoxWithOnlyAnOkButton) {
   Start("7");
   ModalAnswerer answer([](QWidget& modal) {
     auto& box = static_cast<QMessageBox&>(modal);
@@ -244,7 +244,7 @@ TEST_F(LoggerDialogTest, AWarningIsAnExclamationBoxWithOnlyAnOkButton) {
 // The adapter is pulled out while the port is open: the status says so at
 // once, with the reason in its tooltip, and the port's controls go off; the
 // entry stays, and choosing it again once it is back reopens the port.
-TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
+TEST_F(QtMainDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   ASSERT_TRUE(PortControlsEnabled(true));
@@ -263,7 +263,7 @@ TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
   EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
 }
 
-TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
+TEST_F(QtMainDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   {
@@ -288,7 +288,7 @@ TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
   EXPECT_EQ(written.find("$NT803,2*"), written.rfind("$NT803,2*")) << "No must send nothing";
 }
 
-TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDeleteFlightDialog) {
+TEST_F(QtMainDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDeleteFlightDialog) {
   Start("3");
   ASSERT_TRUE(WaitWritten(3, "$NT800,1*")) << "the identification is out";
   Identify(3, kReply0Firmware28, "NT0815");
@@ -318,7 +318,7 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
   EXPECT_EQ(writes[writesBefore].bytes.rfind("$NT978,0*", 0), 0u) << "something was sent on this path";
 }
 
-TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
+TEST_F(QtMainDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   Feed(3, "$NT805,2," + std::string(16, 'C'));
@@ -346,7 +346,7 @@ TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   EXPECT_FALSE(Device(3).isOpen());
 }
 
-TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
+TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   enum class Ending { Escape, ExitButton, EnterOnExit, CloseBox };
   for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::EnterOnExit, Ending::CloseBox}) {
     SCOPED_TRACE(static_cast<int>(ending));
@@ -372,9 +372,9 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   }
 }
 
-TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
+TEST_F(QtMainDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   settings_.stored = "3";
-  CLoggerDlg dialog(settings_, Platform{ports_, clock_, StoppedClock});
+  QtMainDialog dialog(settings_, Platform{ports_, clock_, StoppedClock});
   QTimer driver;
   bool setClicked = false;
   QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -397,7 +397,7 @@ TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   EXPECT_EQ(settings_.stored, "3");
 }
 
-TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
+TEST_F(QtMainDialogTest, TheContextMenuOffersTheAboutBox) {
   Start("3");
   QString entry;
   QTimer menuWatcher;
@@ -431,7 +431,7 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
   EXPECT_TRUE(Device(3).isOpen());
 }
 
-TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
+TEST_F(QtMainDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
   Start("3");
   Identify(3, kReply800, "NT4711");  // travels worker -> posted event -> dialog
   EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");

@@ -1,4 +1,4 @@
-#include "win32/main_dialog.h"
+#include "win32/win32_main_dialog.h"
 
 #include <commctrl.h>
 

@@ -4,7 +4,7 @@
 // worker's posted sentences, Cancel and the end of the window) and what the
 // Win32 side adds (About entry, icons, focus, tooltip). The dialog runs
 // modeless here, pumped by the test.
-#include "win32/main_dialog.h"
+#include "win32/win32_main_dialog.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
