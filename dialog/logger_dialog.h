@@ -32,8 +32,6 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   LoggerDialog(const LoggerDialog&) = delete;
   LoggerDialog& operator=(const LoggerDialog&) = delete;
 
-  bool IsExchanging() const { return exchange_.InProgress(); }
-
   // --- Handlers the front end calls ---
 
   // Once, when the controls exist and before the window first shows: length
