@@ -13,7 +13,8 @@ class QLineEdit;
 
 namespace brisko {
 
-// True for a character that can travel inside a command field.
+// True for a character that can travel inside a command field: the texts
+// travel in Windows-1252.
 bool CanTravelInField(QChar character);
 
 class FieldTextValidator : public QValidator {

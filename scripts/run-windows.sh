@@ -21,8 +21,8 @@ cmake --build "$build" --target brisko-sim
 cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build-mingw" --target brisko
-# Debian keeps the 64-bit loader out of PATH; the toolchain file found it.
-wine64=$(sed -n 's/^BRISKO_WINE64:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+# The loader that starts the 32-bit program; the toolchain file found it.
+wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-wine.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
@@ -56,12 +56,12 @@ printf '3' >"$work/run/BRISKO.INI"
 echo "brisko-sim is COM3; its log: $work/sim.log"
 
 if [[ -z "$headless" ]]; then
-  (cd "$work/run" && "$wine64" "$root/$build-mingw/app/brisko.exe")
+  (cd "$work/run" && "$wine" "$root/$build-mingw/app/brisko.exe")
   exit 0
 fi
 
 started=$(date +%s.%N)
-(cd "$work/run" && exec "$wine64" "$root/$build-mingw/app/brisko.exe") >"$work/brisko.log" 2>&1 &
+(cd "$work/run" && exec "$wine" "$root/$build-mingw/app/brisko.exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
 identified() { grep -qF 'tx "$NT805,5,' "$work/sim.log"; }

@@ -90,22 +90,30 @@ class ModalAnswerer {
   }
 
  private:
+  // A named function, not a lambda: 32-bit Windows calls it with stdcall.
+  static BOOL CALLBACK CancelIfOtherModal(HWND window, LPARAM owner) {
+    if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return TRUE;
+  }
   void CancelOtherModals() {
-    EnumThreadWindows(
-        GetWindowThreadProcessId(owner_, nullptr),
-        [](HWND window, LPARAM owner) {
-          if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(owner_));
+    EnumThreadWindows(GetWindowThreadProcessId(owner_, nullptr), CancelIfOtherModal, reinterpret_cast<LPARAM>(owner_));
   }
 
   HWND owner_;
   std::vector<Seen> seen_;
   std::thread thread_;
 };
+
+// For EnumThreadWindows: stops at the first tooltip window.
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
 
 // Dispatches the thread's messages until the condition holds (20 s at most).
 bool PumpUntil(const std::function<bool()>& condition,
@@ -194,16 +202,7 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
   for (int id : PortDependentControlIds()) EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
   // The tooltip names the status field with the full reason.
   HWND tooltip = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM found) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&tooltip));
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
   ASSERT_NE(tooltip, nullptr);
   wchar_t tip[256] = {};
   TOOLINFOW tool{};

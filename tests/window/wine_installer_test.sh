@@ -7,7 +7,7 @@
 # too, removes the program folder, the entry, the empty settings folder and
 # its registration.
 # Usage: wine_installer_test.sh INSTALLER_EXE
-# Environment: WINEPREFIX, BRISKO_WINE (wine64), DISPLAY (an X server).
+# Environment: WINEPREFIX, BRISKO_WINE (wine), DISPLAY (an X server).
 set -euo pipefail
 here=$(dirname "$0")
 # shellcheck source=scripts/xvfb.sh
@@ -15,7 +15,7 @@ source "$here/../../scripts/xvfb.sh"
 # shellcheck source=scripts/wine-window.sh
 source "$here/../../scripts/wine-window.sh"
 installer=$(realpath "$1")
-wine=${BRISKO_WINE:-wine64}
+wine=${BRISKO_WINE:-wine}
 : "${WINEPREFIX:?a Wine prefix is needed}" "${DISPLAY:?an X server is needed}"
 export WINEDEBUG=-all
 

@@ -9,7 +9,7 @@
 # Escape ends the program; BRISKO.INI then holds "3". Prints how long the
 # window took to show the logger's data.
 # Usage: wine_window_test.sh BRISKO_EXE WINDOW_PEEK_EXE BRISKO_SIM
-# Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine64),
+# Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine),
 # DISPLAY (an X server without a window manager; without it, one of its own).
 set -euo pipefail
 here=$(dirname "$0")
@@ -18,7 +18,7 @@ source "$here/../../scripts/xvfb.sh"
 # shellcheck source=scripts/wine-window.sh
 source "$here/../../scripts/wine-window.sh"
 exe=$(realpath "$1") peek=$(realpath "$2") sim=$(realpath "$3")
-wine=${BRISKO_WINE:-wine64}
+wine=${BRISKO_WINE:-wine}
 : "${WINEPREFIX:?a Wine prefix is needed}"
 export WINEDEBUG=-all
 
