@@ -193,6 +193,15 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
 
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+
+  // Without an owner: in the middle of its monitor's work area.
+  RECT window{};
+  GetWindowRect(window_, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR(window.left + window.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+  EXPECT_NEAR(window.top + window.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
 }
 
 TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonInTheStatusTooltip) {
@@ -212,6 +221,24 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
   EXPECT_EQ(std::wstring(tip).rfind(L"COM7", 0), 0u) << tip;
+
+  // Moved to a monitor of another DPI: the window takes the system's
+  // rectangle, and the tip's tool stays on the status field.
+  const RECT suggested{40, 30, 40 + 500, 30 + 600};
+  SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now{};
+  GetWindowRect(window_, &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right, suggested.right);
+  EXPECT_EQ(now.bottom, suggested.bottom);
+  RECT field{};
+  GetWindowRect(Item(kIdPortStatus), &field);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&field), 2);
+  ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(tool.rect.left, field.left);
+  EXPECT_EQ(tool.rect.top, field.top);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 TEST_F(Win32MainDialogTest, AReplyPostedByTheWorkerFillsTheControls) {
@@ -229,9 +256,23 @@ TEST_F(Win32MainDialogTest, TypingReachesTheRecordAndARefusedCharacterNeitherSho
   for (wchar_t key : std::wstring(L"Bea, Neri")) SendMessageW(Item(kIdPilotName), WM_CHAR, key, 1);
   EXPECT_EQ(Shown(kIdPilotName), L"Bea Neri");
   EXPECT_EQ(record().pilotName, "Bea Neri");
-  // A Latin-1 letter travels as its one byte.
-  SendMessageW(Item(kIdGliderType), WM_CHAR, L'\u00E9', 1);
-  EXPECT_EQ(record().gliderType, "\xE9");
+  // Letters of the ANSI code page (1252 here) travel as its bytes; one it
+  // lacks is refused.
+  for (wchar_t key : std::wstring(L"\u00E9\u20AC\u0141")) SendMessageW(Item(kIdGliderType), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdGliderType), L"\u00E9\u20AC");
+  EXPECT_EQ(record().gliderType, "\xE9\x80");
+}
+
+TEST_F(Win32MainDialogTest, ALoggerTextShowsInTheCodePageAndGoesBackByteForByte) {
+  Start("3");
+  Identify();
+  // 0x81 is a byte the page leaves unassigned.
+  Feed(3, "$NT805,1,5\x80\x81\xE9");
+  ASSERT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"5\u20AC\u0081\u00E9"; })) << record().pilotName;
+  // A change elsewhere reads every control back into the record.
+  SendMessageW(Item(kIdGliderId), WM_CHAR, L'x', 1);
+  EXPECT_EQ(record().gliderId, "x");
+  EXPECT_EQ(record().pilotName, "5\x80\x81\xE9");
 }
 
 TEST_F(Win32MainDialogTest, ARadioClickReachesTheRecordAndSetSendsItToTheLogger) {
