@@ -98,9 +98,11 @@ start_row() {
   shift
   rm -f "$work/run/BRISKO.INI"
   [[ "$ini" == - ]] || printf '%s' "$ini" >"$work/run/BRISKO.INI"
+  # Gone first: the started simulator empties its log only once it runs.
+  rm -f "$work/sim.log"
   BRISKO_PORTS_DIR="$work/ports" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" "$@" >"$work/sim.log" 2>&1 &
   sim_pid=$!
-  wait_until 100 grep -q '^brisko-sim: COM3 -> ' "$work/sim.log" || fail "brisko-sim did not start"
+  wait_until 100 grep -qs '^brisko-sim: COM3 -> ' "$work/sim.log" || fail "brisko-sim did not start"
   ln -sfn "$(sed -n 's/^brisko-sim: COM3 -> //p' "$work/sim.log")" "$WINEPREFIX/dosdevices/com3"
   rm -f "$WINEPREFIX/dosdevices/com4"  # a number without a link: must not be listed
   started=$(date +%s.%N)
