@@ -17,7 +17,6 @@ std::u16string_view View(const QString& text) {
 
 }  // namespace
 
-bool CanTravelInField(QChar character) { return brisko::CanTravelInField(character.unicode(), EncodeWindows1252); }
 
 FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), edit_(edit), shown_(edit.text()) {
   edit.setValidator(this);

@@ -13,10 +13,6 @@ class QLineEdit;
 
 namespace brisko {
 
-// True for a character that can travel inside a command field: the texts
-// travel in Windows-1252.
-bool CanTravelInField(QChar character);
-
 class FieldTextValidator : public QValidator {
   Q_OBJECT
 

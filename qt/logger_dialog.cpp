@@ -1,7 +1,5 @@
 #include "qt/logger_dialog.h"
 
-#include <utility>
-
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -43,14 +41,8 @@ QString FromLatin1(const std::string& bytes) {
 
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings) {
-  ConnectControls();
-}
-
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock,
-                       QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, ports, clock, std::move(wallClock)) {
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
   ConnectControls();
 }
 
@@ -209,8 +201,8 @@ void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
 void CLoggerDlg::StopTimer() { timer_.stop(); }
 
-void CLoggerDlg::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
+void CLoggerDlg::PostSentenceToDialog(SentenceNotice notice) {
+  QCoreApplication::postEvent(this, new SentenceEvent(notice));
 }
 
 void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
@@ -223,8 +215,7 @@ void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::O
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
-    const auto* sentence = static_cast<const SentenceEvent*>(event);
-    dialog_.OnSentenceArrived(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
     return true;
   }
   if (event->type() == PortLostEventType()) {
