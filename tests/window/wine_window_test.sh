@@ -114,9 +114,11 @@ start_row() {
 
 # The window with this title, shown ("" when there is none).
 shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-# A shown window titled with the name and version other than the main one:
-# the About box.
-about_window() { xdotool search --onlyvisible --name '^Brisko [0-9.]+$' 2>/dev/null | grep -vx "$window" | head -n 1; }
+# The About box: shown, titled "Informazioni su brisko" or, like the main
+# window, with the name and version, and not the main window.
+about_window() {
+  xdotool search --onlyvisible --name '^(Informazioni su brisko|Brisko [0-9.]+)$' 2>/dev/null | grep -vx "$window" | head -n 1
+}
 main_shown() { xdotool search --onlyvisible --name '^Brisko [0-9.]+$' 2>/dev/null | grep -qx "$window"; }
 
 # centred WINDOW X Y: the window's middle is at X,Y (a pixel's rounding).
