@@ -2,6 +2,7 @@
 
 #include "dialog/control_ids.h"
 #include "win32/dialog_template_ex.h"
+#include "win32/window_placement.h"
 
 namespace brisko {
 
@@ -10,7 +11,10 @@ namespace {
 // What both child dialogs do with their commands: OK and Cancel end them,
 // every other button (Delete flight's "&Delete") does nothing.
 INT_PTR CALLBACK CloseOnlyProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;  // focus on the first tab stop
+  if (message == WM_INITDIALOG) {
+    CentreDialog(window);
+    return TRUE;  // the system puts the focus on the first tab stop
+  }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     EndDialog(window, LOWORD(wParam));
     return TRUE;
