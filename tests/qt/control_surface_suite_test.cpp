@@ -11,7 +11,7 @@
 #include <QMessageBox>
 #include <QTest>
 
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/control_surface_suite.h"
 
@@ -83,7 +83,7 @@ class QtFront {
   }
 
  private:
-  CLoggerDlg dialog_;
+  QtMainDialog dialog_;
   std::unique_ptr<test::ModalAnswerer> answerer_;
   SeenBox seen_;
 };

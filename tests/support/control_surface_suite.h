@@ -225,6 +225,7 @@ TYPED_TEST_P(ControlSurfaceSuite, TheLengthLimitStopsTheUserButNotTheProgram) {
 }
 
 TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextSelected) {
+  EXPECT_EQ(this->front().FocusedId(), kCommandCancel) << "the focus starts on the first enabled tab stop";
   ControlSurface& surface = this->surface();
   surface.Focus(kIdGliderId);
   EXPECT_EQ(this->front().FocusedId(), kIdGliderId);

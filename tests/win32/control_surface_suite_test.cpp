@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "win32/field_edit_guard.h"
-#include "win32/main_dialog.h"
+#include "win32/win32_main_dialog.h"
 #include "tests/support/control_surface_suite.h"
 
 namespace brisko::testing {

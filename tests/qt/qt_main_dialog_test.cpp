@@ -25,7 +25,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/fake_surface.h"
 
@@ -43,17 +43,17 @@ const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2
 const char kReply0Firmware28[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
 const char kReply0Firmware27[] = "$NT0,NT0816,12,27,0,0,0,0,0,0,1,0,0,3";
 
-class LoggerDialogTest : public ::testing::Test {
+class QtMainDialogTest : public ::testing::Test {
  protected:
-  LoggerDialogTest() {
+  QtMainDialogTest() {
     ports_.AddDevice(3, clock_);
     ports_.AddDevice(5, clock_);
   }
 
-  CLoggerDlg& Start(const std::string& portNumber) {
+  QtMainDialog& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<CLoggerDlg>(settings_, Platform{ports_, clock_, StoppedClock});
+    dialog_ = std::make_unique<QtMainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -117,10 +117,10 @@ class LoggerDialogTest : public ::testing::Test {
   SimulatedClock clock_{0, std::chrono::microseconds(200)};
   SimulatedPortSystem ports_;
   MemorySettings settings_;
-  std::unique_ptr<CLoggerDlg> dialog_;
+  std::unique_ptr<QtMainDialog> dialog_;
 };
 
-TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) {
+TEST_F(QtMainDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) {
   Start("3");
   auto& list = Control<QComboBox>(kIdPortList);
   ASSERT_EQ(list.count(), 2);
@@ -145,7 +145,7 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
   EXPECT_LT(written.find("$NT987,1*"), written.find("$NT800,1*"));
 }
 
-TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
+TEST_F(QtMainDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   ClickAt(kIdFixRate1 + 4);
@@ -155,7 +155,7 @@ TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) 
   EXPECT_TRUE(WaitWritten(3, "$NT802,3,5*"));
 }
 
-TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
+TEST_F(QtMainDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   const std::string longName(40, 'L');
@@ -186,7 +186,7 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
 
 // The buttons and answers of each kind are the control-surface suite's; the
 // icon is Qt's own.
-TEST_F(LoggerDialogTest, EachMessageBoxKindShowsItsIcon) {
+TEST_F(QtMainDialogTest, EachMessageBoxKindShowsItsIcon) {
   Start("7");
   const std::pair<MessageBoxKind, QMessageBox::Icon> cases[] = {{MessageBoxKind::Warning, QMessageBox::Warning},
                                                                 {MessageBoxKind::Question, QMessageBox::Question}};
@@ -206,7 +206,7 @@ TEST_F(LoggerDialogTest, EachMessageBoxKindShowsItsIcon) {
 // The adapter is pulled out while the port is open: the status says so at
 // once, with the reason in its tooltip, and the port's controls go off; the
 // entry stays, and choosing it again once it is back reopens the port.
-TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
+TEST_F(QtMainDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   ASSERT_TRUE(PortControlsEnabled(true));
@@ -225,7 +225,7 @@ TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
   EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
 }
 
-TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
+TEST_F(QtMainDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   Start("3");
   Identify(3, kReply800, "NT4711");
   Feed(3, "$NT805,2," + std::string(16, 'C'));
@@ -253,7 +253,7 @@ TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   EXPECT_FALSE(Device(3).isOpen());
 }
 
-TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
+TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   enum class Ending { Escape, ExitButton, EnterOnExit, CloseBox };
   for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::EnterOnExit, Ending::CloseBox}) {
     SCOPED_TRACE(static_cast<int>(ending));
@@ -279,9 +279,9 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   }
 }
 
-TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
+TEST_F(QtMainDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   settings_.stored = "3";
-  CLoggerDlg dialog(settings_, Platform{ports_, clock_, StoppedClock});
+  QtMainDialog dialog(settings_, Platform{ports_, clock_, StoppedClock});
   QTimer driver;
   bool setClicked = false;
   QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -304,7 +304,7 @@ TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   EXPECT_EQ(settings_.stored, "3");
 }
 
-TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
+TEST_F(QtMainDialogTest, TheContextMenuOffersTheAboutBox) {
   Start("3");
   QString entry;
   QTimer menuWatcher;
@@ -318,8 +318,12 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
   });
   menuWatcher.start(10);
   QString aboutText;
+  bool iconShown = false;
   ModalAnswerer about([&](QWidget& modal) {
-    if (auto* text = modal.findChild<QLabel*>(QStringLiteral("aboutText"))) aboutText = text->text();
+    if (auto* text = modal.findChild<QLabel*>(QStringLiteral("id%1").arg(kIdAboutTitle))) aboutText = text->text();
+    if (auto* icon = modal.findChild<QLabel*>(QStringLiteral("id%1").arg(kIdAboutIcon))) {
+      iconShown = !icon->pixmap().isNull();
+    }
     QTest::keyClick(&modal, Qt::Key_Escape);
   });
   QWidget* target = dialog_->Control(kIdSerialNumber);
@@ -328,7 +332,8 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
 
   EXPECT_EQ(entry, "Infor&mazioni su brisko...");
   ASSERT_TRUE(about.answered());
-  EXPECT_TRUE(aboutText.contains(QString::fromLatin1(kApplicationTitle))) << aboutText.toStdString();
+  EXPECT_EQ(aboutText, QString::fromLatin1(kApplicationTitle));
+  EXPECT_TRUE(iconShown);
   EXPECT_TRUE(dialog_->isVisible()) << "the About box leaves the dialog running";
   EXPECT_TRUE(Device(3).isOpen());
 }
