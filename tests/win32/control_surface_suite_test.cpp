@@ -31,21 +31,22 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
+struct BoxSearch {
+  HWND mainDialog;
+  HWND found;
+};
+
+BOOL CALLBACK FindBoxIn(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<BoxSearch*>(parameter);
+  if (window == search->mainDialog || !IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // A visible dialog window of the thread other than the main dialog: the box.
 HWND FindBox(DWORD thread, HWND mainDialog) {
-  struct Search {
-    HWND mainDialog;
-    HWND found;
-  } search{mainDialog, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM parameter) {
-        auto* s = reinterpret_cast<Search*>(parameter);
-        if (window == s->mainDialog || !IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  BoxSearch search{mainDialog, nullptr};
+  EnumThreadWindows(thread, FindBoxIn, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
