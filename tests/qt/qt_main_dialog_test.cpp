@@ -238,31 +238,6 @@ TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   }
 }
 
-TEST_F(QtMainDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
-  settings_.stored = "3";
-  QtMainDialog dialog(settings_, Platform{ports_, clock_, StoppedClock});
-  QTimer driver;
-  bool setClicked = false;
-  QObject::connect(&driver, &QTimer::timeout, [&] {
-    if (!dialog.isVisible()) return;
-    if (dialog.Text(kIdSerialNumber).empty()) {
-      if (Device(3).UnreadByteCount() == 0) Feed(3, kReply800);
-      return;
-    }
-    if (setClicked) return;
-    setClicked = true;
-    dialog.ControlAs<QPushButton>(kIdSet)->click();
-    dialog.ControlAs<QPushButton>(kCommandCancel)->click();
-  });
-  driver.start(20);
-  EXPECT_EQ(dialog.DoModal(), QDialog::Rejected);
-  EXPECT_TRUE(setClicked);
-  EXPECT_TRUE(Written(3, "$NT806,4,2*"));
-  EXPECT_TRUE(Written(3, "$NT806,4,3*")) << "the last command of Set went out before the port closed";
-  EXPECT_FALSE(Device(3).isOpen());
-  EXPECT_EQ(settings_.stored, "3");
-}
-
 TEST_F(QtMainDialogTest, TheContextMenuOffersTheAboutBox) {
   Start("3");
   QString entry;
