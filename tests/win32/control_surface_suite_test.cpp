@@ -4,14 +4,14 @@
 // the test's own while the handler's modal loop runs.
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
+#include <memory>
 #include <string>
-#include <thread>
+#include <utility>
 
+#include "tests/support/control_surface_suite.h"
+#include "tests/win32/next_modal_window.h"
 #include "win32/field_edit_guard.h"
 #include "win32/win32_main_dialog.h"
-#include "tests/support/control_surface_suite.h"
 
 namespace brisko::testing {
 namespace {
@@ -25,40 +25,11 @@ std::string Utf8(const std::wstring& wide) {
   return utf8;
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-struct BoxSearch {
-  HWND mainDialog;
-  HWND found;
-};
-
-BOOL CALLBACK FindBoxIn(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<BoxSearch*>(parameter);
-  if (window == search->mainDialog || !IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A visible dialog window of the thread other than the main dialog: the box.
-HWND FindBox(DWORD thread, HWND mainDialog) {
-  BoxSearch search{mainDialog, nullptr};
-  EnumThreadWindows(thread, FindBoxIn, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 class Win32Front {
  public:
-  Win32Front(SettingsStore& settings, const Platform& platform)
-      : dialog_(settings, platform), thread_(GetCurrentThreadId()) {
+  Win32Front(SettingsStore& settings, const Platform& platform) : dialog_(settings, platform) {
     window_ = dialog_.CreateModeless();
     EXPECT_NE(window_, nullptr);
-  }
-  ~Win32Front() {
-    if (answerer_.joinable()) answerer_.join();
   }
 
   ControlSurface& surface() { return dialog_; }
@@ -70,18 +41,12 @@ class Win32Front {
     }
   }
 
-  // Waits on a thread of its own for the box (20 s at most), notes its title,
-  // text and buttons, and presses the button; a box without it is cancelled.
+  // Notes the box's title, text and buttons and presses the button; a box
+  // without it is cancelled.
   void PressOnNextBox(MessageBoxAnswer answer) {
-    if (answerer_.joinable()) answerer_.join();
+    answerer_.reset();
     seen_ = {};
-    answerer_ = std::thread([this, answer] {
-      HWND box = nullptr;
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-      while ((box = FindBox(thread_, window_)) == nullptr) {
-        if (std::chrono::steady_clock::now() > deadline) return;
-        Sleep(10);
-      }
+    answerer_ = std::make_unique<NextModalWindow>(window_, [this, answer](HWND box) {
       seen_.caption = Utf8(WindowTextOf(box));
       const std::pair<int, MessageBoxAnswer> buttons[] = {
           {IDOK, MessageBoxAnswer::Ok}, {IDYES, MessageBoxAnswer::Yes}, {IDNO, MessageBoxAnswer::No}};
@@ -94,13 +59,13 @@ class Win32Front {
       }
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::wstring text = WindowTextOf(child);
-        if (ClassOf(child) == L"Static" && !text.empty()) seen_.text = Utf8(text);
+        if (WindowClassOf(child) == L"Static" && !text.empty()) seen_.text = Utf8(text);
       }
-      PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0);
+      return press;
     });
   }
   SeenBox LastBox() {
-    if (answerer_.joinable()) answerer_.join();
+    answerer_.reset();
     return seen_;
   }
 
@@ -126,9 +91,8 @@ class Win32Front {
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
   Win32MainDialog dialog_;
-  DWORD thread_;
   HWND window_ = nullptr;
-  std::thread answerer_;
+  std::unique_ptr<NextModalWindow> answerer_;
   SeenBox seen_;
 };
 

@@ -12,10 +12,8 @@
 
 #include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "brisko_version.h"
@@ -25,6 +23,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "tests/support/fake_surface.h"
+#include "tests/win32/next_modal_window.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/field_edit_guard.h"
 
@@ -36,75 +35,6 @@ using testing::StoppedClock;
 
 // fix rate 2 s (index 1), record mode 1, sealed
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
-
-// Answers the modal windows that a handler opens on the dialog's thread, one
-// after the other: waits for the window with the step's title, notes its
-// children (id and text), then presses the step's button.
-class ModalAnswerer {
- public:
-  struct Step {
-    std::wstring title;
-    int button;
-  };
-  struct Seen {
-    std::wstring title;
-    std::map<int, std::wstring> children;  // by control id
-    bool hasIcon = false;
-  };
-
-  // `owner` is the main dialog; a modal window other than the expected ones
-  // is cancelled when a step times out, so that a failing test ends.
-  ModalAnswerer(HWND owner, std::vector<Step> steps)
-      : owner_(owner),
-        thread_([this, steps = std::move(steps)] {
-          for (const Step& step : steps) {
-            HWND box = nullptr;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            while ((box = FindWindowW(L"#32770", step.title.c_str())) == nullptr || !IsWindowVisible(box)) {
-              if (std::chrono::steady_clock::now() > deadline) {
-                CancelOtherModals();
-                return;
-              }
-              Sleep(10);
-            }
-            Seen seen{step.title, {}, false};
-            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-              seen.children[GetDlgCtrlID(child)] = WindowTextOf(child);
-              if (SendMessageW(child, STM_GETICON, 0, 0) != 0) seen.hasIcon = true;
-            }
-            seen_.push_back(seen);
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
-            while (IsWindow(box)) Sleep(10);
-          }
-        }) {}
-  ~ModalAnswerer() {
-    if (thread_.joinable()) thread_.join();
-  }
-  ModalAnswerer(const ModalAnswerer&) = delete;
-  ModalAnswerer& operator=(const ModalAnswerer&) = delete;
-
-  // Once the handler that opened the windows has returned.
-  const std::vector<Seen>& seen() {
-    if (thread_.joinable()) thread_.join();
-    return seen_;
-  }
-
- private:
-  // A named function, not a lambda: 32-bit Windows calls it with stdcall.
-  static BOOL CALLBACK CancelIfOtherModal(HWND window, LPARAM owner) {
-    if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-      PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-    return TRUE;
-  }
-  void CancelOtherModals() {
-    EnumThreadWindows(GetWindowThreadProcessId(owner_, nullptr), CancelIfOtherModal, reinterpret_cast<LPARAM>(owner_));
-  }
-
-  HWND owner_;
-  std::vector<Seen> seen_;
-  std::thread thread_;
-};
 
 // For EnumThreadWindows: stops at the first tooltip window.
 BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
@@ -291,13 +221,21 @@ TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndSt
 
 TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLeavesTheDialogAsItWas) {
   Start("3");
-  ModalAnswerer answerer(window_, {{L"Informazioni su brisko", IDOK}});
-  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox | 3, 0);  // the system's low bits do not matter
-  ASSERT_EQ(answerer.seen().size(), 1u);
-  const auto& about = answerer.seen()[0];
-  EXPECT_TRUE(about.hasIcon);
+  bool hasIcon = false;
   bool named = false;
-  for (const auto& child : about.children) named = named || child.second == Latin1ToWide(kApplicationTitle);
+  std::wstring title;
+  testing::NextModalWindow about(window_, [&](HWND box) {
+    title = WindowTextOf(box);
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      hasIcon = hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+      named = named || WindowTextOf(child) == Latin1ToWide(kApplicationTitle);
+    }
+    return IDOK;
+  });
+  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox | 3, 0);  // the system's low bits do not matter
+  ASSERT_TRUE(about.answered());
+  EXPECT_EQ(title, L"Informazioni su brisko");
+  EXPECT_TRUE(hasIcon);
   EXPECT_TRUE(named);
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
   EXPECT_TRUE(Device(3).isOpen());
