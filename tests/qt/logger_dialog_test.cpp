@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog/control_ids.h"
+#include "link/command_queue.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
@@ -169,10 +170,10 @@ TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnab
 
 TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   Start("3");
-  Identify(3, kReply0Firmware28, "NT0815");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply0Firmware28, "NT0815"));
   for (int id : RecordModeControlIds()) EXPECT_FALSE(dialog_->Control(id)->isVisible()) << id;
 
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
   EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
 
@@ -183,13 +184,13 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
   dialog_->dialog().ShowRecordControls(Visibility::Shown);
   dialog_->dialog().ShowRecordControls(Visibility::Shown);
-  Identify(3, kReply0Firmware28, "NT0815");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply0Firmware28, "NT0815"));
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
 
 TEST_F(LoggerDialogTest, UserChangesReachTheRecordAtOnce) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   ClickAt(kIdRecordModeNo + 2);
   EXPECT_EQ(dialog_->record().recordMode, 2);
   ClickAt(kIdFixRate1 + 4);
@@ -216,7 +217,7 @@ TEST_F(LoggerDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
 
 TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   const std::string longName(40, 'L');
   Feed(3, "$NT805,1," + longName);
   ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdPilotName).text().size() == 40; }));
@@ -247,7 +248,7 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
 
 TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   auto& pilot = Control<QLineEdit>(kIdPilotName);
   pilot.selectAll();
   QTest::keyClicks(&pilot, "Zoe");
@@ -274,14 +275,24 @@ TEST_F(LoggerDialogTest, SetWithoutAnOpenPortSaysSoInAnExclamationBox) {
 // refused sequence is not half-sent, and not dropped in silence either.
 TEST_F(LoggerDialogTest, SetAndDeletionRefusedByAFullRingSayTheLoggerIsBusy) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
-  // The worker sticks in its next write, so the ring drains no further.
-  std::atomic<bool> hold{true};
-  Device(3).OnWrite([&](const std::string&) {
-    while (hold.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
+  // The worker sticks in its next write, so the ring drains no further. The
+  // hold is let go when the test ends, passed or failed, so that closing the
+  // port never waits on it; it gives up by itself after a while in any case.
+  auto hold = std::make_shared<std::atomic<bool>>(true);
+  struct LetGo {
+    std::shared_ptr<std::atomic<bool>> hold;
+    ~LetGo() { *hold = false; }
+  } letGo{hold};
+  Device(3).OnWrite([hold](const std::string&) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (hold->load() && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   });
-  while (dialog_->core().QueueCommands({"$NT1"})) {
-  }
+  int queued = 0;
+  while (queued <= kQueueSlots && dialog_->core().QueueCommands({"$NT1"})) ++queued;
+  ASSERT_LT(queued, kQueueSlots) << "the ring refuses once it is full";
   const int pending = dialog_->core().link().queue().PendingCount();
 
   struct Box {
@@ -317,7 +328,7 @@ TEST_F(LoggerDialogTest, SetAndDeletionRefusedByAFullRingSayTheLoggerIsBusy) {
   EXPECT_EQ(boxes[2].buttons, QMessageBox::Ok);
   EXPECT_EQ(dialog_->core().link().queue().PendingCount(), pending) << "nothing of the refused sequences is queued";
 
-  hold = false;
+  *hold = false;
   ASSERT_TRUE(WaitFor([&] { return !dialog_->core().link().queue().AnySlotHoldsCommand(); }));
   EXPECT_FALSE(Written(3, "$NT805,1,")) << "no part of the refused Set went out";
   EXPECT_FALSE(Written(3, "$NT803,2*"));
@@ -328,7 +339,7 @@ TEST_F(LoggerDialogTest, SetAndDeletionRefusedByAFullRingSayTheLoggerIsBusy) {
 // entry stays, and choosing it again once it is back reopens the port.
 TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   ASSERT_TRUE(PortControlsEnabled(true));
   Device(3).Unplug(true);
   ASSERT_TRUE(WaitFor([&] { return Shown(kIdPortStatus) == "COM3 lost"; }));
@@ -347,7 +358,7 @@ TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
 
 TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   {
     ModalAnswerer answer([](QWidget& modal) {
       auto& box = static_cast<QMessageBox&>(modal);
@@ -373,13 +384,18 @@ TEST_F(LoggerDialogTest, DeletionIsSentOnlyWhenTheUserAnswersYes) {
 TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDeleteFlightDialog) {
   Start("3");
   ASSERT_TRUE(WaitWritten(3, "$NT800,1*")) << "the identification is out";
-  Identify(3, kReply0Firmware28, "NT0815");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply0Firmware28, "NT0815"));
   const std::size_t writesBefore = Device(3).Writes().size();
   int listEntries = -1;
   ModalAnswerer answer([&](QWidget& modal) {
     if (auto* list = modal.findChild<QListWidget*>(QStringLiteral("id%1").arg(kIdFlightList))) listEntries = list->count();
-    QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("id%1").arg(kIdDeleteFlight)), Qt::LeftButton);
-    EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
+    auto* deleteButton = modal.findChild<QPushButton*>(QStringLiteral("id%1").arg(kIdDeleteFlight));
+    if (deleteButton == nullptr) {
+      ADD_FAILURE() << "not the Delete flight dialog";
+    } else {
+      QTest::mouseClick(deleteButton, Qt::LeftButton);
+      EXPECT_TRUE(modal.isVisible()) << "\"&Delete\" does nothing";
+    }
     QTest::keyClick(&modal, Qt::Key_Escape);
   });
   ClickAt(kIdDeleteAllFlights);
@@ -390,7 +406,7 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
 
   // The deletion on older firmware is the next thing written: nothing went out
   // on the path above.
-  Identify(3, kReply0Firmware27, "NT0816");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply0Firmware27, "NT0816"));
   ModalAnswerer confirm(Press(QMessageBox::Yes));
   ClickAt(kIdDeleteAllFlights);
   EXPECT_EQ(confirm.className(), "QMessageBox");
@@ -402,7 +418,7 @@ TEST_F(LoggerDialogTest, DeletionOnAFirstFamilyLoggerFromFirmware28OpensTheDelet
 
 TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   Feed(3, "$NT805,2," + std::string(16, 'C'));
   ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdCompetitionClass).text().size() == 16; }));
   auto& pilot = Control<QLineEdit>(kIdPilotName);
@@ -435,7 +451,7 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
     SCOPED_TRACE(static_cast<int>(ending));
     settings_.writes = 0;
     Start("3");
-    Identify(3, kReply800, "NT4711");
+    ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
     Feed(3, "$NT805,1," + std::string(40, 'L'));
     ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdPilotName).text().size() == 40; }));
     ModalAnswerer unexpected(Press(QMessageBox::Ok));
@@ -460,6 +476,8 @@ TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   CLoggerDlg dialog(settings_, ports_, clock_, StoppedClock);
   QTimer driver;
   bool setClicked = false;
+  // A logger that is never identified keeps the dialog up until the Qt tests'
+  // watchdog closes it (qt_test_main.cpp).
   QObject::connect(&driver, &QTimer::timeout, [&] {
     if (!dialog.isVisible()) return;
     if (dialog.record().serialNumber.empty()) {
@@ -512,7 +530,7 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
 TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
   EXPECT_EQ(SentenceEventType(), QEvent::Type(0x8064));
   Start("3");
-  Identify(3, kReply800, "NT4711");  // travels worker -> posted event -> dialog
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));  // travels worker -> posted event -> dialog
   EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");
   EXPECT_EQ(Shown(kIdFirmwareRev), "2.8");
   EXPECT_EQ(Shown(kIdSealStatus), "SEALED");
