@@ -10,6 +10,7 @@ shift
 scratch=$(mktemp -d)
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
+# shellcheck disable=SC2317 # run by the trap
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$scratch"

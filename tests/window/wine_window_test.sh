@@ -13,10 +13,8 @@
 # DISPLAY (an X server without a window manager; without it, one of its own).
 set -euo pipefail
 here=$(dirname "$0")
-# shellcheck source=scripts/xvfb.sh
-source "$here/../../scripts/xvfb.sh"
-# shellcheck source=scripts/wine-window.sh
-source "$here/../../scripts/wine-window.sh"
+# shellcheck source=scripts/lib.sh
+source "$here/../../scripts/lib.sh"
 exe=$(realpath "$1") peek=$(realpath "$2") sim=$(realpath "$3")
 wine=${BRISKO_WINE:-wine64}
 : "${WINEPREFIX:?a Wine prefix is needed}"
@@ -24,14 +22,11 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-window.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
-sim_pid="" XVFB_PID="" brisko_pid=""
+SIM_PID="" XVFB_PID="" brisko_pid=""
 cleanup() {
   # The Wine server may hold the pseudo-terminal: it goes before the simulator.
   wineserver -k 2>/dev/null || true
-  local pid
-  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
+  stop_processes "$brisko_pid" "$SIM_PID" "$XVFB_PID"
   rm -f "$WINEPREFIX/dosdevices/com3"
   rm -rf "$work"
   return 0
@@ -51,11 +46,9 @@ if [[ -z "${DISPLAY:-}" ]]; then
   xvfb_start "$work" || fail "Xvfb did not start"
 fi
 
-BRISKO_PORTS_DIR="$work/ports" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" >"$work/sim.log" 2>&1 &
-sim_pid=$!
-wait_until 100 grep -q '^brisko-sim: COM3 -> ' "$work/sim.log" || fail "brisko-sim did not start"
-device=$(sed -n 's/^brisko-sim: COM3 -> //p' "$work/sim.log")
-ln -sfn "$device" "$WINEPREFIX/dosdevices/com3"
+BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim.log" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" ||
+  fail "brisko-sim did not start"
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com3"
 rm -f "$WINEPREFIX/dosdevices/com4"  # a number without a link: must not be listed
 printf '3' >"$work/run/BRISKO.INI"
 
@@ -98,11 +91,11 @@ from=$(wc -l <"$work/sim.log")
 xdotool key alt+s
 sent() { tail -n +"$from" "$work/sim.log" | grep -qF 'end of Set, settings stored'; }
 wait_until 100 sent || fail "no Set sequence reached the simulator"
-tail -n +"$from" "$work/sim.log" | grep -qF 'rx "$NT805,1,Carla Verdi" checksum ok' ||
+tail -n +"$from" "$work/sim.log" | grep -qF "rx \"\$NT805,1,Carla Verdi\" checksum ok" ||
   fail "the pilot name did not arrive byte for byte"
 
 # Escape ends the program.
-press_escape "$window"
+press_key "$window" Escape
 ended "$brisko_pid" 10 || fail "Escape did not end brisko.exe"
 wait "$brisko_pid" || true
 brisko_pid=""
