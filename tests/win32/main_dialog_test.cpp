@@ -62,6 +62,7 @@ class ModalAnswerer {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
             while ((box = FindWindowW(L"#32770", step.title.c_str())) == nullptr || !IsWindowVisible(box)) {
               if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "no window titled as the step expects came up within 20 s";
                 CancelOtherModals();
                 return;
               }
@@ -74,7 +75,15 @@ class ModalAnswerer {
             }
             seen_.push_back(seen);
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
-            while (IsWindow(box)) Sleep(10);
+            const auto closeDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (IsWindow(box)) {
+              if (std::chrono::steady_clock::now() > closeDeadline) {
+                ADD_FAILURE() << "the window stayed open after its button was pressed";
+                CancelOtherModals();
+                return;
+              }
+              Sleep(10);
+            }
           }
         }) {}
   ~ModalAnswerer() {
