@@ -313,6 +313,9 @@ TEST_F(Win32MainDialogTest, TheDeletionQuestionIsAYesNoBoxWhoseNoSendsNothingAnd
     EXPECT_EQ(question.count(IDNO), 1u);
     EXPECT_EQ(question.count(IDOK), 0u);
   }
+  // Whatever the answer queued has gone out once the ring is empty.
+  ASSERT_TRUE(PumpUntil([&] { return !dialog_->dialog().core().link().queue().AnySlotHoldsCommand(); }));
+  EXPECT_EQ(Device(3).WrittenBytes().find("$NT803,"), std::string::npos) << "No must send nothing";
   {
     ModalAnswerer answerer(window_, {{L"Delete all flights", IDYES}});
     SendMessageW(Item(kIdDeleteAllFlights), BM_CLICK, 0, 0);
