@@ -1,8 +1,6 @@
 #include "dialog/logger_dialog.h"
 
-#include <ctime>
 #include <string>
-#include <utility>
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
@@ -11,35 +9,22 @@
 
 namespace brisko {
 
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings)
-    : LoggerDialog(surface, settings, nullptr, nullptr, WallClock()) {}
-
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem& ports, LinkClock& clock,
-                           WallClock wallClock)
-    : LoggerDialog(surface, settings, &ports, &clock, std::move(wallClock)) {}
-
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem* ports, LinkClock* clock,
-                           WallClock wallClock)
+LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, const Platform& platform)
     : surface_(surface),
       settings_(settings),
-      wallClock_(std::move(wallClock)),
-      core_(MakeCore(*this, ports, clock)),
+      core_(*this, *this, platform),
       exchange_(core_.record(), surface) {
   // The port number last used, kept by the settings store between runs.
-  record().portNumber = settings_.ReadPortNumber();
+  core_.record().portNumber = settings_.ReadPortNumber();
 }
 
 LoggerDialog::~LoggerDialog() = default;
 
-LoggerCore LoggerDialog::MakeCore(LoggerDialog& dialog, PortSystem* ports, LinkClock* clock) {
-  if (ports != nullptr && clock != nullptr) return LoggerCore(dialog, dialog, *ports, *clock);
-  return LoggerCore(dialog, dialog);
-}
-
 void LoggerDialog::OnInitDialog() {
+  exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
   FillPortList(core_.EnumeratePorts());
-  core_.OpenPort(LeadingInt(record().portNumber));  // ends with a refresh that selects the entry
+  core_.OpenPort(LeadingInt(core_.record().portNumber));  // ends with a refresh that selects the entry
   surface_.StartTimer(kStaleTimerMs);
   ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
   initialised_ = true;
@@ -95,8 +80,10 @@ void LoggerDialog::OnTimer() {
   if (!destroyed_) core_.OnTimer();
 }
 
-void LoggerDialog::OnSentenceArrived(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  if (!destroyed_) core_.OnSentence(run, sequenceNumber, slotIndex);
+void LoggerDialog::OnSentenceArrived(SentenceNotice notice) {
+  if (destroyed_) return;
+  const PostedSentence sentence = UnpackSentence(notice, core_.openRun());
+  core_.OnSentence(sentence.run, sentence.sequenceNumber, sentence.slotIndex);
 }
 
 void LoggerDialog::OnPortLostArrived(std::uint32_t run) {
@@ -125,7 +112,7 @@ void LoggerDialog::OnDestroy() {
   // Every command queued before the end still reaches the logger; the port
   // number is stored after the link has shut down.
   if (core_.IsPortOpen()) core_.ExitDrain();
-  settings_.WritePortNumber(record().portNumber);
+  settings_.WritePortNumber(core_.record().portNumber);
 }
 
 void LoggerDialog::RefreshControls() {
@@ -143,11 +130,6 @@ void LoggerDialog::EnablePortControls(bool enable) {
   for (int id : PortDependentControlIds()) surface_.SetEnabled(id, enable);
 }
 
-std::int64_t LoggerDialog::CurrentTime() {
-  if (wallClock_) return wallClock_();
-  return static_cast<std::int64_t>(std::time(nullptr));
-}
-
 MessageBoxAnswer LoggerDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                               MessageBoxKind kind) {
   return surface_.ShowMessageBox(text, caption, kind);
@@ -156,7 +138,7 @@ MessageBoxAnswer LoggerDialog::ShowMessageBox(const std::string& text, const std
 void LoggerDialog::RunDeleteFlightDialog() { surface_.RunChildDialog(ChildDialog::DeleteFlight); }
 
 void LoggerDialog::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  surface_.PostSentenceToDialog(run, sequenceNumber, slotIndex);
+  surface_.PostSentenceToDialog(PackSentence(run, sequenceNumber, slotIndex));
 }
 
 void LoggerDialog::PostPortLost(std::uint32_t run) { surface_.PostPortLostToDialog(run); }

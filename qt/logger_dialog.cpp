@@ -1,7 +1,5 @@
 #include "qt/logger_dialog.h"
 
-#include <utility>
-
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -14,6 +12,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "dialog/windows_1252.h"
 #include "qt/about_dialog.h"
 #include "qt/delete_flight_dialog.h"
 #include "qt/field_validator.h"
@@ -23,27 +22,27 @@ namespace brisko {
 
 namespace {
 
-// Texts cross the surface as Latin-1 bytes; tips as the system's UTF-8.
+// The logger's texts cross the surface as its bytes, shown in Windows-1252;
+// the program's own texts (message boxes) are Latin-1; tips the system's UTF-8.
+QString FromLoggerBytes(const std::string& bytes) {
+  const std::u16string text = Windows1252ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The edits refuse what the page cannot write, so the round trip is exact.
+std::string ToLoggerBytes(const QString& text) {
+  return Utf16ToWindows1252(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+}
+
 QString FromLatin1(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The edits refuse what Latin-1 cannot hold, so the round trip is exact.
-std::string ToLatin1(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings) {
-  ConnectControls();
-}
-
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock,
-                       QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, ports, clock, std::move(wallClock)) {
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
   ConnectControls();
 }
 
@@ -83,16 +82,16 @@ bool CLoggerDlg::OnInitDialog() {
 }
 
 std::string CLoggerDlg::Text(int id) const {
-  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLatin1(edit->text());
-  if (auto* label = ControlAs<QLabel>(id)) return ToLatin1(label->text());
+  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
+  if (auto* label = ControlAs<QLabel>(id)) return ToLoggerBytes(label->text());
   return std::string();
 }
 
 void CLoggerDlg::SetText(int id, const std::string& text) {
   if (auto* edit = ControlAs<QLineEdit>(id)) {
-    ShowFieldText(*edit, FromLatin1(text));
+    ShowFieldText(*edit, FromLoggerBytes(text));
   } else if (auto* label = ControlAs<QLabel>(id)) {
-    label->setText(FromLatin1(text));
+    label->setText(FromLoggerBytes(text));
   }
 }
 
@@ -133,7 +132,7 @@ void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
 void CLoggerDlg::AddListEntry(int id, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->addItem(FromLatin1(text));
+  list->addItem(FromLoggerBytes(text));
   list->setItemData(list->count() - 1, QString::fromStdString(tip), Qt::ToolTipRole);
 }
 
@@ -144,7 +143,7 @@ int CLoggerDlg::ListCount(int id) const {
 
 std::string CLoggerDlg::ListEntry(int id, int index) const {
   const auto* list = ControlAs<QComboBox>(id);
-  return list != nullptr ? ToLatin1(list->itemText(index)) : std::string();
+  return list != nullptr ? ToLoggerBytes(list->itemText(index)) : std::string();
 }
 
 int CLoggerDlg::ListSelection(int id) const {
@@ -202,8 +201,8 @@ void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
 void CLoggerDlg::StopTimer() { timer_.stop(); }
 
-void CLoggerDlg::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
+void CLoggerDlg::PostSentenceToDialog(SentenceNotice notice) {
+  QCoreApplication::postEvent(this, new SentenceEvent(notice));
 }
 
 void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
@@ -216,8 +215,7 @@ void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::O
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
-    const auto* sentence = static_cast<const SentenceEvent*>(event);
-    dialog_.OnSentenceArrived(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
     return true;
   }
   if (event->type() == PortLostEventType()) {

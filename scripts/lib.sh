@@ -56,6 +56,8 @@ _exited() {
 sim_start() {
   local log=$1 sim=$2
   shift 2
+  # Emptied here: the simulator's own redirection may come after the first look.
+  : >"$log"
   "$sim" "$@" >"$log" 2>&1 &
   # shellcheck disable=SC2034 # read by the scripts that source this one
   SIM_PID=$!
@@ -72,18 +74,23 @@ sim_start() {
   fi
 }
 
-# find_brisko_window: sets $window to the mapped window titled "Brisko 1.8"
-# (one not yet mapped cannot take the keyboard).
+# find_brisko_window: sets $window to the mapped main window, titled with the
+# name and version ("Brisko 1.8"; one not yet mapped cannot take the keyboard).
 find_brisko_window() {
-  window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
+  window=$(xdotool search --onlyvisible --name '^Brisko [0-9.]+$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
 }
 
-# press_key WINDOW KEY: KEY into WINDOW, then released on its own. When the
-# key closes the window its release in "key" fails, and a key left pressed
-# repeats into every window that opens next on the display.
+# press_key WINDOW KEY: KEY into WINDOW (focused first; "" for the window that
+# has the keyboard), then released on its own. When the key closes the window
+# its release in "key" fails, and a key left pressed repeats into every window
+# that opens next on the display.
 press_key() {
   local status=0
-  xdotool windowfocus --sync "$1" key "$2" || status=$?
+  if [[ -n "$1" ]]; then
+    xdotool windowfocus --sync "$1" key "$2" || status=$?
+  else
+    xdotool key "$2" || status=$?
+  fi
   xdotool keyup "$2" || true
   return $status
 }

@@ -1,7 +1,8 @@
 #include "win32/child_dialogs.h"
 
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 #include "win32/dialog_template_ex.h"
+#include "win32/window_placement.h"
 
 namespace brisko {
 
@@ -14,7 +15,10 @@ constexpr int kIdAboutText = 102;
 // What both child dialogs do with their commands: OK and Cancel end them,
 // every other button (Delete flight's "&Delete") does nothing.
 INT_PTR CALLBACK CloseOnlyProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;  // focus on the first tab stop
+  if (message == WM_INITDIALOG) {
+    CentreDialog(window);
+    return TRUE;  // the system puts the focus on the first tab stop
+  }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     EndDialog(window, LOWORD(wParam));
     return TRUE;
@@ -41,9 +45,10 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   AddStatic(window, kIdAboutIcon, SS_ICON, {8, 8, 28, 28}, L"");
   SendDlgItemMessageW(window, kIdAboutIcon, STM_SETICON, reinterpret_cast<WPARAM>(parameters->icon), 0);
   AddStatic(window, kIdAboutTitle, SS_LEFT, {40, 10, 212, 20},
-            L"Brisko " + Latin1ToWide(kApplicationVersion));
+            Latin1ToWide(kApplicationTitle));
   AddStatic(window, kIdAboutText, SS_LEFT, {40, 24, 212, 34},
             L"Configures a glider's GPS flight recorder over a serial port.");
+  CentreDialog(window);
   return TRUE;
 }
 

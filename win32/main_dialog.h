@@ -2,14 +2,16 @@
 // in-memory extended dialog template and run modally. It implements the
 // ControlSurface over the template's controls and routes the window's
 // messages to the toolkit-neutral LoggerDialog, which holds every handler:
-//   WM_INITDIALOG  About entry in the system menu, icons, then OnInitDialog;
-//                  the focus starts on the first enabled tab stop ("&Exit")
+//   WM_INITDIALOG  About entry in the system menu, icons, centred in the
+//                  work area, then OnInitDialog; the system puts the focus on
+//                  the first enabled tab stop ("&Exit")
 //   WM_COMMAND     by the control's kind in the template: an edit's EN_CHANGE
 //                  (once the field rule has accepted the change), a button's
 //                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
 //   WM_TIMER       the staleness timer
 //   WM_SENTENCE, WM_PORT_LOST   the link worker's posted notices
 //   WM_SYSCOMMAND  the About entry
+//   WM_DPICHANGED  the system's rectangle, icons and tooltip tools for the DPI
 //   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
 //                  settings written
 // User-interface thread only, except the two Post functions.
@@ -17,9 +19,12 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog/control_surface.h"
@@ -33,11 +38,8 @@ inline constexpr UINT_PTR kStaleTimerId = 12345;
 
 class Win32MainDialog final : public ControlSurface {
  public:
-  // The machine's serial ports and clocks.
-  explicit Win32MainDialog(SettingsStore& settings);
-  // The given ports and link clock, and a wall clock when one is given
-  // (simulated ones in tests).
-  Win32MainDialog(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock = {});
+  // The platform's ports and link clock must outlive the dialog.
+  Win32MainDialog(SettingsStore& settings, const Platform& platform);
   ~Win32MainDialog() override;
   Win32MainDialog(const Win32MainDialog&) = delete;
   Win32MainDialog& operator=(const Win32MainDialog&) = delete;
@@ -50,7 +52,6 @@ class Win32MainDialog final : public ControlSurface {
   HWND CreateModeless();
 
   HWND window() const { return window_; }
-  LoggerDialog& dialog() { return *dialog_; }
 
   // ControlSurface
   std::string Text(int id) const override;
@@ -73,7 +74,7 @@ class Win32MainDialog final : public ControlSurface {
   void RunChildDialog(ChildDialog which) override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
-  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostSentenceToDialog(SentenceNotice notice) override;
   void PostPortLostToDialog(std::uint32_t run) override;
   void HideWindow() override;
   void EndDialog(DialogResult result) override;
@@ -84,6 +85,9 @@ class Win32MainDialog final : public ControlSurface {
   void OnInitDialog();
   void AddAboutEntry();
   void SetIcons();
+  void OnDpiChanged(const RECT& suggested);
+  // The status tooltip's tool for a control: its rectangle on the dialog.
+  TOOLINFOW ToolFor(int id) const;
   void OnCommand(int id, int notification);
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
@@ -94,6 +98,8 @@ class Win32MainDialog final : public ControlSurface {
   HICON smallIcon_ = nullptr;
   std::map<int, FieldEditGuard> edits_;
   std::map<int, std::string> toolTips_;
+  // Each control's text as the program last put it in: shown, and the bytes.
+  std::map<int, std::pair<std::wstring, std::string>> programTexts_;
   // Last: it reads the settings and may start a worker that posts to window_.
   std::unique_ptr<LoggerDialog> dialog_;
 };

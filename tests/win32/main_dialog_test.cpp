@@ -17,14 +17,15 @@
 #include <thread>
 #include <vector>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "tests/support/fake_surface.h"
+#include "win32/dialog_template_ex.h"
 #include "win32/field_edit_guard.h"
-#include "win32/sentence_message.h"
 
 namespace brisko {
 namespace {
@@ -99,22 +100,30 @@ class ModalAnswerer {
   }
 
  private:
+  // A named function, not a lambda: 32-bit Windows calls it with stdcall.
+  static BOOL CALLBACK CancelIfOtherModal(HWND window, LPARAM owner) {
+    if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return TRUE;
+  }
   void CancelOtherModals() {
-    EnumThreadWindows(
-        GetWindowThreadProcessId(owner_, nullptr),
-        [](HWND window, LPARAM owner) {
-          if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(owner_));
+    EnumThreadWindows(GetWindowThreadProcessId(owner_, nullptr), CancelIfOtherModal, reinterpret_cast<LPARAM>(owner_));
   }
 
   HWND owner_;
   std::vector<Seen> seen_;
   std::thread thread_;
 };
+
+// For EnumThreadWindows: stops at the first tooltip window.
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
 
 // Dispatches the thread's messages until the condition holds (20 s at most).
 bool PumpUntil(const std::function<bool()>& condition,
@@ -144,12 +153,13 @@ class Win32MainDialogTest : public ::testing::Test {
 
   void Start(const std::string& portNumber) {
     settings_.stored = portNumber;
-    dialog_ = std::make_unique<Win32MainDialog>(settings_, ports_, clock_, StoppedClock);
+    dialog_ = std::make_unique<Win32MainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
     window_ = dialog_->CreateModeless();
     ASSERT_NE(window_, nullptr);
     // The worker empties the port when it starts: replies are fed once it
     // has written its first command.
-    if (dialog_->dialog().core().IsPortOpen()) {
+    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
+    if (device != nullptr && device->isOpen()) {
       ASSERT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty() || !Device(5).Writes().empty(); }));
     }
   }
@@ -164,7 +174,9 @@ class Win32MainDialogTest : public ::testing::Test {
     Feed(3, kReply800);
     ASSERT_TRUE(PumpUntil([&] { return Shown(kIdSerialNumber) == L"NT4711"; }));
   }
-  DeviceRecord& record() { return dialog_->dialog().record(); }
+  bool WaitWritten(const std::string& text) {
+    return PumpUntil([&] { return Device(3).WrittenBytes().find(text) != std::string::npos; });
+  }
 
   SimulatedClock clock_{0, std::chrono::microseconds(200)};
   SimulatedPortSystem ports_;
@@ -194,25 +206,24 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
 
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+
+  // Without an owner: in the middle of its monitor's work area.
+  RECT window{};
+  GetWindowRect(window_, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR(window.left + window.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+  EXPECT_NEAR(window.top + window.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
 }
 
 TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonInTheStatusTooltip) {
   Start("7");
-  EXPECT_FALSE(dialog_->dialog().core().IsPortOpen());
   EXPECT_EQ(Shown(kIdPortStatus), L"COM7 not found");
   for (int id : PortDependentControlIds()) EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
   // The tooltip names the status field with the full reason.
   HWND tooltip = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM found) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&tooltip));
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
   ASSERT_NE(tooltip, nullptr);
   wchar_t tip[256] = {};
   TOOLINFOW tool{};
@@ -222,36 +233,66 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
   EXPECT_EQ(std::wstring(tip).rfind(L"COM7", 0), 0u) << tip;
+
+  // Moved to a monitor of another DPI: the window takes the system's
+  // rectangle, and the tip's tool stays on the status field.
+  const RECT suggested{40, 30, 40 + 500, 30 + 600};
+  SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now{};
+  GetWindowRect(window_, &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right, suggested.right);
+  EXPECT_EQ(now.bottom, suggested.bottom);
+  RECT field{};
+  GetWindowRect(Item(kIdPortStatus), &field);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&field), 2);
+  ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(tool.rect.left, field.left);
+  EXPECT_EQ(tool.rect.top, field.top);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 TEST_F(Win32MainDialogTest, AReplyPostedByTheWorkerFillsTheControls) {
   Start("3");
   Identify();
   Feed(3, "$NT805,1,Anna Rossi");
-  EXPECT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"Anna Rossi"; })) << record().pilotName;
+  EXPECT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"Anna Rossi"; }));
   EXPECT_EQ(Shown(kIdSealStatus), L"SEALED");
   EXPECT_EQ(SendMessageW(Item(kIdFixRate1 + 1), BM_GETCHECK, 0, 0), BST_CHECKED);
   for (int id : RecordModeControlIds()) EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
 }
 
-TEST_F(Win32MainDialogTest, TypingReachesTheRecordAndARefusedCharacterNeitherShowsNorReachesIt) {
+TEST_F(Win32MainDialogTest, TypingReachesTheLoggerAndARefusedCharacterNeitherShowsNorTravels) {
   Start("3");
+  Identify();
   for (wchar_t key : std::wstring(L"Bea, Neri")) SendMessageW(Item(kIdPilotName), WM_CHAR, key, 1);
   EXPECT_EQ(Shown(kIdPilotName), L"Bea Neri");
-  EXPECT_EQ(record().pilotName, "Bea Neri");
-  // A Latin-1 letter travels as its one byte.
-  SendMessageW(Item(kIdGliderType), WM_CHAR, L'\u00E9', 1);
-  EXPECT_EQ(record().gliderType, "\xE9");
+  // Letters of the ANSI code page (1252 here) travel as its bytes; one it
+  // lacks is refused.
+  for (wchar_t key : std::wstring(L"\u00E9\u20AC\u0141")) SendMessageW(Item(kIdGliderType), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdGliderType), L"\u00E9\u20AC");
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitWritten("$NT805,1,Bea Neri*")) << Device(3).WrittenBytes();
+  EXPECT_TRUE(WaitWritten("$NT805,4,\xE9\x80*")) << Device(3).WrittenBytes();
 }
 
-TEST_F(Win32MainDialogTest, ARadioClickReachesTheRecordAndSetSendsItToTheLogger) {
+TEST_F(Win32MainDialogTest, ALoggerTextShowsInTheCodePageAndGoesBackByteForByte) {
+  Start("3");
+  Identify();
+  // 0x81 is a byte the page leaves unassigned.
+  Feed(3, "$NT805,1,5\x80\x81\xE9");
+  ASSERT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"5\u20AC\u0081\u00E9"; })) << Device(3).WrittenBytes();
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitWritten("$NT805,1,5\x80\x81\xE9*")) << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, ARadioClickReachesTheLoggerWithSet) {
   Start("3");
   Identify();
   SendMessageW(Item(kIdFixRate1 + 4), BM_CLICK, 0, 0);
-  EXPECT_EQ(record().fixRateIndex, 4);
   SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
-  EXPECT_TRUE(PumpUntil([&] { return Device(3).WrittenBytes().find("$NT802,3,5") != std::string::npos; }))
-      << Device(3).WrittenBytes();
+  EXPECT_TRUE(WaitWritten("$NT802,3,5*")) << Device(3).WrittenBytes();
 }
 
 TEST_F(Win32MainDialogTest, ChoosingAnotherPortInTheListReopensOnIt) {
@@ -278,15 +319,6 @@ TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndSt
   EXPECT_NE(Device(3).WrittenBytes().find("$NT800,1*"), std::string::npos);
 }
 
-TEST_F(Win32MainDialogTest, ASentenceOfAnEndedRunIsDroppedWithoutReadingItsSlot) {
-  Start("3");
-  Identify();
-  const std::uint32_t run = dialog_->dialog().core().link().run();
-  const std::uint64_t droppedBefore = dialog_->dialog().core().droppedSentences();
-  SendMessageW(window_, WM_SENTENCE, SentenceWParam(0), SentenceLParam(run - 1, 0));
-  EXPECT_EQ(dialog_->dialog().core().droppedSentences(), droppedBefore + 1);
-}
-
 TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLeavesTheDialogAsItWas) {
   Start("3");
   ModalAnswerer answerer(window_, {{L"Informazioni su brisko", IDOK}});
@@ -295,10 +327,10 @@ TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLe
   const auto& about = answerer.seen()[0];
   EXPECT_TRUE(about.hasIcon);
   bool named = false;
-  for (const auto& child : about.children) named = named || child.second == L"Brisko 1.8";
+  for (const auto& child : about.children) named = named || child.second == Latin1ToWide(kApplicationTitle);
   EXPECT_TRUE(named);
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
-  EXPECT_TRUE(dialog_->dialog().core().IsPortOpen());
+  EXPECT_TRUE(Device(3).isOpen());
 }
 
 TEST_F(Win32MainDialogTest, TheDeletionQuestionIsAYesNoBoxWhoseNoSendsNothingAndWhoseYesDeletes) {
@@ -313,8 +345,10 @@ TEST_F(Win32MainDialogTest, TheDeletionQuestionIsAYesNoBoxWhoseNoSendsNothingAnd
     EXPECT_EQ(question.count(IDNO), 1u);
     EXPECT_EQ(question.count(IDOK), 0u);
   }
-  // Whatever the answer queued has gone out once the ring is empty.
-  ASSERT_TRUE(PumpUntil([&] { return !dialog_->dialog().core().link().queue().AnySlotHoldsCommand(); }));
+  // Commands leave in order: once a Set pressed after the answer is out,
+  // anything the answer queued would be out too.
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitWritten("$NT806,4,3*")) << Device(3).WrittenBytes();
   EXPECT_EQ(Device(3).WrittenBytes().find("$NT803,"), std::string::npos) << "No must send nothing";
   {
     ModalAnswerer answerer(window_, {{L"Delete all flights", IDYES}});
@@ -352,23 +386,6 @@ TEST_F(Win32MainDialogTest, DeletingOnAFirstFamilyLoggerWithFirmware28OpensTheDe
   // Nothing goes to the logger on this path.
   PumpUntil([] { return false; }, std::chrono::milliseconds(300));
   EXPECT_EQ(Device(3).WrittenBytes().size(), writtenBefore);
-}
-
-// The run travels as its low 16 bits and is widened against the open run.
-struct WidenCase {
-  std::uint32_t posted;
-  std::uint32_t open;
-};
-
-TEST(SentenceMessageTest, TheRunSlotAndCountComeBackAsPosted) {
-  const WidenCase cases[] = {{0, 0}, {7, 7}, {6, 7}, {0xFFFF, 0x10003}, {0x12345, 0x12346}, {0xFFFFFFFF, 2}};
-  for (const WidenCase& c : cases) {
-    SCOPED_TRACE(c.posted);
-    const SentenceNotice notice = ReadSentenceMessage(SentenceWParam(0xFEDCBA98), SentenceLParam(c.posted, 29));
-    EXPECT_EQ(WidenRun(notice.run, c.open), c.posted);
-    EXPECT_EQ(notice.slotIndex, 29);
-    EXPECT_EQ(notice.sequenceNumber, 0xFEDCBA98u);
-  }
 }
 
 }  // namespace

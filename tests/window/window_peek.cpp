@@ -14,6 +14,7 @@
 #include <string>
 
 #include "dialog/dialog_template.h"
+#include "win32/dialog_template_ex.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::wstring TextOf(HWND window) {
 }  // namespace
 
 int main() {
-  HWND dialog = FindWindowW(nullptr, L"Brisko 1.8");
+  HWND dialog = FindWindowW(nullptr, brisko::Latin1ToWide(brisko::MainDialogTemplate().title).c_str());
   if (dialog == nullptr) return 1;
   for (const brisko::ControlTemplate& control : brisko::MainDialogTemplate().controls) {
     if (control.id < 0) continue;
