@@ -63,6 +63,7 @@ class ModalAnswerer {
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
             while ((box = FindWindowW(L"#32770", step.title.c_str())) == nullptr || !IsWindowVisible(box)) {
               if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "no window titled as the step expects came up within 20 s";
                 CancelOtherModals();
                 return;
               }
@@ -75,7 +76,15 @@ class ModalAnswerer {
             }
             seen_.push_back(seen);
             PostMessageW(box, WM_COMMAND, MAKEWPARAM(step.button, BN_CLICKED), 0);
-            while (IsWindow(box)) Sleep(10);
+            const auto closeDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (IsWindow(box)) {
+              if (std::chrono::steady_clock::now() > closeDeadline) {
+                ADD_FAILURE() << "the window stayed open after its button was pressed";
+                CancelOtherModals();
+                return;
+              }
+              Sleep(10);
+            }
           }
         }) {}
   ~ModalAnswerer() {
@@ -341,6 +350,11 @@ TEST_F(Win32MainDialogTest, TheDeletionQuestionIsAYesNoBoxWhoseNoSendsNothingAnd
     EXPECT_EQ(question.count(IDNO), 1u);
     EXPECT_EQ(question.count(IDOK), 0u);
   }
+  // Commands leave in order: once a Set pressed after the answer is out,
+  // anything the answer queued would be out too.
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitWritten("$NT806,4,3*")) << Device(3).WrittenBytes();
+  EXPECT_EQ(Device(3).WrittenBytes().find("$NT803,"), std::string::npos) << "No must send nothing";
   {
     ModalAnswerer answerer(window_, {{L"Delete all flights", IDYES}});
     SendMessageW(Item(kIdDeleteAllFlights), BM_CLICK, 0, 0);
