@@ -22,6 +22,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "tests/support/fake_surface.h"
+#include "tests/support/link_test_support.h"
 
 namespace brisko {
 namespace {
@@ -62,7 +63,7 @@ class NeutralDialogTest : public ::testing::Test {
   // Hands the posted notices to the dialog, as a front end's event loop does,
   // until the condition holds or a generous deadline passes.
   bool DeliverUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + WaitBound(std::chrono::seconds(20));
     while (!condition()) {
       for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
       if (std::chrono::steady_clock::now() > deadline) return condition();

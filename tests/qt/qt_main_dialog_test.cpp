@@ -37,10 +37,8 @@ using test::WaitFor;
 using testing::MemorySettings;
 using testing::StoppedClock;
 
-// Replies as a logger of either family sends them.
+// A second-family logger's reply.
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed
-const char kReply0Firmware28[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
-const char kReply0Firmware27[] = "$NT0,NT0816,12,27,0,0,0,0,0,0,1,0,0,3";
 
 class QtMainDialogTest : public ::testing::Test {
  protected:
@@ -135,7 +133,7 @@ TEST_F(QtMainDialogTest, OnlyTheFocusedPushButtonIsTheDefault) {
 
 TEST_F(QtMainDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   ClickAt(kIdFixRate1 + 4);
   QTest::keyClicks(&Control<QLineEdit>(kIdCompetitionId), "AB");
   ClickAt(kIdSet);
@@ -167,7 +165,7 @@ TEST_F(QtMainDialogTest, EachMessageBoxKindShowsItsIcon) {
 // entry stays, and choosing it again once it is back reopens the port.
 TEST_F(QtMainDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReopens) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   ASSERT_TRUE(PortControlsEnabled(true));
   Device(3).Unplug(true);
   ASSERT_TRUE(WaitFor([&] { return Shown(kIdPortStatus) == "COM3 lost"; }));
@@ -186,7 +184,7 @@ TEST_F(QtMainDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
 
 TEST_F(QtMainDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   Start("3");
-  Identify(3, kReply800, "NT4711");
+  ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
   Feed(3, "$NT805,2," + std::string(16, 'C'));
   ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdCompetitionClass).text().size() == 16; }));
   auto& pilot = Control<QLineEdit>(kIdPilotName);
@@ -218,7 +216,7 @@ TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
     SCOPED_TRACE(static_cast<int>(ending));
     settings_.writes = 0;
     Start("3");
-    Identify(3, kReply800, "NT4711");
+    ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
     Feed(3, "$NT805,1," + std::string(40, 'L'));
     ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(kIdPilotName).text().size() == 40; }));
     ModalAnswerer unexpected(Press(QMessageBox::Ok));
