@@ -1,5 +1,6 @@
 #include "dialog/logger_dialog.h"
 
+#include <algorithm>
 #include <string>
 
 #include "dialog/control_ids.h"
@@ -27,7 +28,15 @@ void LoggerDialog::OnInitDialog() {
   core_.OpenPort(LeadingInt(core_.record().portNumber));  // ends with a refresh that selects the entry
   surface_.StartTimer(kStaleTimerMs);
   ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
+  surface_.Focus(FirstTabStopId(MainDialogTemplate(), [this](int id) { return IsEnabled(id); }));
   initialised_ = true;
+}
+
+bool LoggerDialog::IsEnabled(int id) const {
+  const std::vector<int>& portDependent = PortDependentControlIds();
+  if (std::find(portDependent.begin(), portDependent.end(), id) != portDependent.end()) return portControlsEnabled_;
+  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
+  return control != nullptr && (control->flags & kDisabled) == 0;
 }
 
 void LoggerDialog::FillPortList(const std::vector<int>& portNumbers) {
@@ -99,8 +108,8 @@ void LoggerDialog::OnCancel() {
   if (!destroyed_) surface_.EndDialog(DialogResult::Cancel);
 }
 
-void LoggerDialog::OnSysCommand(int commandId) {
-  if ((commandId & 0xFFF0) == kIdmAboutBox) surface_.RunChildDialog(ChildDialog::About);
+void LoggerDialog::OnAbout() {
+  if (!destroyed_) surface_.RunChildDialog(ChildDialog::About);
 }
 
 void LoggerDialog::OnDestroy() {
@@ -127,6 +136,7 @@ void LoggerDialog::ShowRecordControls(Visibility visibility) {
 }
 
 void LoggerDialog::EnablePortControls(bool enable) {
+  portControlsEnabled_ = enable;
   for (int id : PortDependentControlIds()) surface_.SetEnabled(id, enable);
 }
 

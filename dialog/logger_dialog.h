@@ -20,10 +20,6 @@
 
 namespace brisko {
 
-// The About entry's command number and text, as the system menu or a
-// context menu offers it.
-inline constexpr int kIdmAboutBox = 0x0010;
-inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 // The staleness timer's period.
 inline constexpr int kStaleTimerMs = 500;
 
@@ -36,14 +32,12 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   LoggerDialog(const LoggerDialog&) = delete;
   LoggerDialog& operator=(const LoggerDialog&) = delete;
 
-  bool IsExchanging() const { return exchange_.InProgress(); }
-
   // --- Handlers the front end calls ---
 
-  // Once, when the controls exist and before the window first shows: first
-  // refresh, port list, open the restored port, start the timer, hide the
-  // record-mode group. The front end then puts the focus on the first
-  // enabled control with a tab stop ("&Exit").
+  // Once, when the controls exist and before the window first shows: length
+  // limits, first refresh, port list, open the restored port, start the
+  // timer, hide the record-mode group, and the focus on the first enabled
+  // control with a tab stop ("&Exit").
   void OnInitDialog();
   // The user's command on a control, by id: a changed edit, a clicked radio
   // button, "&Set", "&Delete all flights", a choice in the port list, the OK
@@ -64,8 +58,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void OnOK();
   // "&Exit", Escape and the close box: ends the dialog with Cancel, no read-back.
   void OnCancel();
-  // A system or context-menu command; the About entry runs the About box.
-  void OnSysCommand(int commandId);
+  // The About entry (system menu or context menu): runs the About box.
+  void OnAbout();
   // Once, when the dialog has ended or its window goes: hide the window, stop
   // the timer, let queued commands out and close the port, then store the
   // port number. Later calls do nothing; nothing happens before OnInitDialog.
@@ -85,11 +79,14 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
 
  private:
   void FillPortList(const std::vector<int>& portNumbers);
+  // As the controls stand now: created so, or following the last open.
+  bool IsEnabled(int id) const;
 
   ControlSurface& surface_;
   SettingsStore& settings_;
   LoggerCore core_;
   DataExchange exchange_;
+  bool portControlsEnabled_ = false;
   bool initialised_ = false;
   bool destroyed_ = false;
 };

@@ -8,8 +8,10 @@ wine=$1
 shift
 
 scratch=$(mktemp -d)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
+# A Western locale: the ANSI code page is 1252, whatever the machine's locale.
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all LC_ALL=en_US.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
+# shellcheck disable=SC2317 # run by the trap
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$scratch"

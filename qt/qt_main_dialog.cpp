@@ -1,4 +1,4 @@
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -12,6 +12,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "dialog/windows_1252.h"
 #include "qt/about_dialog.h"
 #include "qt/delete_flight_dialog.h"
 #include "qt/field_validator.h"
@@ -21,32 +22,38 @@ namespace brisko {
 
 namespace {
 
-// Texts cross the surface as Latin-1 bytes; tips as the system's UTF-8.
+// The logger's texts cross the surface as its bytes, shown in Windows-1252;
+// the program's own texts (message boxes) are Latin-1; tips the system's UTF-8.
+QString FromLoggerBytes(const std::string& bytes) {
+  const std::u16string text = Windows1252ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The edits refuse what the page cannot write, so the round trip is exact.
+std::string ToLoggerBytes(const QString& text) {
+  return Utf16ToWindows1252(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+}
+
 QString FromLatin1(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The edits refuse what Latin-1 cannot hold, so the round trip is exact.
-std::string ToLatin1(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent)
+QtMainDialog::QtMainDialog(SettingsStore& settings, const Platform& platform, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
   ConnectControls();
 }
 
-CLoggerDlg::~CLoggerDlg() {
+QtMainDialog::~QtMainDialog() {
   // A window destroyed without ending the dialog still shuts the link down
   // and keeps the port, while the widgets are still there.
   dialog_.OnDestroy();
 }
 
-void CLoggerDlg::ConnectControls() {
-  setObjectName(QStringLiteral("CLoggerDlg"));
+void QtMainDialog::ConnectControls() {
+  setObjectName(QStringLiteral("QtMainDialog"));
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     const int id = control.id;
     if (id == kCommandCancel) continue;  // the template dialog makes it reject()
@@ -63,37 +70,36 @@ void CLoggerDlg::ConnectControls() {
   connect(&timer_, &QTimer::timeout, this, [this] { dialog_.OnTimer(); });
 }
 
-int CLoggerDlg::DoModal() {
+int QtMainDialog::DoModal() {
   OnInitDialog();
   return exec();
 }
 
-bool CLoggerDlg::OnInitDialog() {
+bool QtMainDialog::OnInitDialog() {
   dialog_.OnInitDialog();
-  if (QWidget* first = FirstTabStop()) first->setFocus();
   return true;
 }
 
-std::string CLoggerDlg::Text(int id) const {
-  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLatin1(edit->text());
-  if (auto* label = ControlAs<QLabel>(id)) return ToLatin1(label->text());
+std::string QtMainDialog::Text(int id) const {
+  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
+  if (auto* label = ControlAs<QLabel>(id)) return ToLoggerBytes(label->text());
   return std::string();
 }
 
-void CLoggerDlg::SetText(int id, const std::string& text) {
+void QtMainDialog::SetText(int id, const std::string& text) {
   if (auto* edit = ControlAs<QLineEdit>(id)) {
-    ShowFieldText(*edit, FromLatin1(text));
+    ShowFieldText(*edit, FromLoggerBytes(text));
   } else if (auto* label = ControlAs<QLabel>(id)) {
-    label->setText(FromLatin1(text));
+    label->setText(FromLoggerBytes(text));
   }
 }
 
-bool CLoggerDlg::Checked(int id) const {
+bool QtMainDialog::Checked(int id) const {
   const auto* button = ControlAs<QAbstractButton>(id);
   return button != nullptr && button->isChecked();
 }
 
-void CLoggerDlg::SetChecked(int id, bool checked) {
+void QtMainDialog::SetChecked(int id, bool checked) {
   auto* button = ControlAs<QAbstractButton>(id);
   if (button == nullptr) return;
   QButtonGroup* group = button->group();
@@ -104,60 +110,60 @@ void CLoggerDlg::SetChecked(int id, bool checked) {
   if (!checked && exclusive) group->setExclusive(true);
 }
 
-void CLoggerDlg::SetEnabled(int id, bool enabled) {
+void QtMainDialog::SetEnabled(int id, bool enabled) {
   if (QWidget* control = Control(id)) control->setEnabled(enabled);
 }
 
-void CLoggerDlg::SetShown(int id, bool shown) {
+void QtMainDialog::SetShown(int id, bool shown) {
   if (QWidget* control = Control(id)) control->setVisible(shown);
 }
 
-void CLoggerDlg::SetLengthLimit(int id, int limit) {
+void QtMainDialog::SetLengthLimit(int id, int limit) {
   if (QWidget* control = Control(id)) {
     if (auto* validator = control->findChild<FieldTextValidator*>()) validator->setLimit(limit);
   }
 }
 
-void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
+void QtMainDialog::SetToolTip(int id, const std::string& tip) {
   if (QWidget* control = Control(id)) control->setToolTip(QString::fromStdString(tip));
 }
 
-void CLoggerDlg::AddListEntry(int id, const std::string& text, const std::string& tip) {
+void QtMainDialog::AddListEntry(int id, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->addItem(FromLatin1(text));
+  list->addItem(FromLoggerBytes(text));
   list->setItemData(list->count() - 1, QString::fromStdString(tip), Qt::ToolTipRole);
 }
 
-int CLoggerDlg::ListCount(int id) const {
+int QtMainDialog::ListCount(int id) const {
   const auto* list = ControlAs<QComboBox>(id);
   return list != nullptr ? list->count() : 0;
 }
 
-std::string CLoggerDlg::ListEntry(int id, int index) const {
+std::string QtMainDialog::ListEntry(int id, int index) const {
   const auto* list = ControlAs<QComboBox>(id);
-  return list != nullptr ? ToLatin1(list->itemText(index)) : std::string();
+  return list != nullptr ? ToLoggerBytes(list->itemText(index)) : std::string();
 }
 
-int CLoggerDlg::ListSelection(int id) const {
+int QtMainDialog::ListSelection(int id) const {
   const auto* list = ControlAs<QComboBox>(id);
   return list != nullptr ? list->currentIndex() : -1;
 }
 
-void CLoggerDlg::SetListSelection(int id, int index) {
+void QtMainDialog::SetListSelection(int id, int index) {
   if (auto* list = ControlAs<QComboBox>(id)) list->setCurrentIndex(index);
 }
 
-void CLoggerDlg::Focus(int id) {
+void QtMainDialog::Focus(int id) {
   if (QWidget* control = Control(id)) control->setFocus();
 }
 
-void CLoggerDlg::FocusAndSelectAll(int id) {
+void QtMainDialog::FocusAndSelectAll(int id) {
   Focus(id);
   if (auto* edit = ControlAs<QLineEdit>(id)) edit->selectAll();
 }
 
-MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::string& caption,
+MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                             MessageBoxKind kind) {
   const bool question = kind == MessageBoxKind::Question;
   QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, FromLatin1(caption), FromLatin1(text),
@@ -173,7 +179,7 @@ MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::
   }
 }
 
-void CLoggerDlg::RunChildDialog(ChildDialog which) {
+void QtMainDialog::RunChildDialog(ChildDialog which) {
   if (which == ChildDialog::About) {
     CAboutDlg about(this);
     about.exec();
@@ -184,29 +190,29 @@ void CLoggerDlg::RunChildDialog(ChildDialog which) {
   RegainFocus();
 }
 
-void CLoggerDlg::RegainFocus() {
+void QtMainDialog::RegainFocus() {
   // Without a window manager nobody hands the keyboard back to the dialog
   // when a box over it closes.
   if (isVisible()) activateWindow();
 }
 
-void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
+void QtMainDialog::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
-void CLoggerDlg::StopTimer() { timer_.stop(); }
+void QtMainDialog::StopTimer() { timer_.stop(); }
 
-void CLoggerDlg::PostSentenceToDialog(SentenceNotice notice) {
+void QtMainDialog::PostSentenceToDialog(SentenceNotice notice) {
   QCoreApplication::postEvent(this, new SentenceEvent(notice));
 }
 
-void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
+void QtMainDialog::PostPortLostToDialog(std::uint32_t run) {
   QCoreApplication::postEvent(this, new PortLostEvent(run));
 }
 
-void CLoggerDlg::HideWindow() { hide(); }
+void QtMainDialog::HideWindow() { hide(); }
 
-void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
+void QtMainDialog::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
 
-bool CLoggerDlg::event(QEvent* event) {
+bool QtMainDialog::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
     return true;
@@ -218,19 +224,19 @@ bool CLoggerDlg::event(QEvent* event) {
   return TemplateDialog::event(event);
 }
 
-void CLoggerDlg::contextMenuEvent(QContextMenuEvent* event) {
+void QtMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   // The window manager owns the system menu here, so the About entry lives
   // in the dialog's own context menu.
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromLatin1(kAboutEntryText));
-  if (menu.exec(event->globalPos()) == about) dialog_.OnSysCommand(kIdmAboutBox);
+  if (menu.exec(event->globalPos()) == about) dialog_.OnAbout();
 }
 
-void CLoggerDlg::OnOK() { dialog_.OnOK(); }
+void QtMainDialog::OnOK() { dialog_.OnOK(); }
 
-void CLoggerDlg::reject() { dialog_.OnCancel(); }
+void QtMainDialog::reject() { dialog_.OnCancel(); }
 
-void CLoggerDlg::done(int result) {
+void QtMainDialog::done(int result) {
   TemplateDialog::done(result);
   dialog_.OnDestroy();
 }

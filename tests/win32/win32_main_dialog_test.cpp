@@ -1,0 +1,245 @@
+// The Win32 main dialog over simulated serial ports, on real windows under
+// Wine: what the window's messages reach in the toolkit-neutral dialog (a
+// typed text, a refused character, a radio click, Set, a port choice, the
+// worker's posted sentences, Cancel and the end of the window) and what the
+// Win32 side adds (About entry, icons, focus, tooltip). What every front end
+// owes the neutral dialog is the control-surface suite's. The dialog runs
+// modeless here, pumped by the test.
+#include "win32/win32_main_dialog.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "brisko_version.h"
+#include "dialog/control_ids.h"
+#include "dialog/dialog_template.h"
+#include "link/sentence_framing.h"
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "tests/support/fake_surface.h"
+#include "tests/win32/next_modal_window.h"
+#include "win32/dialog_template_ex.h"
+#include "win32/field_edit_guard.h"
+
+namespace brisko {
+namespace {
+
+using testing::MemorySettings;
+using testing::StoppedClock;
+
+// fix rate 2 s (index 1), record mode 1, sealed
+const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
+
+// For EnumThreadWindows: stops at the first tooltip window.
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Dispatches the thread's messages until the condition holds (20 s at most).
+bool PumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return condition();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(5);
+  }
+  return true;
+}
+
+class Win32MainDialogTest : public ::testing::Test {
+ protected:
+  Win32MainDialogTest() {
+    ports_.AddDevice(3, clock_);
+    ports_.AddDevice(5, clock_);
+  }
+  ~Win32MainDialogTest() override {
+    dialog_.reset();
+  }
+
+  void Start(const std::string& portNumber) {
+    settings_.stored = portNumber;
+    dialog_ = std::make_unique<Win32MainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
+    window_ = dialog_->CreateModeless();
+    ASSERT_NE(window_, nullptr);
+    // The worker empties the port when it starts: replies are fed once it
+    // has written its first command.
+    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
+    if (device != nullptr && device->isOpen()) {
+      ASSERT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty() || !Device(5).Writes().empty(); }));
+    }
+  }
+  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
+  void Feed(int port, std::string sentence) {
+    AppendChecksum(sentence);
+    Device(port).Feed(sentence);
+  }
+  HWND Item(int id) { return GetDlgItem(window_, id); }
+  std::wstring Shown(int id) { return WindowTextOf(Item(id)); }
+  void Identify() {
+    Feed(3, kReply800);
+    ASSERT_TRUE(PumpUntil([&] { return Shown(kIdSerialNumber) == L"NT4711"; }));
+  }
+  bool WaitWritten(const std::string& text) {
+    return PumpUntil([&] { return Device(3).WrittenBytes().find(text) != std::string::npos; });
+  }
+
+  SimulatedClock clock_{0, std::chrono::microseconds(200)};
+  SimulatedPortSystem ports_;
+  MemorySettings settings_;
+  std::unique_ptr<Win32MainDialog> dialog_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAndCentred) {
+  Start("3");
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
+  // A screen reader names an edit or the list after the static text just before it.
+  for (int id : {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId, kIdPortList}) {
+    EXPECT_EQ(WindowTextOf(GetWindow(Item(id), GW_HWNDPREV)), Latin1ToWide(NameLabelOf(MainDialogTemplate(), id)->text))
+        << id;
+  }
+
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  ASSERT_NE(menu, nullptr);
+  const int count = GetMenuItemCount(menu);
+  ASSERT_GE(count, 2);
+  EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(kIdmAboutBox));
+  wchar_t entry[64] = {};
+  GetMenuStringW(menu, count - 1, entry, 64, MF_BYPOSITION);
+  EXPECT_STREQ(entry, L"Infor&mazioni su brisko...");
+  EXPECT_EQ(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+
+  // Without an owner: in the middle of its monitor's work area.
+  RECT window{};
+  GetWindowRect(window_, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR(window.left + window.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+  EXPECT_NEAR(window.top + window.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
+}
+
+TEST_F(Win32MainDialogTest, AFailedOpenPutsTheReasonInTheStatusTooltip) {
+  Start("7");
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM7 not found");
+  // The tooltip names the status field with the full reason.
+  HWND tooltip = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t tip[256] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = kIdPortStatus;
+  tool.lpszText = tip;
+  SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+  EXPECT_EQ(std::wstring(tip).rfind(L"COM7", 0), 0u) << tip;
+
+  // Moved to a monitor of another DPI: the window takes the system's
+  // rectangle, and the tip's tool stays on the status field.
+  const RECT suggested{40, 30, 40 + 500, 30 + 600};
+  SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now{};
+  GetWindowRect(window_, &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right, suggested.right);
+  EXPECT_EQ(now.bottom, suggested.bottom);
+  RECT field{};
+  GetWindowRect(Item(kIdPortStatus), &field);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&field), 2);
+  ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(tool.rect.left, field.left);
+  EXPECT_EQ(tool.rect.top, field.top);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+TEST_F(Win32MainDialogTest, TypingAndARadioClickReachTheLoggerAndARefusedCharacterNeitherShowsNorTravels) {
+  Start("3");
+  Identify();
+  for (wchar_t key : std::wstring(L"Bea, Neri")) SendMessageW(Item(kIdPilotName), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdPilotName), L"Bea Neri");
+  // Letters of the ANSI code page (1252 here) travel as its bytes; one it
+  // lacks is refused.
+  for (wchar_t key : std::wstring(L"\u00E9\u20AC\u0141")) SendMessageW(Item(kIdGliderType), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdGliderType), L"\u00E9\u20AC");
+  SendMessageW(Item(kIdFixRate1 + 4), BM_CLICK, 0, 0);
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitWritten("$NT805,1,Bea Neri*")) << Device(3).WrittenBytes();
+  EXPECT_TRUE(WaitWritten("$NT805,4,\xE9\x80*")) << Device(3).WrittenBytes();
+  EXPECT_TRUE(WaitWritten("$NT802,3,5*")) << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, ALoggerTextShowsInTheCodePageAndGoesBackByteForByte) {
+  Start("3");
+  Identify();
+  // 0x81 is a byte the page leaves unassigned.
+  Feed(3, "$NT805,1,5\x80\x81\xE9");
+  ASSERT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"5\u20AC\u0081\u00E9"; })) << Device(3).WrittenBytes();
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitWritten("$NT805,1,5\x80\x81\xE9*")) << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, ChoosingAnotherPortInTheListReopensOnIt) {
+  Start("3");
+  SendMessageW(Item(kIdPortList), CB_SETCURSEL, 1, 0);
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kIdPortList, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(kIdPortList)));
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM5 Open Ok");
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_TRUE(Device(5).isOpen());
+}
+
+TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndStoresThePort) {
+  Start("3");
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  DestroyWindow(window_);
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_EQ(settings_.writes, 1);
+  EXPECT_EQ(settings_.stored, "3");
+  // The identification went out whole before the port closed.
+  EXPECT_NE(Device(3).WrittenBytes().find("$NT800,1*"), std::string::npos);
+}
+
+TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLeavesTheDialogAsItWas) {
+  Start("3");
+  bool hasIcon = false;
+  bool named = false;
+  std::wstring title;
+  testing::NextModalWindow about(window_, [&](HWND box) {
+    title = WindowTextOf(box);
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      hasIcon = hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+      named = named || WindowTextOf(child) == Latin1ToWide(kApplicationTitle);
+    }
+    return IDOK;
+  });
+  SendMessageW(window_, WM_SYSCOMMAND, kIdmAboutBox | 3, 0);  // the system's low bits do not matter
+  ASSERT_TRUE(about.answered());
+  EXPECT_EQ(title, L"Informazioni su brisko");
+  EXPECT_TRUE(hasIcon);
+  EXPECT_TRUE(named);
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
+  EXPECT_TRUE(Device(3).isOpen());
+}
+
+}  // namespace
+}  // namespace brisko
