@@ -66,8 +66,7 @@ wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
 export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
 trap 'wineserver -k 2>/dev/null || true; session_stop; rm -f "$out"' EXIT
 wineboot -i >"$SESSION/wineboot.log" 2>&1
-ln -sfn "$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$SESSION/sim.log" | head -n 1)" \
-  "$WINEPREFIX/dosdevices/com$SIM_PORT"
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com$SIM_PORT"
 mkdir -p "$SESSION/wine-run"
 printf '%d' "$SIM_PORT" >"$SESSION/wine-run/BRISKO.INI"
 (cd "$SESSION/wine-run" && exec "$wine" "$build-mingw/app/brisko.exe") >"$SESSION/brisko-exe.log" 2>&1 &
