@@ -13,6 +13,7 @@
 
 #include "dialog/control_surface.h"
 #include "dialog/data_exchange.h"
+#include "dialog/port_list.h"
 #include "dialog/settings_store.h"
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
@@ -26,6 +27,8 @@ inline constexpr int kIdmAboutBox = 0x0010;
 inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 // The staleness timer's period.
 inline constexpr int kStaleTimerMs = 500;
+// Every this many ticks the dialog looks whether ports came or went.
+inline constexpr int kTicksPerPortLook = 2;
 
 // Whole seconds since the epoch; tests stop it.
 using WallClock = std::function<std::int64_t()>;
@@ -50,8 +53,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   // --- Handlers the front end calls ---
 
   // Once, when the controls exist and before the window first shows: first
-  // refresh, port list, open the restored port, start the timer, hide the
-  // record-mode group. The front end then puts the focus on the first
+  // refresh, open and list the restored port, start probing the others off
+  // this thread, start the timer, hide the record-mode group. The front end then puts the focus on the first
   // enabled control with a tab stop ("&Exit").
   void OnInitDialog();
   // The user's command on a control, by id: a changed edit, a clicked radio
@@ -69,6 +72,13 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   // What PostSentenceToDialog and PostPortLostToDialog queued.
   void OnSentenceArrived(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex);
   void OnPortLostArrived(std::uint32_t run);
+  // What PostPortProbedToDialog queued: an openable port joins the list.
+  void OnPortProbedArrived(int portNumber, bool openable);
+  // The system says its ports changed (a device arrived, or the front end
+  // cannot tell what): a thorough look at the ports.
+  void OnSystemPortsChanged();
+  // The system says port n went.
+  void OnSystemPortRemoved(int portNumber);
   // Enter: ends the dialog with Ok only after a successful read-back.
   void OnOK();
   // "&Exit", Escape and the close box: ends the dialog with Cancel, no read-back.
@@ -97,13 +107,17 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem* ports, LinkClock* clock,
                WallClock wallClock);
   static LoggerCore MakeCore(LoggerDialog& dialog, PortSystem* ports, LinkClock* clock);
-  void FillPortList(const std::vector<int>& portNumbers);
+  // A look at the system's ports; the held port gone is reported lost.
+  void FollowPorts(bool thorough);
 
   ControlSurface& surface_;
   SettingsStore& settings_;
   WallClock wallClock_;
   LoggerCore core_;
   DataExchange exchange_;
+  // After the core: it probes through the core's ports.
+  PortList portList_;
+  int ticks_ = 0;  // staleness ticks, which also pace the quick look at the ports
   bool initialised_ = false;
   bool destroyed_ = false;
 };

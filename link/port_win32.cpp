@@ -126,6 +126,8 @@ class Win32PortSystem final : public PortSystem {
  public:
   explicit Win32PortSystem(CreateFileFunction createFile) : createFile_(createFile) {}
 
+  PortPresence PresentPorts() override { return NamedWin32Ports(); }
+
   // The open alone, closed again at once: the port's settings stay as they are.
   bool Probe(int portNumber) override {
     HANDLE handle = createFile_(DevicePathForPort(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

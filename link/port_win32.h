@@ -16,4 +16,10 @@ using CreateFileFunction = decltype(&CreateFileA);
 
 std::unique_ptr<PortSystem> MakeWin32PortSystem(CreateFileFunction createFile);
 
+// The COM ports that the system's device names (QueryDosDeviceW) and
+// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM name; opens nothing. Incomplete when
+// they name nothing beyond COM1, as under Wine, which opens "\\.\COM34"
+// through a dosdevices link that neither of them shows.
+PortPresence NamedWin32Ports();
+
 }  // namespace brisko

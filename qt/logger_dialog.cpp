@@ -130,11 +130,15 @@ void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
   if (QWidget* control = Control(id)) control->setToolTip(QString::fromStdString(tip));
 }
 
-void CLoggerDlg::AddListEntry(int id, const std::string& text, const std::string& tip) {
+void CLoggerDlg::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->addItem(FromLatin1(text));
-  list->setItemData(list->count() - 1, QString::fromStdString(tip), Qt::ToolTipRole);
+  list->insertItem(index, FromLatin1(text));
+  list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
+}
+
+void CLoggerDlg::RemoveListEntry(int id, int index) {
+  if (auto* list = ControlAs<QComboBox>(id)) list->removeItem(index);
 }
 
 int CLoggerDlg::ListCount(int id) const {
@@ -154,6 +158,14 @@ int CLoggerDlg::ListSelection(int id) const {
 
 void CLoggerDlg::SetListSelection(int id, int index) {
   if (auto* list = ControlAs<QComboBox>(id)) list->setCurrentIndex(index);
+}
+
+int CLoggerDlg::FocusedControl() const {
+  const QWidget* focused = focusWidget();
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    if (control.id >= 0 && focused != nullptr && Control(control.id) == focused) return control.id;
+  }
+  return 0;
 }
 
 void CLoggerDlg::Focus(int id) {
@@ -214,10 +226,19 @@ void CLoggerDlg::HideWindow() { hide(); }
 
 void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
 
+void CLoggerDlg::PostPortProbedToDialog(int portNumber, bool openable) {
+  QCoreApplication::postEvent(this, new PortProbedEvent(portNumber, openable));
+}
+
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     const auto* sentence = static_cast<const SentenceEvent*>(event);
     dialog_.OnSentenceArrived(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    return true;
+  }
+  if (event->type() == PortProbedEventType()) {
+    const auto* probed = static_cast<const PortProbedEvent*>(event);
+    dialog_.OnPortProbedArrived(probed->portNumber(), probed->openable());
     return true;
   }
   if (event->type() == PortLostEventType()) {

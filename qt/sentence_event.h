@@ -1,7 +1,8 @@
-// The events with which the link worker's sentences, and the news that its
-// port's device is gone, reach the main dialog: posted from the worker's
-// thread, handled on the user-interface thread. Both carry the worker's run; a
-// sentence also its running count and the index of the slot that holds it.
+// The events with which the link worker's sentences, the news that its port's
+// device is gone, and the port list's probe results reach the main dialog:
+// posted from the worker's or the probing thread, handled on the
+// user-interface thread. The worker's two carry its run; a sentence also its
+// running count and the index of the slot that holds it.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace brisko {
 // first.
 QEvent::Type SentenceEventType();
 QEvent::Type PortLostEventType();
+QEvent::Type PortProbedEventType();
 
 class SentenceEvent : public QEvent {
  public:
@@ -37,6 +39,19 @@ class PortLostEvent : public QEvent {
 
  private:
   std::uint32_t run_;
+};
+
+// A probe of the port list, finished on the probing thread.
+class PortProbedEvent : public QEvent {
+ public:
+  PortProbedEvent(int portNumber, bool openable)
+      : QEvent(PortProbedEventType()), portNumber_(portNumber), openable_(openable) {}
+  int portNumber() const { return portNumber_; }
+  bool openable() const { return openable_; }
+
+ private:
+  int portNumber_;
+  bool openable_;
 };
 
 }  // namespace brisko

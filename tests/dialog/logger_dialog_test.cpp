@@ -45,6 +45,9 @@ class NeutralDialogTest : public ::testing::Test {
     settings_.stored = portNumber;
     dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, ports_, clock_, StoppedClock);
     dialog_->OnInitDialog();
+    // Every port but the open one is probed off the user-interface thread.
+    const std::size_t probes = ports_.PresentPorts().numbers.size() - (dialog_->core().IsPortOpen() ? 1 : 0);
+    EXPECT_TRUE(DeliverUntil([&] { return probesDelivered_ == probes; })) << "probes of the port list";
     // The worker empties the port when it starts: the test feeds replies only
     // once it has written its first command.
     if (dialog_->core().IsPortOpen()) {
@@ -64,6 +67,10 @@ class NeutralDialogTest : public ::testing::Test {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!condition()) {
       for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
+      for (const auto& [port, openable] : surface_.TakeProbed()) {
+        dialog_->OnPortProbedArrived(port, openable);
+        ++probesDelivered_;
+      }
       if (std::chrono::steady_clock::now() > deadline) return condition();
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -106,6 +113,7 @@ class NeutralDialogTest : public ::testing::Test {
   MemorySettings settings_;
   FakeSurface surface_;
   std::unique_ptr<LoggerDialog> dialog_;
+  std::size_t probesDelivered_ = 0;
 };
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
