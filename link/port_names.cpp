@@ -1,5 +1,6 @@
 #include "link/port_names.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <set>
@@ -73,10 +74,12 @@ int PortNumberOfName(std::string_view name) {
 }
 
 std::vector<int> ProbeCandidates(const PortPresence& presence) {
-  if (presence.complete) return presence.numbers;
-  std::vector<int> every;
-  for (int number = kFirstListedPort; number <= kLastListedPort; ++number) every.push_back(number);
-  return every;
+  std::vector<int> candidates;
+  for (int number = kFirstListedPort; number <= kLastListedPort; ++number) {
+    const bool named = std::binary_search(presence.numbers.begin(), presence.numbers.end(), number);
+    if (named || !presence.complete) candidates.push_back(number);
+  }
+  return candidates;
 }
 
 bool PortsDirectoryIsPrivate() { return std::getenv("BRISKO_PORTS_DIR") != nullptr; }

@@ -59,6 +59,8 @@ class LoggerDialogTest : public ::testing::Test {
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+    // The other ports join the list as their probes come back.
+    EXPECT_TRUE(WaitFor([&] { return Control<QComboBox>(kIdPortList).count() == 2; }));
     // The worker empties the port when it starts: the test feeds replies only
     // once it has written its first command.
     if (dialog_->core().IsPortOpen()) {
