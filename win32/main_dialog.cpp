@@ -7,6 +7,7 @@
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "win32/child_dialogs.h"
+#include "win32/device_change.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/resource_ids.h"
 #include "win32/sentence_message.h"
@@ -103,6 +104,12 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                  notice.slotIndex);
       return TRUE;
     }
+    case WM_PORT_PROBED:
+      dialog_->OnPortProbedArrived(static_cast<int>(wParam), lParam != 0);
+      return TRUE;
+    case WM_DEVICECHANGE:
+      OnDeviceChange(*dialog_, wParam, lParam);
+      return TRUE;
     case WM_PORT_LOST:
       dialog_->OnPortLostArrived(
           WidenRun(static_cast<std::uint16_t>(wParam & 0xFFFFu), dialog_->core().link().run()));
@@ -113,6 +120,7 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       dialog_->OnSysCommand(static_cast<int>(wParam));
       return TRUE;
     case WM_DESTROY:
+      StopDeviceChangeNotices(std::exchange(deviceNotices_, nullptr));
       dialog_->OnDestroy();
       return TRUE;
     default:
@@ -129,6 +137,7 @@ void Win32MainDialog::OnInitDialog() {
                              GetModuleHandleW(nullptr), nullptr);
   AddAboutEntry();
   SetIcons();
+  deviceNotices_ = StartDeviceChangeNotices(window_);
   dialog_->OnInitDialog();
   // The first enabled control with a tab stop, in template order: "&Exit".
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
@@ -244,10 +253,15 @@ void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   toolTips_[id] = tip;
 }
 
-void Win32MainDialog::AddListEntry(int id, const std::string& text, const std::string& /*tip*/) {
+void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& /*tip*/) {
   // A drop-down list has no tips of its own entries; the entries are bare
   // numbers whose device names ("\\.\COMn") the user knows.
-  SendMessageW(Item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Latin1ToWide(text.c_str()).c_str()));
+  SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(Latin1ToWide(text.c_str()).c_str()));
+}
+
+void Win32MainDialog::RemoveListEntry(int id, int index) {
+  SendMessageW(Item(id), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 int Win32MainDialog::ListCount(int id) const {
@@ -270,6 +284,13 @@ int Win32MainDialog::ListSelection(int id) const {
 
 void Win32MainDialog::SetListSelection(int id, int index) {
   SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32MainDialog::FocusedControl() const {
+  HWND focused = GetFocus();
+  // The edit of a combo box is a child of it; the dialog's controls are its children.
+  while (focused != nullptr && GetParent(focused) != window_) focused = GetParent(focused);
+  return focused != nullptr ? GetDlgCtrlID(focused) : 0;
 }
 
 void Win32MainDialog::Focus(int id) {
@@ -309,6 +330,10 @@ void Win32MainDialog::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequ
 
 void Win32MainDialog::PostPortLostToDialog(std::uint32_t run) {
   PostMessageW(window_, WM_PORT_LOST, static_cast<WPARAM>(run & 0xFFFFu), 0);
+}
+
+void Win32MainDialog::PostPortProbedToDialog(int portNumber, bool openable) {
+  PostMessageW(window_, WM_PORT_PROBED, static_cast<WPARAM>(portNumber), openable ? 1 : 0);
 }
 
 void Win32MainDialog::HideWindow() { ShowWindow(window_, SW_HIDE); }

@@ -9,6 +9,8 @@
 //                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
 //   WM_TIMER       the staleness timer
 //   WM_SENTENCE, WM_PORT_LOST   the link worker's posted notices
+//   WM_PORT_PROBED the probing thread's results
+//   WM_DEVICECHANGE COM ports that came or went (win32/device_change.h)
 //   WM_SYSCOMMAND  the About entry
 //   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
 //                  settings written
@@ -93,6 +95,7 @@ class Win32MainDialog final : public ControlSurface {
   std::vector<WORD> template_;
   HWND window_ = nullptr;
   HWND toolTip_ = nullptr;
+  HDEVNOTIFY deviceNotices_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   std::map<int, FieldEditGuard> edits_;

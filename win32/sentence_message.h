@@ -1,5 +1,5 @@
-// The private window messages with which the link worker's notices reach the
-// main dialog. WM_SENTENCE carries the worker's running count in wParam and,
+// The private window messages with which the link worker's notices, and the
+// port list's probe results, reach the main dialog. WM_SENTENCE carries the worker's running count in wParam and,
 // in lParam, the slot index (low 8 bits) and the low 16 bits of the worker's
 // run (bits 16 to 31), so that both fit the 32-bit LPARAM of 32-bit Windows
 // too. The receiver widens the run again against the run now open: a notice
@@ -15,6 +15,8 @@ namespace brisko {
 
 inline constexpr UINT WM_SENTENCE = WM_APP + 100;   // 0x8064
 inline constexpr UINT WM_PORT_LOST = WM_APP + 101;  // wParam: the low 16 bits of the run
+// A probe of the port list finished: wParam the port number, lParam 1 when it opened.
+inline constexpr UINT WM_PORT_PROBED = WM_APP + 102;
 
 struct SentenceNotice {
   std::uint16_t run;  // low 16 bits
