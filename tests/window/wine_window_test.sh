@@ -5,8 +5,11 @@
 # appears; the simulator's identity and pilot texts show in its controls
 # (read by window_peek.exe, no pixels); the port list holds 3 and no number
 # without a link; a pilot name typed with the keyboard, with a comma the field
-# rule refuses, and sent with Alt+S reaches the simulator byte for byte;
-# Escape ends the program; BRISKO.INI then holds "3". Prints how long the
+# rule refuses, and sent with Alt+S reaches the simulator byte for byte; a
+# second simulator linked as COM34 while the window runs, announced by a
+# WM_DEVICECHANGE from another process, joins the list, opens and
+# identifies, is reported lost when unlinked and leaves the list; Escape ends
+# the program; BRISKO.INI then holds "3". Prints how long the
 # window took to show the logger's data.
 # Usage: wine_window_test.sh BRISKO_EXE WINDOW_PEEK_EXE BRISKO_SIM
 # Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine64),
@@ -24,15 +27,15 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-window.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
-sim_pid="" XVFB_PID="" brisko_pid=""
+sim_pid="" sim34_pid="" XVFB_PID="" brisko_pid=""
 cleanup() {
   # The Wine server may hold the pseudo-terminal: it goes before the simulator.
   wineserver -k 2>/dev/null || true
   local pid
-  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
+  for pid in "$brisko_pid" "$sim_pid" "$sim34_pid" "$XVFB_PID"; do
     [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
-  rm -f "$WINEPREFIX/dosdevices/com3"
+  rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com34"
   rm -rf "$work"
   return 0
 }
@@ -100,6 +103,32 @@ sent() { tail -n +"$from" "$work/sim.log" | grep -qF 'end of Set, settings store
 wait_until 100 sent || fail "no Set sequence reached the simulator"
 tail -n +"$from" "$work/sim.log" | grep -qF 'rx "$NT805,1,Carla Verdi" checksum ok' ||
   fail "the pilot name did not arrive byte for byte"
+
+# A second logger's adapter, numbered past 29, is plugged in while brisko.exe
+# runs: a dosdevices link (which Wine announces nowhere) and the
+# WM_DEVICECHANGE that Windows sends for a driver that announces its ports,
+# sent from another process. It joins the list, opens and identifies.
+BRISKO_PORTS_DIR="$work/ports" "$sim" --port 34 --serial W-3434 >"$work/sim34.log" 2>&1 &
+sim34_pid=$!
+wait_until 100 grep -q '^brisko-sim: COM34 -> ' "$work/sim34.log" || fail "brisko-sim on COM34 did not start"
+ln -sfn "$(sed -n 's/^brisko-sim: COM34 -> //p' "$work/sim34.log")" "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" arrival COM34 2>/dev/null
+wait_until 100 shows_all "1033 entry 34" || fail "COM34 did not join the port list: $(grep '^1033' "$work/peek.txt")"
+"$wine" "$peek" choose 34 2>/dev/null || fail "no entry 34 to choose"
+wait_until 300 shows_all "1000 text W-3434" "1009 text COM34 Open Ok" ||
+  fail "COM34's logger is not shown: $(cat "$work/peek.txt")"
+# Pulled out while open: reported lost at once. Once another port is open,
+# its entry leaves when the system names it gone.
+rm -f "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" removal COM34 2>/dev/null
+wait_until 100 shows_all "1009 text COM34 lost" "1018 disabled" || fail "COM34 not reported lost: $(cat "$work/peek.txt")"
+"$wine" "$peek" choose 3 2>/dev/null || fail "no entry 3 to choose"
+wait_until 300 shows_all "1000 text W-3141" "1009 text COM3 Open Ok" || fail "COM3 did not open again"
+"$wine" "$peek" removal COM34 2>/dev/null
+leaves_34() { peek && ! grep -qxF "1033 entry 34" "$work/peek.txt"; }
+wait_until 100 leaves_34 || fail "COM34 stayed in the list after its removal"
+kill "$sim34_pid" 2>/dev/null && wait "$sim34_pid" 2>/dev/null
+sim34_pid=""
 
 # Escape ends the program.
 press_escape "$window"
