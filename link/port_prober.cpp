@@ -1,5 +1,6 @@
 #include "link/port_prober.h"
 
+#include <system_error>
 #include <utility>
 
 namespace brisko {
@@ -22,7 +23,16 @@ void PortProber::Probe(const std::vector<int>& portNumbers) {
       if (number != probing_) waiting_.insert(number);
     }
     if (waiting_.empty()) return;
-    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    if (!thread_.joinable()) {
+      try {
+        thread_ = std::thread([this] { Run(); });
+      } catch (const std::system_error&) {
+        // No thread to be had: probe here, slow ports and all, rather than
+        // leave the list empty.
+        for (int number : std::exchange(waiting_, {})) report_(number, ports_.Probe(number));
+        return;
+      }
+    }
   }
   wake_.notify_one();
 }
