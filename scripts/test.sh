@@ -68,8 +68,9 @@ build_and_run_tests() {
 # The sanitizer runs keep the simulator's fault modes short.
 export BRISKO_FAULT_MODE_SECONDS=2
 
-# The tests that run the worker thread against the user-interface thread
-# (link, session, end-to-end, fault injection, nothing lost) under
+# The tests that run the worker or the probing thread against the
+# user-interface thread (link, session, end-to-end, fault injection, nothing
+# lost, the neutral dialog) under
 # ThreadSanitizer: any report fails the run.
 # (-Wno-tsan: GCC warns that it cannot model the sentence slots' fences; the
 # fences order atomics only, so no report can come from them.)
@@ -78,7 +79,7 @@ cmake -S . -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 (
   export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-  build_and_run_tests "$build-tsan" link session e2e fault lost
+  build_and_run_tests "$build-tsan" link session e2e fault lost dialog
 )
 
 # Everything but the dialogs and the program under AddressSanitizer and
