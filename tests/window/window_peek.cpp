@@ -71,7 +71,8 @@ void SendPortChange(HWND dialog, WPARAM event, const std::wstring& name) {
 
 int Choose(HWND dialog, const std::wstring& entry) {
   HWND list = GetDlgItem(dialog, 1033);
-  const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+  const LRESULT index =
+      SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
   if (index == CB_ERR) return 1;
   SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
@@ -85,10 +86,9 @@ int main(int argc, char** argv) {
   if (dialog == nullptr) return 1;
   if (argc == 3) {
     const std::string action = argv[1];
-    if (action == "arrival") SendPortChange(dialog, DBT_DEVICEARRIVAL, Widen(argv[2]));
-    else if (action == "removal") SendPortChange(dialog, DBT_DEVICEREMOVECOMPLETE, Widen(argv[2]));
-    else if (action == "choose") return Choose(dialog, Widen(argv[2]));
-    else return 2;
+    if (action == "choose") return Choose(dialog, Widen(argv[2]));
+    if (action != "arrival" && action != "removal") return 2;
+    SendPortChange(dialog, action == "arrival" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, Widen(argv[2]));
     return 0;
   }
   for (const brisko::ControlTemplate& control : brisko::MainDialogTemplate().controls) {
