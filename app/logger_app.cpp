@@ -1,13 +1,15 @@
 #include "app/logger_app.h"
 
 #include "app/settings_file.h"
+#include "protocol/platform.h"
 #include "qt/logger_dialog.h"
 
 namespace brisko {
 
 void CLoggerApp::InitInstance() {
   SettingsFile settings;
-  CLoggerDlg dialog(settings);
+  const MachinePlatform machine;
+  CLoggerDlg dialog(settings, machine.platform());
   dialog.DoModal();  // its result does not matter: every ending ends the program
 }
 

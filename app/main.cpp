@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/logger_app.h"
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 #include "qt/program_icon.h"
 
 int main(int argc, char* argv[]) {

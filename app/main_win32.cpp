@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "app/settings_file.h"
+#include "protocol/platform.h"
 #include "win32/main_dialog.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -15,7 +16,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
 
   brisko::SettingsFile settings;
-  brisko::Win32MainDialog dialog(settings);
+  const brisko::MachinePlatform machine;
+  brisko::Win32MainDialog dialog(settings, machine.platform());
   dialog.DoModal();  // its result does not matter: every ending ends the program
   return 0;
 }

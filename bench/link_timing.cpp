@@ -23,6 +23,7 @@
 #include "protocol/commands.h"
 #include "tests/e2e/tool_harness.h"
 #include "tests/support/far_end_terminal.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -37,6 +38,8 @@ double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+std::size_t IdentificationBytes() { return OnTheWire(IdentificationSequence()).size(); }
+
 // A tool with its port open on a fresh pseudo-terminal, the three
 // identification commands already on the wire.
 struct OpenTool {
@@ -48,10 +51,11 @@ struct OpenTool {
     if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
     tool.core().OpenPort(kPort);
     if (!tool.core().IsPortOpen()) return false;
-    return WaitForEmptyQueue();
+    return FarEndTerminal::Joined(far.Receive(IdentificationBytes(), kDeadline)).size() == IdentificationBytes();
   }
-  bool WaitForEmptyQueue() {
-    return tool.PumpUntil([&] { return !tool.core().link().queue().AnySlotHoldsCommand(); }, kDeadline);
+  // After a reopen, with a drain on the line: the identification has gone out.
+  bool WaitForIdentification(const PtyDrain& drain, std::size_t drainedBefore) {
+    return tool.PumpUntil([&] { return drain.bytesRead() >= drainedBefore + IdentificationBytes(); }, kDeadline);
   }
 };
 
@@ -224,8 +228,9 @@ bool MeasureClose(int repetitions) {
   tool.core().ClosePort();
   for (int rep = 0; rep < repetitions; ++rep) {
     for (const bool withSet : {false, true}) {
+      const std::size_t drainedBefore = drain.bytesRead();
       tool.core().OpenPort(kPort);
-      if (!open.WaitForEmptyQueue()) return false;
+      if (!open.WaitForIdentification(drain, drainedBefore)) return false;
       tool.PumpFor(milliseconds(150));  // the last write lies more than 100 ms back
       if (withSet) {
         const std::vector<std::string> set = SetSequence(LoggerFamily::Second, tool.record());

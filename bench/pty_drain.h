@@ -1,12 +1,13 @@
 // Reads and discards everything that arrives on a pseudo-terminal master on a
 // thread of its own, so that what the tool writes never fills the line while
-// a measurement looks elsewhere. Stops when destroyed. POSIX only.
+// a measurement looks elsewhere, counting them. Stops when destroyed. POSIX only.
 #pragma once
 
 #include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
 #include <thread>
 
 namespace brisko {
@@ -21,6 +22,9 @@ class PtyDrain {
   PtyDrain(const PtyDrain&) = delete;
   PtyDrain& operator=(const PtyDrain&) = delete;
 
+  // Bytes taken off the line so far.
+  std::size_t bytesRead() const { return bytesRead_.load(); }
+
  private:
   void Run(int masterFd) {
     char buffer[512];
@@ -28,11 +32,17 @@ class PtyDrain {
       pollfd watch{masterFd, POLLIN, 0};
       if (::poll(&watch, 1, 10) <= 0) continue;
       // POLLHUP while the tool has the port closed: wait for it to reopen.
-      if ((watch.revents & POLLIN) == 0 || ::read(masterFd, buffer, sizeof buffer) <= 0) ::usleep(5000);
+      const ssize_t got = (watch.revents & POLLIN) != 0 ? ::read(masterFd, buffer, sizeof buffer) : 0;
+      if (got > 0) {
+        bytesRead_ += static_cast<std::size_t>(got);
+      } else {
+        ::usleep(5000);
+      }
     }
   }
 
   std::atomic<bool> stop_{false};
+  std::atomic<std::size_t> bytesRead_{0};
   std::thread thread_;
 };
 

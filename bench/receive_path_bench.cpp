@@ -54,7 +54,7 @@ void BM_ReceivePath(benchmark::State& state) {
   dialog.now = 1700000000;
   dialog.answer = MessageBoxAnswer::No;
   ClosedPort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   SentenceSlots slots;
   SentenceFramer framer(slots);
   std::uint32_t sequenceNumber = 0;

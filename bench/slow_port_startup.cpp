@@ -20,7 +20,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/logger_dialog.h"
-#include "link/link_clock.h"
+#include "protocol/platform.h"
 #include "tests/support/fake_surface.h"
 
 namespace brisko {
@@ -63,9 +63,9 @@ class SlowPorts final : public PortSystem {
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 int Run(int port, int runs, int slowMs) {
-  std::unique_ptr<PortSystem> platform = MakePlatformPortSystem();
-  std::unique_ptr<LinkClock> linkClock = MakeSystemClock();
-  SlowPorts ports(*platform, slowMs);
+  const MachinePlatform machine;
+  const Platform base = machine.platform();
+  SlowPorts ports(base.ports, slowMs);
   std::vector<double> toData;
   std::vector<double> toInitialised;
   for (int run = 0; run < runs; ++run) {
@@ -73,7 +73,7 @@ int Run(int port, int runs, int slowMs) {
     testing::MemorySettings settings;
     settings.stored = std::to_string(port);
     const Clock::time_point start = Clock::now();
-    LoggerDialog dialog(surface, settings, ports, *linkClock);
+    LoggerDialog dialog(surface, settings, Platform{ports, base.linkClock, base.wallClock});
     dialog.OnInitDialog();
     toInitialised.push_back(Seconds(Clock::now() - start));
     const Clock::time_point deadline = start + std::chrono::seconds(30);
@@ -82,7 +82,7 @@ int Run(int port, int runs, int slowMs) {
         if (notice.portLost) {
           dialog.OnPortLostArrived(notice.run);
         } else {
-          dialog.OnSentenceArrived(notice.run, notice.sequenceNumber, notice.slotIndex);
+          dialog.OnSentenceArrived(notice.sentence);
         }
       }
       for (const auto& [number, openable] : surface.TakeProbed()) dialog.OnPortProbedArrived(number, openable);

@@ -1,7 +1,6 @@
 // The ids of the dialogs' controls, as the templates, the data exchange and
-// the handlers use them, the two standard commands, and the private message
-// number with which the link worker's sentences reach the main dialog. Plain
-// constants, no toolkit.
+// the handlers use them, and the two standard commands. Plain constants, no
+// toolkit.
 #pragma once
 
 namespace brisko {
@@ -36,8 +35,5 @@ inline constexpr int kIdRecordModeGroup = 1041;
 // "Delete flight" dialog.
 inline constexpr int kIdFlightList = 1035;
 inline constexpr int kIdDeleteFlight = 1036;
-
-// The window message number the worker's sentences travel under (WM_APP + 100).
-inline constexpr int kSentenceEventType = 0x8064;
 
 }  // namespace brisko

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialog/sentence_notice.h"
 #include "protocol/logger_callouts.h"
 
 namespace brisko {
@@ -83,7 +84,7 @@ class ControlSurface {
   // Any thread, never blocks: queue the notice for the user-interface thread,
   // which hands it to LoggerDialog::OnSentenceArrived, OnPortLostArrived or
   // OnPortProbedArrived.
-  virtual void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) = 0;
+  virtual void PostSentenceToDialog(SentenceNotice notice) = 0;
   virtual void PostPortLostToDialog(std::uint32_t run) = 0;
   virtual void PostPortProbedToDialog(int portNumber, bool openable) = 0;
 

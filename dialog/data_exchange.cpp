@@ -4,45 +4,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 
 namespace brisko {
 
 namespace {
-
-enum class StepKind { Text, LimitedText, RadioIndex, ListText };
-
-struct ExchangeStep {
-  StepKind kind;
-  int controlId;  // for a radio index: the group's first button
-  std::string DeviceRecord::*text;
-  std::int32_t DeviceRecord::*index;
-  int limit;
-};
-
-// The one order of both directions. A read-back that fails at an edit leaves
-// every field after it, the port number among them, as it was.
-const ExchangeStep kSteps[] = {
-    {StepKind::Text, kIdSerialNumber, &DeviceRecord::serialNumber, nullptr, 0},
-    {StepKind::Text, kIdFirmwareRev, &DeviceRecord::firmwareRev, nullptr, 0},
-    {StepKind::Text, kIdHardwareRev, &DeviceRecord::hardwareRev, nullptr, 0},
-    {StepKind::Text, kIdPortStatus, &DeviceRecord::portStatus, nullptr, 0},
-    {StepKind::Text, kIdGpsFixLine, &DeviceRecord::gpsFixLine, nullptr, 0},
-    {StepKind::LimitedText, kIdPilotName, &DeviceRecord::pilotName, nullptr, 31},
-    {StepKind::LimitedText, kIdCompetitionClass, &DeviceRecord::competitionClass, nullptr, 15},
-    {StepKind::LimitedText, kIdCompetitionId, &DeviceRecord::competitionId, nullptr, 15},
-    {StepKind::LimitedText, kIdGliderType, &DeviceRecord::gliderType, nullptr, 15},
-    {StepKind::LimitedText, kIdGliderId, &DeviceRecord::gliderId, nullptr, 15},
-    {StepKind::RadioIndex, kIdFixRate1, nullptr, &DeviceRecord::fixRateIndex, 0},
-    {StepKind::Text, kIdSealStatus, &DeviceRecord::sealStatus, nullptr, 0},
-    {StepKind::ListText, kIdPortList, &DeviceRecord::portNumber, nullptr, 0},
-    {StepKind::Text, kIdTemperature, &DeviceRecord::temperature, nullptr, 0},
-    {StepKind::Text, kIdHumidity, &DeviceRecord::humidity, nullptr, 0},
-    {StepKind::RadioIndex, kIdRecordModeNo, nullptr, &DeviceRecord::recordMode, 0},
-    {StepKind::Text, kIdInputVoltage, &DeviceRecord::inputVoltage, nullptr, 0},
-};
 
 // Checks the button whose number is the index and unchecks the others; an
 // index outside the group leaves every button unchecked. A button already
@@ -94,6 +62,99 @@ std::string ReadSelection(const ControlSurface& surface, int listId) {
   return selected >= 0 ? surface.ListEntry(listId, selected) : std::string();
 }
 
+// Each kind of step: how it shows its record field in its control, and how
+// it reads the control back into the field (false: a text longer than the
+// limit, the field keeps the text as the control has it).
+struct ExchangeStep {
+  int controlId;  // for a radio index: the group's first button
+  int limit;      // the most characters the user may type; 0 for no edit
+  void (*show)(const DeviceRecord& record, ControlSurface& surface, int controlId);
+  bool (*read)(DeviceRecord& record, const ControlSurface& surface, int controlId, int limit);
+};
+
+// A text as it is, both ways; a control whose text already matches is not
+// touched, so that an edit keeps its caret and selection.
+template <std::string DeviceRecord::*Field>
+void ShowText(const DeviceRecord& record, ControlSurface& surface, int controlId) {
+  if (surface.Text(controlId) != record.*Field) surface.SetText(controlId, record.*Field);
+}
+
+template <std::string DeviceRecord::*Field>
+bool ReadText(DeviceRecord& record, const ControlSurface& surface, int controlId, int limit) {
+  record.*Field = surface.Text(controlId);
+  return limit == 0 || (record.*Field).size() <= static_cast<std::size_t>(limit);
+}
+
+template <std::int32_t DeviceRecord::*Field>
+void ShowRadio(const DeviceRecord& record, ControlSurface& surface, int firstButtonId) {
+  ShowRadioIndex(surface, RadioGroupIds(firstButtonId), record.*Field);
+}
+
+template <std::int32_t DeviceRecord::*Field>
+bool ReadRadio(DeviceRecord& record, const ControlSurface& surface, int firstButtonId, int /*limit*/) {
+  record.*Field = ReadRadioIndex(surface, RadioGroupIds(firstButtonId));
+  return true;
+}
+
+template <std::string DeviceRecord::*Field>
+void ShowListText(const DeviceRecord& record, ControlSurface& surface, int listId) {
+  SelectByPrefix(surface, listId, record.*Field);
+}
+
+template <std::string DeviceRecord::*Field>
+bool ReadListText(DeviceRecord& record, const ControlSurface& surface, int listId, int /*limit*/) {
+  record.*Field = ReadSelection(surface, listId);
+  return true;
+}
+
+template <std::string DeviceRecord::*Field>
+constexpr ExchangeStep Text(int controlId, int limit = 0) {
+  return {controlId, limit, ShowText<Field>, ReadText<Field>};
+}
+template <std::int32_t DeviceRecord::*Field>
+constexpr ExchangeStep RadioIndex(int firstButtonId) {
+  return {firstButtonId, 0, ShowRadio<Field>, ReadRadio<Field>};
+}
+template <std::string DeviceRecord::*Field>
+constexpr ExchangeStep ListText(int listId) {
+  return {listId, 0, ShowListText<Field>, ReadListText<Field>};
+}
+
+// The one order of both directions. A read-back that fails at an edit leaves
+// every field after it, the port number among them, as it was.
+constexpr ExchangeStep kSteps[] = {
+    Text<&DeviceRecord::serialNumber>(kIdSerialNumber),
+    Text<&DeviceRecord::firmwareRev>(kIdFirmwareRev),
+    Text<&DeviceRecord::hardwareRev>(kIdHardwareRev),
+    Text<&DeviceRecord::portStatus>(kIdPortStatus),
+    Text<&DeviceRecord::gpsFixLine>(kIdGpsFixLine),
+    Text<&DeviceRecord::pilotName>(kIdPilotName, 31),
+    Text<&DeviceRecord::competitionClass>(kIdCompetitionClass, 15),
+    Text<&DeviceRecord::competitionId>(kIdCompetitionId, 15),
+    Text<&DeviceRecord::gliderType>(kIdGliderType, 15),
+    Text<&DeviceRecord::gliderId>(kIdGliderId, 15),
+    RadioIndex<&DeviceRecord::fixRateIndex>(kIdFixRate1),
+    Text<&DeviceRecord::sealStatus>(kIdSealStatus),
+    ListText<&DeviceRecord::portNumber>(kIdPortList),
+    Text<&DeviceRecord::temperature>(kIdTemperature),
+    Text<&DeviceRecord::humidity>(kIdHumidity),
+    RadioIndex<&DeviceRecord::recordMode>(kIdRecordModeNo),
+    Text<&DeviceRecord::inputVoltage>(kIdInputVoltage),
+};
+
+// Counts the exchanges running: a refresh can run inside the modal length
+// message of a read-back.
+class Running {
+ public:
+  explicit Running(int& depth) : depth_(depth) { ++depth_; }
+  ~Running() { --depth_; }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  int& depth_;
+};
+
 }  // namespace
 
 DataExchange::DataExchange(DeviceRecord& record, ControlSurface& surface) : record_(record), surface_(surface) {}
@@ -102,56 +163,24 @@ std::string DataExchange::LimitMessageText(int limit) {
   return "Non digitare pi\xF9 di " + std::to_string(limit) + " caratteri.";
 }
 
-void DataExchange::Refresh() { Exchange(false); }
-
-bool DataExchange::ReadBack() { return Exchange(true); }
-
-bool DataExchange::Exchange(bool toRecord) {
-  struct Depth {
-    int& depth;
-    explicit Depth(int& d) : depth(d) { ++depth; }
-    ~Depth() { --depth; }
-    Depth(const Depth&) = delete;
-    Depth& operator=(const Depth&) = delete;
-  } inExchange(depth_);
-
+void DataExchange::LimitLengths() {
   for (const ExchangeStep& step : kSteps) {
-    switch (step.kind) {
-      case StepKind::Text:
-      case StepKind::LimitedText: {
-        std::string& field = record_.*step.text;
-        if (!toRecord) {
-          if (surface_.Text(step.controlId) != field) surface_.SetText(step.controlId, field);
-          if (step.kind == StepKind::LimitedText) surface_.SetLengthLimit(step.controlId, step.limit);
-          break;
-        }
-        field = surface_.Text(step.controlId);
-        if (step.kind == StepKind::LimitedText && field.size() > static_cast<std::size_t>(step.limit)) {
-          surface_.ShowMessageBox(LimitMessageText(step.limit), kApplicationName, MessageBoxKind::Warning);
-          surface_.FocusAndSelectAll(step.controlId);
-          return false;
-        }
-        break;
-      }
-      case StepKind::RadioIndex: {
-        const std::vector<int>& group = RadioGroupIds(step.controlId);
-        std::int32_t& field = record_.*step.index;
-        if (toRecord) {
-          field = ReadRadioIndex(surface_, group);
-        } else {
-          ShowRadioIndex(surface_, group, field);
-        }
-        break;
-      }
-      case StepKind::ListText: {
-        std::string& field = record_.*step.text;
-        if (toRecord) {
-          field = ReadSelection(surface_, step.controlId);
-        } else {
-          SelectByPrefix(surface_, step.controlId, field);
-        }
-        break;
-      }
+    if (step.limit != 0) surface_.SetLengthLimit(step.controlId, step.limit);
+  }
+}
+
+void DataExchange::Refresh() {
+  const Running running(depth_);
+  for (const ExchangeStep& step : kSteps) step.show(record_, surface_, step.controlId);
+}
+
+bool DataExchange::ReadBack() {
+  const Running running(depth_);
+  for (const ExchangeStep& step : kSteps) {
+    if (!step.read(record_, surface_, step.controlId, step.limit)) {
+      surface_.ShowMessageBox(LimitMessageText(step.limit), kApplicationName, MessageBoxKind::Warning);
+      surface_.FocusAndSelectAll(step.controlId);
+      return false;
     }
   }
   return true;

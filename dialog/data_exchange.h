@@ -1,6 +1,6 @@
 // The data exchange between the device record and the main dialog's controls:
-// one fixed order of steps that serves both directions, written once against
-// the ControlSurface. The refresh writes the record into the controls; the
+// one table of steps in a fixed order, each with its way of showing a field
+// and of reading it back, written once against the ControlSurface. The refresh writes the record into the controls; the
 // read-back copies the controls into the record and stops at the first edit
 // whose text is longer than its limit, with the length message. While either
 // runs, InProgress() is true and the dialog's handlers ignore the controls'
@@ -18,6 +18,9 @@ class DataExchange {
  public:
   DataExchange(DeviceRecord& record, ControlSurface& surface);
 
+  // Gives each of the five edits its length limit; once, when the controls
+  // exist.
+  void LimitLengths();
   // Record to controls. A control whose text already matches is not touched.
   void Refresh();
   // Controls to record; false when a text exceeded its limit: the length
@@ -32,8 +35,6 @@ class DataExchange {
   static std::string LimitMessageText(int limit);
 
  private:
-  bool Exchange(bool toRecord);
-
   DeviceRecord& record_;
   ControlSurface& surface_;
   int depth_ = 0;  // a refresh can run inside the modal length message

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 
 namespace brisko {
@@ -23,7 +24,7 @@ const DialogTemplate& MainDialogTemplate() {
   // the "Pilot Name:" label ends it. The "Fix Rate (sec)" box stands after its
   // buttons and so ends their group.
   static const DialogTemplate kMain{
-      "Brisko 1.8", 259, 286, 8,
+      kApplicationTitle, 259, 286, 8,
       {
           {kIdRecordModeGroup, K::GroupBox, "Temp/Humid Record", 5, 90, 250, 30, kNone},
           {kIdRecordModeNo, K::RadioButton, "No", 15, 105, 25, 10, kGroup},

@@ -41,7 +41,7 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;
 };
 
-// "Brisko 1.8": the 47 controls of the main dialog.
+// The main dialog, titled with the program's name and version: its 47 controls.
 const DialogTemplate& MainDialogTemplate();
 // "Delete flight": Cancel, the (always empty) flight list and "&Delete".
 const DialogTemplate& DeleteFlightTemplate();

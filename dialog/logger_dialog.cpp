@@ -1,9 +1,7 @@
 #include "dialog/logger_dialog.h"
 
 #include <algorithm>
-#include <ctime>
 #include <string>
-#include <utility>
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
@@ -11,37 +9,24 @@
 
 namespace brisko {
 
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings)
-    : LoggerDialog(surface, settings, nullptr, nullptr, WallClock()) {}
-
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem& ports, LinkClock& clock,
-                           WallClock wallClock)
-    : LoggerDialog(surface, settings, &ports, &clock, std::move(wallClock)) {}
-
-LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem* ports, LinkClock* clock,
-                           WallClock wallClock)
+LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, const Platform& platform)
     : surface_(surface),
       settings_(settings),
-      wallClock_(std::move(wallClock)),
-      core_(MakeCore(*this, ports, clock)),
+      core_(*this, *this, platform),
       exchange_(core_.record(), surface),
-      portList_(surface, core_.ports()) {
+      portList_(surface, platform.ports) {
   // The port number last used, kept by the settings store between runs.
-  record().portNumber = settings_.ReadPortNumber();
+  core_.record().portNumber = settings_.ReadPortNumber();
 }
 
 LoggerDialog::~LoggerDialog() = default;
 
-LoggerCore LoggerDialog::MakeCore(LoggerDialog& dialog, PortSystem* ports, LinkClock* clock) {
-  if (ports != nullptr && clock != nullptr) return LoggerCore(dialog, dialog, *ports, *clock);
-  return LoggerCore(dialog, dialog);
-}
-
 void LoggerDialog::OnInitDialog() {
+  exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
   // The restored port opens at once; the other ports join the list as their
   // probes finish, so that a port slow to open never holds the window up.
-  core_.OpenPort(LeadingInt(record().portNumber));
+  core_.OpenPort(LeadingInt(core_.record().portNumber));
   if (core_.IsPortOpen()) {
     portList_.Show(core_.HeldPortNumber());
     RefreshControls();  // selects its entry
@@ -112,8 +97,10 @@ void LoggerDialog::OnSystemPortRemoved(int portNumber) {
   if (portList_.Forget(portNumber, core_.HeldPortNumber())) core_.OnOpenPortVanished();
 }
 
-void LoggerDialog::OnSentenceArrived(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  if (!destroyed_) core_.OnSentence(run, sequenceNumber, slotIndex);
+void LoggerDialog::OnSentenceArrived(SentenceNotice notice) {
+  if (destroyed_) return;
+  const PostedSentence sentence = UnpackSentence(notice, core_.openRun());
+  core_.OnSentence(sentence.run, sentence.sequenceNumber, sentence.slotIndex);
 }
 
 void LoggerDialog::OnPortLostArrived(std::uint32_t run) {
@@ -143,7 +130,7 @@ void LoggerDialog::OnDestroy() {
   // Every command queued before the end still reaches the logger; the port
   // number is stored after the link has shut down.
   if (core_.IsPortOpen()) core_.ExitDrain();
-  settings_.WritePortNumber(record().portNumber);
+  settings_.WritePortNumber(core_.record().portNumber);
 }
 
 void LoggerDialog::RefreshControls() {
@@ -167,11 +154,6 @@ void LoggerDialog::EnablePortControls(bool enable) {
   for (int id : ids) surface_.SetEnabled(id, enable);
 }
 
-std::int64_t LoggerDialog::CurrentTime() {
-  if (wallClock_) return wallClock_();
-  return static_cast<std::int64_t>(std::time(nullptr));
-}
-
 MessageBoxAnswer LoggerDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                               MessageBoxKind kind) {
   return surface_.ShowMessageBox(text, caption, kind);
@@ -180,7 +162,7 @@ MessageBoxAnswer LoggerDialog::ShowMessageBox(const std::string& text, const std
 void LoggerDialog::RunDeleteFlightDialog() { surface_.RunChildDialog(ChildDialog::DeleteFlight); }
 
 void LoggerDialog::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  surface_.PostSentenceToDialog(run, sequenceNumber, slotIndex);
+  surface_.PostSentenceToDialog(PackSentence(run, sequenceNumber, slotIndex));
 }
 
 void LoggerDialog::PostPortLost(std::uint32_t run) { surface_.PostPortLostToDialog(run); }

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_core.h"
+#include "protocol/platform.h"
 
 namespace brisko {
 
@@ -30,24 +30,15 @@ inline constexpr int kStaleTimerMs = 500;
 // Every this many ticks the dialog looks whether ports came or went.
 inline constexpr int kTicksPerPortLook = 2;
 
-// Whole seconds since the epoch; tests stop it.
-using WallClock = std::function<std::int64_t()>;
-
 class LoggerDialog : public DialogCallouts, public SentencePoster {
  public:
-  // Reads the settings store into the record's port number; the machine's
-  // serial ports and clocks.
-  LoggerDialog(ControlSurface& surface, SettingsStore& settings);
-  // The same with the given ports and link clock, and a wall clock when one
-  // is given; all must outlive the dialog.
-  LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem& ports, LinkClock& clock,
-               WallClock wallClock = {});
+  // Reads the settings store into the record's port number. The platform's
+  // ports and link clock must outlive the dialog.
+  LoggerDialog(ControlSurface& surface, SettingsStore& settings, const Platform& platform);
   ~LoggerDialog() override;
   LoggerDialog(const LoggerDialog&) = delete;
   LoggerDialog& operator=(const LoggerDialog&) = delete;
 
-  LoggerCore& core() { return core_; }
-  DeviceRecord& record() { return core_.record(); }
   bool IsExchanging() const { return exchange_.InProgress(); }
 
   // --- Handlers the front end calls ---
@@ -70,7 +61,7 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void OnDeleteAllFlights();
   void OnTimer();
   // What PostSentenceToDialog and PostPortLostToDialog queued.
-  void OnSentenceArrived(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex);
+  void OnSentenceArrived(SentenceNotice notice);
   void OnPortLostArrived(std::uint32_t run);
   // What PostPortProbedToDialog queued: an openable port joins the list.
   void OnPortProbedArrived(int portNumber, bool openable);
@@ -95,7 +86,6 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   bool ReadBackControls() override;
   void ShowRecordControls(Visibility visibility) override;
   void EnablePortControls(bool enable) override;
-  std::int64_t CurrentTime() override;
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
   void RunDeleteFlightDialog() override;
 
@@ -104,15 +94,11 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void PostPortLost(std::uint32_t run) override;
 
  private:
-  LoggerDialog(ControlSurface& surface, SettingsStore& settings, PortSystem* ports, LinkClock* clock,
-               WallClock wallClock);
-  static LoggerCore MakeCore(LoggerDialog& dialog, PortSystem* ports, LinkClock* clock);
   // A look at the system's ports; the held port gone is reported lost.
   void FollowPorts(bool thorough);
 
   ControlSurface& surface_;
   SettingsStore& settings_;
-  WallClock wallClock_;
   LoggerCore core_;
   DataExchange exchange_;
   // After the core: it probes through the core's ports.

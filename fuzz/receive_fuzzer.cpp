@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dialog.answer = (control[0] & 2) != 0 ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
   dialog.now = kClockStarts[control[1] % (sizeof kClockStarts / sizeof kClockStarts[0])];
 
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   SentenceSlots slots;
   SentenceFramer framer(slots);
   std::vector<Post> pending;

@@ -1,6 +1,6 @@
 // What the protocol core needs from outside: the dialog's side (refresh,
 // record-mode controls, port-dependent controls, message boxes, the
-// delete-flight dialog, the clock) and the link's side (is a port open, queue
+// delete-flight dialog) and the link's side (is a port open, queue
 // commands). Tests fake both.
 #pragma once
 
@@ -34,8 +34,6 @@ class DialogCallouts {
   virtual void ShowRecordControls(Visibility visibility) = 0;
   // Enables or disables the 17 port-dependent controls.
   virtual void EnablePortControls(bool enable) = 0;
-  // Wall-clock time in whole seconds, 64-bit so it does not overflow in 2038.
-  virtual std::int64_t CurrentTime() = 0;
   // A modal message box over the main dialog; returns the button pressed.
   virtual MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
                                           MessageBoxKind kind) = 0;

@@ -8,16 +8,12 @@
 
 namespace brisko {
 
-LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster)
-    : ownedPorts_(MakePlatformPortSystem()),
-      ownedClock_(MakeSystemClock()),
-      dialog_(dialog),
-      ports_(*ownedPorts_),
-      protocol_(dialog, *this),
-      link_(*ownedPorts_, *ownedClock_, poster) {}
-
-LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, PortSystem& ports, LinkClock& clock)
-    : dialog_(dialog), ports_(ports), protocol_(dialog, *this), link_(ports, clock, poster) {}
+LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Platform& platform)
+    : dialog_(dialog),
+      ports_(platform.ports),
+      wallClock_(platform.wallClock),
+      protocol_(dialog, *this, platform.wallClock),
+      link_(platform.ports, platform.linkClock, poster) {}
 
 LoggerCore::~LoggerCore() { ClosePort(); }
 
@@ -43,7 +39,7 @@ void LoggerCore::OpenPort(int portNumber) {
   record().portStatus = OpenOkStatus(portNumber);
   portStatusDetail_.clear();
   dialog_.EnablePortControls(true);
-  protocol_.setLastSentenceTime(dialog_.CurrentTime());
+  protocol_.setLastSentenceTime(wallClock_());
   protocol_.ClearDeviceFields();
 }
 
@@ -64,7 +60,7 @@ void LoggerCore::ShowPortClosed(const std::string& status, const std::string& de
   record().portStatus = status;
   portStatusDetail_ = detail;
   dialog_.EnablePortControls(false);
-  protocol_.setLastSentenceTime(dialog_.CurrentTime());
+  protocol_.setLastSentenceTime(wallClock_());
   protocol_.ClearDeviceFields();
 }
 

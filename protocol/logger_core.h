@@ -5,15 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "link/link_clock.h"
 #include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
+#include "protocol/platform.h"
 
 namespace brisko {
 
@@ -21,22 +20,16 @@ class SentencePoster;
 
 class LoggerCore : public CommandPort {
  public:
-  // Uses the platform's serial ports and clock.
-  LoggerCore(DialogCallouts& dialog, SentencePoster& poster);
-  // Uses the given ports and clock (simulated ones in tests); both must
-  // outlive the core.
-  LoggerCore(DialogCallouts& dialog, SentencePoster& poster, PortSystem& ports, LinkClock& clock);
+  // The platform's ports and link clock must outlive the core.
+  LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Platform& platform);
   // Stops the worker and closes the port if one is still open.
   ~LoggerCore() override;
   LoggerCore(const LoggerCore&) = delete;
   LoggerCore& operator=(const LoggerCore&) = delete;
 
+  // The record the dialog exchanges with its controls.
   DeviceRecord& record() { return protocol_.record(); }
-  LoggerProtocol& protocol() { return protocol_; }
-  SerialLink& link() { return link_; }
 
-  // The serial ports the core opens.
-  PortSystem& ports() { return ports_; }
   // The ports that can be opened now, ascending: every candidate the system
   // has (ProbeCandidates), probed here one after the other.
   std::vector<int> EnumeratePorts();
@@ -54,6 +47,8 @@ class LoggerCore : public CommandPort {
   // (its port closed or changed since) is dropped without reading its slot,
   // which the next run may have refilled under the same number.
   void OnSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex);
+  // The run of the port open now, or of the last one opened.
+  std::uint32_t openRun() const { return link_.run(); }
   // The worker of `run` found the port's device gone and stopped: the port is
   // closed, the status says "COMn lost" and the port's controls go off, as
   // after a failed open. Nothing when that port was closed or changed since.
@@ -81,12 +76,9 @@ class LoggerCore : public CommandPort {
   // A failed open or a lost port: status and tooltip, controls off, fields blank.
   void ShowPortClosed(const std::string& status, const std::string& detail);
 
-  // Set only by the platform constructor; declared first so that they exist
-  // before the link that refers to them.
-  std::unique_ptr<PortSystem> ownedPorts_;
-  std::unique_ptr<LinkClock> ownedClock_;
   DialogCallouts& dialog_;
   PortSystem& ports_;
+  WallClock wallClock_;
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
   std::uint64_t droppedSentences_ = 0;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
+#include "brisko_version.h"
 #include "link/decimal.h"
 #include "link/sentence_slots.h"
 #include "protocol/commands.h"
@@ -21,7 +23,8 @@ constexpr char kSetCaption[] = "Set";
 constexpr char kDeleteCaption[] = "Delete all flights";
 constexpr char kBusyText[] =
     "The logger is still busy with earlier commands.\nPlease try again in a moment.";
-constexpr char kBusyCaption[] = "brisko";  // the program's name, as on the other framework-style messages
+// The program's name titles the busy box, as the other framework-style messages.
+constexpr const char* kBusyCaption = kApplicationName;
 
 // Loggers with firmware from this revision on choose the flights to delete in
 // the "Delete flight" dialog instead of taking one command for all.
@@ -91,7 +94,8 @@ void QueueOrTellBusy(CommandPort& port, DialogCallouts& dialog, const std::vecto
 
 }  // namespace
 
-LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port) : dialog_(dialog), port_(port) {
+LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port, WallClock wallClock)
+    : dialog_(dialog), port_(port), wallClock_(std::move(wallClock)) {
   copyBuffer_.reserve(kMaxLineLength);
 }
 
@@ -126,7 +130,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
     }
   }
 
-  lastSentenceTime_ = dialog_.CurrentTime();
+  lastSentenceTime_ = wallClock_();
   dialog_.RefreshControls();
 }
 
@@ -223,7 +227,7 @@ void LoggerProtocol::HandleNt805(FieldReader fields) {
 
 void LoggerProtocol::OnTimer() {
   if (lastSentenceTime_ == 0) return;
-  const std::int64_t now = dialog_.CurrentTime();
+  const std::int64_t now = wallClock_();
   // now - lastSentenceTime_ > 1, without overflow for any pair of stamps.
   const bool stale = now > lastSentenceTime_ &&
                      static_cast<std::uint64_t>(now) - static_cast<std::uint64_t>(lastSentenceTime_) > 1;

@@ -11,6 +11,7 @@
 #include "protocol/device_record.h"
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_family.h"
+#include "protocol/platform.h"
 
 namespace brisko {
 
@@ -18,7 +19,8 @@ class SentenceSlots;
 
 class LoggerProtocol {
  public:
-  LoggerProtocol(DialogCallouts& dialog, CommandPort& port);
+  // The wall clock stamps each sentence for the staleness rule.
+  LoggerProtocol(DialogCallouts& dialog, CommandPort& port, WallClock wallClock);
 
   DeviceRecord& record() { return record_; }
   const DeviceRecord& record() const { return record_; }
@@ -43,11 +45,9 @@ class LoggerProtocol {
   // Protocol state.
   std::int64_t lastSentenceTime() const { return lastSentenceTime_; }
   void setLastSentenceTime(std::int64_t seconds) { lastSentenceTime_ = seconds; }
-  // The family of the last identifying reply, shown as two flags of which at
-  // most one is true: nt0Family after reply 0, nt800Family after reply 800.
+  // The family of the last identifying reply: First after reply 0, Second
+  // after reply 800, Unknown before either.
   LoggerFamily family() const { return family_; }
-  bool nt0Family() const { return family_ == LoggerFamily::First; }
-  bool nt800Family() const { return family_ == LoggerFamily::Second; }
 
  private:
   // Each reads the fields after the header's comma, in order.
@@ -66,6 +66,7 @@ class LoggerProtocol {
 
   DialogCallouts& dialog_;
   CommandPort& port_;
+  WallClock wallClock_;
   DeviceRecord record_;
   std::int64_t lastSentenceTime_ = 0;  // whole seconds; 0: nothing to watch
   // Reused, so that the receive path does not allocate per sentence.

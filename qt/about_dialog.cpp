@@ -22,8 +22,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
   auto* text = new QLabel(this);
   text->setObjectName(QStringLiteral("aboutText"));
   text->setTextFormat(Qt::PlainText);
-  text->setText(QStringLiteral("%1 %2\nConfigures a glider's GPS flight recorder over a serial port.")
-                    .arg(QString::fromLatin1(kApplicationName), QString::fromLatin1(kApplicationVersion)));
+  text->setText(QStringLiteral("%1\nConfigures a glider's GPS flight recorder over a serial port.")
+                    .arg(QString::fromLatin1(kApplicationTitle)));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

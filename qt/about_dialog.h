@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 
 namespace brisko {
 

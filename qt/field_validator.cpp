@@ -16,7 +16,6 @@ std::u16string_view View(const QString& text) {
 
 }  // namespace
 
-bool CanTravelInField(QChar character) { return brisko::CanTravelInField(character.unicode()); }
 
 FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), edit_(edit), shown_(edit.text()) {
   edit.setValidator(this);

@@ -13,9 +13,6 @@ class QLineEdit;
 
 namespace brisko {
 
-// True for a character that can travel inside a command field.
-bool CanTravelInField(QChar character);
-
 class FieldTextValidator : public QValidator {
   Q_OBJECT
 

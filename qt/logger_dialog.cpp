@@ -1,7 +1,5 @@
 #include "qt/logger_dialog.h"
 
-#include <utility>
-
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -36,14 +34,8 @@ std::string ToLatin1(const QString& text) {
 
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings) {
-  ConnectControls();
-}
-
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock,
-                       QWidget* parent)
-    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, ports, clock, std::move(wallClock)) {
+CLoggerDlg::CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent)
+    : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
   ConnectControls();
 }
 
@@ -214,8 +206,8 @@ void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
 void CLoggerDlg::StopTimer() { timer_.stop(); }
 
-void CLoggerDlg::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  QCoreApplication::postEvent(this, new SentenceEvent(run, sequenceNumber, slotIndex));
+void CLoggerDlg::PostSentenceToDialog(SentenceNotice notice) {
+  QCoreApplication::postEvent(this, new SentenceEvent(notice));
 }
 
 void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
@@ -232,8 +224,7 @@ void CLoggerDlg::PostPortProbedToDialog(int portNumber, bool openable) {
 
 bool CLoggerDlg::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
-    const auto* sentence = static_cast<const SentenceEvent*>(event);
-    dialog_.OnSentenceArrived(sentence->run(), sentence->sequenceNumber(), sentence->slotIndex());
+    dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
     return true;
   }
   if (event->type() == PortProbedEventType()) {

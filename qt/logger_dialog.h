@@ -23,11 +23,9 @@ class CLoggerDlg : public TemplateDialog, public ControlSurface {
   Q_OBJECT
 
  public:
-  // Reads the settings store into the record's port number; no window shows yet.
-  explicit CLoggerDlg(SettingsStore& settings, QWidget* parent = nullptr);
-  // The same with the given ports and clocks instead of the machine's.
-  CLoggerDlg(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock = {},
-             QWidget* parent = nullptr);
+  // Reads the settings store into the record's port number; no window shows
+  // yet. The platform's ports and link clock must outlive the dialog.
+  CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent = nullptr);
   ~CLoggerDlg() override;
 
   // OnInitDialog, then the modal run. When it returns the window is gone, the
@@ -36,10 +34,6 @@ class CLoggerDlg : public TemplateDialog, public ControlSurface {
   // Before the window first shows: the neutral dialog's initialisation, then
   // the focus on "&Exit", the first enabled tab stop.
   bool OnInitDialog();
-
-  LoggerDialog& dialog() { return dialog_; }
-  LoggerCore& core() { return dialog_.core(); }
-  DeviceRecord& record() { return dialog_.record(); }
 
   // ControlSurface
   std::string Text(int id) const override;
@@ -64,7 +58,7 @@ class CLoggerDlg : public TemplateDialog, public ControlSurface {
   void RunChildDialog(ChildDialog which) override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
-  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostSentenceToDialog(SentenceNotice notice) override;
   void PostPortLostToDialog(std::uint32_t run) override;
   void PostPortProbedToDialog(int portNumber, bool openable) override;
   void HideWindow() override;

@@ -1,35 +1,31 @@
 // The events with which the link worker's sentences, the news that its port's
 // device is gone, and the port list's probe results reach the main dialog:
 // posted from the worker's or the probing thread, handled on the
-// user-interface thread. The worker's two carry its run; a sentence also its
-// running count and the index of the slot that holds it.
+// user-interface thread. A sentence carries its notice as the neutral dialog
+// packed it; the news of a lost port the worker's run; a probe result the
+// port's number and whether it opened.
 #pragma once
 
 #include <cstdint>
 
 #include <QEvent>
 
+#include "dialog/sentence_notice.h"
+
 namespace brisko {
 
-// The registered event type, 0x8064 unless something else took that number
-// first.
+// Registered event types, thread-safe on first use.
 QEvent::Type SentenceEventType();
 QEvent::Type PortLostEventType();
 QEvent::Type PortProbedEventType();
 
 class SentenceEvent : public QEvent {
  public:
-  SentenceEvent(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex)
-      : QEvent(SentenceEventType()), run_(run), sequenceNumber_(sequenceNumber), slotIndex_(slotIndex) {}
-
-  std::uint32_t run() const { return run_; }
-  std::uint32_t sequenceNumber() const { return sequenceNumber_; }
-  int slotIndex() const { return slotIndex_; }
+  explicit SentenceEvent(SentenceNotice notice) : QEvent(SentenceEventType()), notice_(notice) {}
+  SentenceNotice notice() const { return notice_; }
 
  private:
-  std::uint32_t run_;
-  std::uint32_t sequenceNumber_;
-  int slotIndex_;
+  SentenceNotice notice_;
 };
 
 class PortLostEvent : public QEvent {

@@ -58,7 +58,7 @@ brisko_pid=$!
 # answered the tool's identification (it replies at once; the tool shows each
 # reply as it arrives).
 window=""
-find_window() { window=$(xdotool search --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
+find_window() { window=$(xdotool search --name '^Brisko [0-9.]+$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
 identified() { grep -qF "rx \"\$NT800,1\" checksum ok" "$work/sim.log"; }
 if ! { wait_until 300 find_window && wait_until 300 identified; }; then
   cat "$work/brisko.log" "$work/sim.log" >&2

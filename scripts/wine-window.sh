@@ -3,10 +3,11 @@
 # server (scripts/run-windows.sh, tests/window/*.sh), after scripts/xvfb.sh: finding the
 # window, and leaving it with Escape.
 
-# find_brisko_window: sets $window to the mapped window titled "Brisko 1.8"
+# find_brisko_window: sets $window to the mapped main window, titled with the
+# name and version ("Brisko 1.8")
 # (one not yet mapped cannot take the keyboard).
 find_brisko_window() {
-  window=$(xdotool search --onlyvisible --name '^Brisko 1\.8$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
+  window=$(xdotool search --onlyvisible --name '^Brisko [0-9.]+$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
 }
 
 # press_escape WINDOW: Escape into the window. The key's release fails once

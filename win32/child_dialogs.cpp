@@ -1,6 +1,6 @@
 #include "win32/child_dialogs.h"
 
-#include "dialog/application_name.h"
+#include "brisko_version.h"
 #include "win32/dialog_template_ex.h"
 
 namespace brisko {
@@ -41,7 +41,7 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   AddStatic(window, kIdAboutIcon, SS_ICON, {8, 8, 28, 28}, L"");
   SendDlgItemMessageW(window, kIdAboutIcon, STM_SETICON, reinterpret_cast<WPARAM>(parameters->icon), 0);
   AddStatic(window, kIdAboutTitle, SS_LEFT, {40, 10, 212, 20},
-            L"Brisko " + Latin1ToWide(kApplicationVersion));
+            Latin1ToWide(kApplicationTitle));
   AddStatic(window, kIdAboutText, SS_LEFT, {40, 24, 212, 34},
             L"Configures a glider's GPS flight recorder over a serial port.");
   return TRUE;

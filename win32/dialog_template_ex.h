@@ -21,7 +21,7 @@ struct DialogFrame {
   DWORD exStyle;
 };
 
-// "Brisko 1.8": a visible pop-up with caption, system menu and modal frame, no
+// The main dialog: a visible pop-up with caption, system menu and modal frame, no
 // minimise or maximise box, and a taskbar button of its own.
 DialogFrame MainDialogFrame();
 // "Delete flight": the same frame, created hidden (the modal run shows it), and

@@ -45,13 +45,9 @@ const ControlTemplate* FindControl(int id) {
 
 }  // namespace
 
-Win32MainDialog::Win32MainDialog(SettingsStore& settings)
+Win32MainDialog::Win32MainDialog(SettingsStore& settings, const Platform& platform)
     : template_(BuildDialogTemplateEx(MainDialogTemplate(), MainDialogFrame())),
-      dialog_(std::make_unique<LoggerDialog>(*this, settings)) {}
-
-Win32MainDialog::Win32MainDialog(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock)
-    : template_(BuildDialogTemplateEx(MainDialogTemplate(), MainDialogFrame())),
-      dialog_(std::make_unique<LoggerDialog>(*this, settings, ports, clock, std::move(wallClock))) {}
+      dialog_(std::make_unique<LoggerDialog>(*this, settings, platform)) {}
 
 Win32MainDialog::~Win32MainDialog() {
   // A window still there (a modeless one) ends the dialog on its way out.
@@ -98,12 +94,9 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != kStaleTimerId) return FALSE;
       dialog_->OnTimer();
       return TRUE;
-    case WM_SENTENCE: {
-      const SentenceNotice notice = ReadSentenceMessage(wParam, lParam);
-      dialog_->OnSentenceArrived(WidenRun(notice.run, dialog_->core().link().run()), notice.sequenceNumber,
-                                 notice.slotIndex);
+    case WM_SENTENCE:
+      dialog_->OnSentenceArrived({static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam)});
       return TRUE;
-    }
     case WM_PORT_PROBED:
       dialog_->OnPortProbedArrived(static_cast<int>(wParam), lParam != 0);
       return TRUE;
@@ -111,8 +104,7 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDeviceChange(*dialog_, wParam, lParam);
       return TRUE;
     case WM_PORT_LOST:
-      dialog_->OnPortLostArrived(
-          WidenRun(static_cast<std::uint16_t>(wParam & 0xFFFFu), dialog_->core().link().run()));
+      dialog_->OnPortLostArrived(static_cast<std::uint32_t>(wParam));
       return TRUE;
     case WM_SYSCOMMAND:
       // The system's own commands (move, close, ...) keep their default handling.
@@ -324,12 +316,13 @@ void Win32MainDialog::StartTimer(int milliseconds) {
 
 void Win32MainDialog::StopTimer() { KillTimer(window_, kStaleTimerId); }
 
-void Win32MainDialog::PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
-  PostMessageW(window_, WM_SENTENCE, SentenceWParam(sequenceNumber), SentenceLParam(run, slotIndex));
+void Win32MainDialog::PostSentenceToDialog(SentenceNotice notice) {
+  PostMessageW(window_, WM_SENTENCE, static_cast<WPARAM>(notice.sequenceNumber),
+               static_cast<LPARAM>(notice.runAndSlot));
 }
 
 void Win32MainDialog::PostPortLostToDialog(std::uint32_t run) {
-  PostMessageW(window_, WM_PORT_LOST, static_cast<WPARAM>(run & 0xFFFFu), 0);
+  PostMessageW(window_, WM_PORT_LOST, static_cast<WPARAM>(run), 0);
 }
 
 void Win32MainDialog::PostPortProbedToDialog(int portNumber, bool openable) {

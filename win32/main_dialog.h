@@ -35,11 +35,8 @@ inline constexpr UINT_PTR kStaleTimerId = 12345;
 
 class Win32MainDialog final : public ControlSurface {
  public:
-  // The machine's serial ports and clocks.
-  explicit Win32MainDialog(SettingsStore& settings);
-  // The given ports and link clock, and a wall clock when one is given
-  // (simulated ones in tests).
-  Win32MainDialog(SettingsStore& settings, PortSystem& ports, LinkClock& clock, WallClock wallClock = {});
+  // The platform's ports and link clock must outlive the dialog.
+  Win32MainDialog(SettingsStore& settings, const Platform& platform);
   ~Win32MainDialog() override;
   Win32MainDialog(const Win32MainDialog&) = delete;
   Win32MainDialog& operator=(const Win32MainDialog&) = delete;
@@ -52,7 +49,6 @@ class Win32MainDialog final : public ControlSurface {
   HWND CreateModeless();
 
   HWND window() const { return window_; }
-  LoggerDialog& dialog() { return *dialog_; }
 
   // ControlSurface
   std::string Text(int id) const override;
@@ -77,7 +73,7 @@ class Win32MainDialog final : public ControlSurface {
   void RunChildDialog(ChildDialog which) override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
-  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
+  void PostSentenceToDialog(SentenceNotice notice) override;
   void PostPortLostToDialog(std::uint32_t run) override;
   void PostPortProbedToDialog(int portNumber, bool openable) override;
   void HideWindow() override;

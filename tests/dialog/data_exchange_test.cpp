@@ -63,6 +63,7 @@ const TextBinding kTextBindings[] = {
 };
 
 TEST_F(DataExchangeTest, EveryTextFieldReachesItsControlWithItsLimitAndComesBack) {
+  exchange_.LimitLengths();
   int n = 0;
   for (const auto& binding : kTextBindings) record_.*binding.field = "v" + std::to_string(++n) + "\xE9";
   exchange_.Refresh();

@@ -43,18 +43,20 @@ class NeutralDialogTest : public ::testing::Test {
 
   LoggerDialog& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
-    dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, ports_, clock_, StoppedClock);
+    dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
     dialog_->OnInitDialog();
     // Every port but the open one is probed off the user-interface thread.
+    const int opened = std::stoi(portNumber);
+    const bool restoredOpen = ports_.Device(opened) != nullptr && ports_.Device(opened)->isOpen();
     const std::vector<int> candidates = ProbeCandidates(ports_.PresentPorts());
-    const std::size_t probes = static_cast<std::size_t>(std::count_if(candidates.begin(), candidates.end(), [&](int n) {
-      return n != dialog_->core().HeldPortNumber();
-    }));
+    const std::size_t probes = static_cast<std::size_t>(
+        std::count_if(candidates.begin(), candidates.end(), [&](int n) { return !restoredOpen || n != opened; }));
     EXPECT_TRUE(DeliverUntil([&] { return probesDelivered_ == probes; })) << "probes of the port list";
     // The worker empties the port when it starts: the test feeds replies only
     // once it has written its first command.
-    if (dialog_->core().IsPortOpen()) {
-      EXPECT_TRUE(DeliverUntil([&] { return !Device(std::stoi(portNumber)).Writes().empty(); }));
+    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
+    if (device != nullptr && device->isOpen()) {
+      EXPECT_TRUE(DeliverUntil([&] { return !device->Writes().empty(); }));
     }
     return *dialog_;
   }
@@ -84,12 +86,18 @@ class NeutralDialogTest : public ::testing::Test {
     if (notice.portLost) {
       dialog_->OnPortLostArrived(notice.run);
     } else {
-      dialog_->OnSentenceArrived(notice.run, notice.sequenceNumber, notice.slotIndex);
+      dialog_->OnSentenceArrived(notice.sentence);
     }
   }
   void Identify(int port, const char* reply, const char* serial) {
     Feed(port, reply);
-    ASSERT_TRUE(DeliverUntil([&] { return dialog_->record().serialNumber == serial; }));
+    ASSERT_TRUE(DeliverUntil([&] { return surface_.Text(kIdSerialNumber) == serial; }));
+  }
+  // The record's field behind an edit, as a refresh shows it.
+  std::string RecordText(int id) {
+    surface_.controls[id].text = "\x01";
+    dialog_->RefreshControls();
+    return surface_.Text(id);
   }
   bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
   // The user chooses a port list entry.
@@ -141,9 +149,9 @@ TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
   EXPECT_EQ(surface_.listSelection, -1) << "no entry for port 7";
 
   Choose("3");
-  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(Device(3).isOpen());
   ExpectPortControls(true);
-  EXPECT_EQ(dialog_->record().portNumber, "3");
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
   EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");
 
   // Port 5 is taken by another program by now: the open fails and turns them off.
@@ -151,7 +159,8 @@ TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
   auto held = ports_.Open(5, error);
   ASSERT_NE(held, nullptr);
   Choose("5");
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_FALSE(Device(3).isOpen());
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM5 busy");
   ExpectPortControls(false);
 }
 
@@ -172,10 +181,11 @@ TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
     SCOPED_TRACE(c.id);
     surface_.boxes.clear();
     surface_.results.clear();
+    surface_.controls[kIdCompetitionId].text = "";
+    dialog_->OnFieldChanged();
     surface_.controls[kIdCompetitionId].text = "typed";
-    dialog_->record().competitionId.clear();
     EXPECT_EQ(dialog_->OnCommand(c.id), c.effect != Effect::Nothing);
-    const bool readBack = dialog_->record().competitionId == "typed";
+    const bool readBack = RecordText(kIdCompetitionId) == "typed";
     EXPECT_EQ(readBack, c.effect == Effect::ReadBack || c.effect == Effect::EndOk);
     if (c.effect == Effect::SetWithoutPort) {
       ASSERT_EQ(surface_.boxes.size(), 1u);
@@ -196,20 +206,25 @@ TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
 // get their controls' old values.
 TEST_F(NeutralDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
   Start("3");
+  // The record gets these values, then the controls show others.
+  const std::vector<std::pair<int, std::string>> inRecord = {
+      {kIdPilotName, "Pia"}, {kIdCompetitionClass, "Open"}, {kIdGliderId, "D-4711"}};
+  for (const auto& [id, text] : inRecord) surface_.controls[id].text = text;
+  surface_.controls[kIdFixRate1 + 3].checked = true;
+  dialog_->OnFieldChanged();
+  for (const auto& [id, text] : inRecord) surface_.controls[id].text = "old";
+  surface_.controls[kIdFixRate1 + 3].checked = false;
+  surface_.controls[kIdFixRate1].checked = true;
+
   surface_.onChange = [&](int id) { dialog_->OnCommand(id); };
-  DeviceRecord& record = dialog_->record();
-  record.pilotName = "Pia";
-  record.competitionClass = "Open";
-  record.gliderId = "D-4711";
-  record.fixRateIndex = 3;
   dialog_->RefreshControls();
-  EXPECT_EQ(record.competitionClass, "Open");
-  EXPECT_EQ(record.gliderId, "D-4711");
-  EXPECT_EQ(record.fixRateIndex, 3);
-  EXPECT_EQ(surface_.Text(kIdGliderId), "D-4711");
+  for (const auto& [id, text] : inRecord) EXPECT_EQ(surface_.Text(id), text) << id;
+  EXPECT_TRUE(surface_.Checked(kIdFixRate1 + 3));
+  EXPECT_FALSE(surface_.Checked(kIdFixRate1));
   // The same notification from the user reads back at once.
   surface_.SetText(kIdCompetitionId, "AB");
-  EXPECT_EQ(record.competitionId, "AB");
+  surface_.onChange = nullptr;
+  EXPECT_EQ(RecordText(kIdCompetitionId), "AB");
 }
 
 TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNothing) {
@@ -224,7 +239,7 @@ TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNoth
     dialog_->OnSysCommand(c.commandId);
     EXPECT_EQ(surface_.children, c.about ? std::vector<ChildDialog>{ChildDialog::About} : std::vector<ChildDialog>{});
   }
-  EXPECT_TRUE(dialog_->core().IsPortOpen()) << "the About box leaves the dialog running";
+  EXPECT_TRUE(Device(3).isOpen()) << "the About box leaves the dialog running";
 }
 
 TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {
@@ -240,7 +255,7 @@ TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {
   surface_.SetText(kIdCompetitionClass, "Club");
   dialog_->OnOK();
   EXPECT_EQ(surface_.results, std::vector<DialogResult>{DialogResult::Ok});
-  EXPECT_EQ(dialog_->record().competitionClass, "Club");
+  EXPECT_EQ(RecordText(kIdCompetitionClass), "Club");
   EXPECT_EQ(settings_.writes, 0) << "the settings wait for the end of the window";
 }
 
@@ -250,7 +265,7 @@ TEST_F(NeutralDialogTest, CancelEndsWithoutAReadBack) {
   dialog_->OnCancel();
   EXPECT_EQ(surface_.results, std::vector<DialogResult>{DialogResult::Cancel});
   EXPECT_TRUE(surface_.boxes.empty()) << "a read-back would have shown the length message";
-  EXPECT_EQ(dialog_->record().pilotName, "");
+  EXPECT_EQ(RecordText(kIdPilotName), "");
 }
 
 // The end: the window goes first, then the timer, then every queued command
@@ -284,8 +299,7 @@ TEST_F(NeutralDialogTest, TheEndHidesStopsTheTimerDrainsTheLinkAndThenStoresTheP
 
 TEST_F(NeutralDialogTest, NothingEndsBeforeTheDialogHasStarted) {
   settings_.stored = "3";
-  LoggerDialog dialog(surface_, settings_, ports_, clock_, StoppedClock);
-  EXPECT_EQ(dialog.record().portNumber, "3");
+  LoggerDialog dialog(surface_, settings_, Platform{ports_, clock_, StoppedClock});
   dialog.OnDestroy();
   EXPECT_EQ(settings_.writes, 0);
   EXPECT_TRUE(surface_.events.empty());
@@ -307,14 +321,11 @@ TEST_F(NeutralDialogTest, NoticesFromAnEndedRunAreIgnored) {
 
   Choose("5");
   ASSERT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
-  const std::uint64_t droppedBefore = dialog_->core().droppedSentences();
   for (const PostedNotice& notice : held) Deliver(notice);
-  dialog_->OnPortLostArrived(held.front().run);
-  EXPECT_EQ(dialog_->record().serialNumber, "") << "the reply of the old run must not show";
-  EXPECT_EQ(surface_.Text(kIdSerialNumber), "");
-  const auto sentences = std::count_if(held.begin(), held.end(), [](const PostedNotice& n) { return !n.portLost; });
-  EXPECT_EQ(dialog_->core().droppedSentences(), droppedBefore + static_cast<std::uint64_t>(sentences));
-  EXPECT_TRUE(dialog_->core().IsPortOpen()) << "a lost notice of the old run closes nothing";
+  // The test's runs are small: the notice's low 16 bits are the whole run.
+  dialog_->OnPortLostArrived(held.front().sentence.runAndSlot >> 16);
+  EXPECT_EQ(surface_.Text(kIdSerialNumber), "") << "the reply of the old run must not show";
+  EXPECT_TRUE(Device(5).isOpen()) << "a lost notice of the old run closes nothing";
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
 }
 
@@ -365,7 +376,6 @@ TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
   ports_.RemoveDevice(3);
   dialog_->OnTimer();
   dialog_->OnTimer();
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
   ExpectPortControls(false);
   EXPECT_EQ(surface_.focus, kIdPortList);
@@ -387,10 +397,10 @@ TEST_F(NeutralDialogTest, ASlowPortDoesNotHoldUpTheStart) {
   ports_.DelayOpen(5, kSlowMs);
   const auto begin = std::chrono::steady_clock::now();
   settings_.stored = "3";
-  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, ports_, clock_, StoppedClock);
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
   dialog_->OnInitDialog();
   const auto initialised = std::chrono::steady_clock::now();
-  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(Device(3).isOpen());
   if (initialised - begin < std::chrono::milliseconds(kSlowMs)) {
     EXPECT_TRUE(surface_.TakeProbed().empty()) << "the slow probe had not finished";
   }
@@ -426,6 +436,21 @@ TEST_F(NeutralDialogTest, PortsTheSystemDoesNotNameAreFoundByName) {
   dialog_->OnSystemPortRemoved(3);
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
   EXPECT_EQ(surface_.listSelection, 0);
+}
+
+// The run travels as its low 16 bits and is widened against the open run.
+TEST(SentenceNoticeTest, TheRunSlotAndCountComeBackAsPosted) {
+  struct Case {
+    std::uint32_t posted;
+    std::uint32_t open;
+  } const cases[] = {{0, 0}, {7, 7}, {6, 7}, {0xFFFF, 0x10003}, {0x12345, 0x12346}, {0xFFFFFFFF, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.posted);
+    const PostedSentence sentence = UnpackSentence(PackSentence(c.posted, 0xFEDCBA98, 29), c.open);
+    EXPECT_EQ(sentence.run, c.posted);
+    EXPECT_EQ(sentence.slotIndex, 29);
+    EXPECT_EQ(sentence.sequenceNumber, 0xFEDCBA98u);
+  }
 }
 
 }  // namespace

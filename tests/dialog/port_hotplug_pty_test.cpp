@@ -15,6 +15,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/logger_dialog.h"
+#include "protocol/platform.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/fake_surface.h"
 #include "tests/support/on_the_wire.h"
@@ -38,7 +39,7 @@ class PortHotplugTest : public ::testing::Test {
       if (notice.portLost) {
         dialog_->OnPortLostArrived(notice.run);
       } else {
-        dialog_->OnSentenceArrived(notice.run, notice.sequenceNumber, notice.slotIndex);
+        dialog_->OnSentenceArrived(notice.sentence);
       }
     }
     for (const auto& [port, openable] : surface_.TakeProbed()) dialog_->OnPortProbedArrived(port, openable);
@@ -66,6 +67,7 @@ class PortHotplugTest : public ::testing::Test {
   }
 
   PrivatePortsDirectory directory_;
+  MachinePlatform machine_;
   MemorySettings settings_;
   FakeSurface surface_;
   std::unique_ptr<LoggerDialog> dialog_;
@@ -76,7 +78,7 @@ TEST_F(PortHotplugTest, APluggedInPortJoinsTheListAndIdentifiesThePulledOutOneLe
   FarEndTerminal logger;
   ASSERT_TRUE(early.ok() && logger.ok());
   ASSERT_TRUE(directory_.Link(5, early.slavePath()));
-  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_);
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, machine_.platform());
   dialog_->OnInitDialog();
   ASSERT_TRUE(DeliverUntil([&] { return surface_.ListTexts() == std::vector<std::string>{"5"}; }));
 
@@ -105,7 +107,9 @@ TEST_F(PortHotplugTest, APluggedInPortJoinsTheListAndIdentifiesThePulledOutOneLe
   Tick();
   Tick();
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM34 lost");
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  dialog_->OnCommand(kIdSet);
+  ASSERT_FALSE(surface_.boxes.empty());
+  EXPECT_EQ(surface_.boxes.back().text, "First select a COM port !") << "the link is closed";
   dialog_->OnDestroy();
 }
 

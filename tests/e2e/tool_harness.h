@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 
 #include "link/sentence_poster.h"
 #include "protocol/logger_core.h"
+#include "protocol/platform.h"
 #include "tests/support/fake_dialog.h"
 
 namespace brisko {
@@ -52,11 +54,15 @@ class QueuedPoster : public SentencePoster {
 
 class ToolUnderTest {
  public:
-  ToolUnderTest() : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_) {}
-  // On the given ports and clock (simulated or wrapped ones), which must
-  // outlive it.
+  // On the machine's serial ports and clocks.
+  ToolUnderTest()
+      : machine_(std::make_unique<MachinePlatform>()),
+        dialog_(testing::FakeDialog::Clock::Wall),
+        core_(dialog_, poster_, machine_->platform()) {}
+  // On the given ports and link clock (simulated or wrapped ones), which must
+  // outlive it, and the wall clock.
   ToolUnderTest(PortSystem& ports, LinkClock& clock)
-      : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_, ports, clock) {}
+      : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_, Platform{ports, clock, dialog_.wallClock()}) {}
 
   // Runs the user-interface loop until `done` holds or `timeout` passes;
   // returns whether `done` held.
@@ -73,6 +79,7 @@ class ToolUnderTest {
   long sentencesHandled() const { return sentencesHandled_; }
 
  private:
+  std::unique_ptr<MachinePlatform> machine_;  // none when the ports were given
   testing::FakeDialog dialog_;
   QueuedPoster poster_;
   LoggerCore core_;

@@ -60,7 +60,6 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   EXPECT_EQ(r.sealStatus, logger.sealShown());
   EXPECT_EQ(r.fixRateIndex, logger.fixRateSeconds - 1);
   EXPECT_EQ(Texts(r), logger.texts);
-  EXPECT_EQ(logger.family == 0 ? tool.core().protocol().nt0Family() : tool.core().protocol().nt800Family(), true);
 
   ApplyEdits(tool.record());
   tool.core().OnSet();

@@ -47,9 +47,9 @@ std::chrono::seconds ModeDuration() {
 }
 
 // The fields that the logger's sentences (and nothing else) write, by name.
-std::map<std::string, std::string> LoggerFields(const LoggerProtocol& protocol) {
-  std::map<std::string, std::string> fields = testing::Snapshot(protocol);
-  for (const char* notFromTheLogger : {"portStatus", "portNumber", "nt0Family", "nt800Family"}) {
+std::map<std::string, std::string> LoggerFields(const DeviceRecord& record) {
+  std::map<std::string, std::string> fields = testing::Snapshot(record);
+  for (const char* notFromTheLogger : {"portStatus", "portNumber"}) {
     fields.erase(notFromTheLogger);
   }
   return fields;
@@ -62,12 +62,12 @@ FieldValues ValuesCarriedBy(const std::vector<std::string>& sentences) {
   testing::FakeDialog dialog;
   testing::FakePort port;
   FieldValues allowed;
-  LoggerProtocol blank(dialog, port);
+  LoggerProtocol blank(dialog, port, dialog.wallClock());
   blank.ClearDeviceFields();
-  for (const auto& [name, value] : LoggerFields(blank)) allowed[name].insert(value);
+  for (const auto& [name, value] : LoggerFields(blank.record())) allowed[name].insert(value);
 
   for (const std::string& sentence : sentences) {
-    LoggerProtocol oracle(dialog, port);
+    LoggerProtocol oracle(dialog, port, dialog.wallClock());
     DeviceRecord& r = oracle.record();
     for (std::string* text : {&r.serialNumber, &r.firmwareRev, &r.hardwareRev, &r.gpsFixLine, &r.pilotName,
                               &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId, &r.sealStatus,
@@ -77,7 +77,7 @@ FieldValues ValuesCarriedBy(const std::vector<std::string>& sentences) {
     r.fixRateIndex = INT_MIN + 1;
     r.recordMode = INT_MIN + 1;
     oracle.DispatchSentence(sentence);
-    for (const auto& [name, value] : LoggerFields(oracle)) {
+    for (const auto& [name, value] : LoggerFields(oracle.record())) {
       if (value != unset && value != std::to_string(INT_MIN + 1)) allowed[name].insert(value);
     }
   }
@@ -136,7 +136,7 @@ TEST_P(SimModesTest, RecordOnlyEverHoldsValuesTheSimulatorSent) {
   ToolUnderTest tool;
   FieldValues observed;
   tool.dialog().onRefresh = [&] {
-    for (const auto& [name, value] : LoggerFields(tool.core().protocol())) observed[name].insert(value);
+    for (const auto& [name, value] : LoggerFields(tool.record())) observed[name].insert(value);
   };
   LoggerCore& core = tool.core();
   DeviceRecord& r = tool.record();

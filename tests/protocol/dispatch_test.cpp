@@ -76,11 +76,11 @@ TEST_P(DispatchRules, HeaderSelectsTheHandler) {
   const HeaderCase& c = GetParam();
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol actual(dialog, port);
+  LoggerProtocol actual(dialog, port, dialog.wallClock());
   actual.DispatchSentence(c.header + kProbeFields);
 
   FakeDialog referenceDialog;
-  LoggerProtocol reference(referenceDialog, port);
+  LoggerProtocol reference(referenceDialog, port, referenceDialog.wallClock());
   if (c.dispatchedAs != kNothing) {
     reference.DispatchSentence("$NT" + std::to_string(c.dispatchedAs) + kProbeFields);
   }
@@ -130,7 +130,7 @@ TEST(Dispatch, PositionSentences) {
   for (const Case& c : cases) {
     FakeDialog dialog;
     FakePort port;
-    LoggerProtocol protocol(dialog, port);
+    LoggerProtocol protocol(dialog, port, dialog.wallClock());
     protocol.record().gpsFixLine = "old-fix";
     protocol.DispatchSentence(c.sentence);
     EXPECT_EQ(protocol.record().gpsFixLine, c.gpsFixLine) << c.sentence.substr(0, 20);
@@ -142,7 +142,7 @@ TEST(Dispatch, PositionSentences) {
 TEST(Dispatch, WithoutCommaHandlersReadEmptyFields) {
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   protocol.record().pilotName = "old";
   protocol.record().competitionClass = "old";
   protocol.DispatchSentence("$NT6");
@@ -154,7 +154,7 @@ TEST(Dispatch, WithoutCommaHandlersReadEmptyFields) {
 TEST(Dispatch, StampsTimesBeyond32Bits) {
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   dialog.now = std::int64_t{1} << 33;
   protocol.DispatchSentence("$NT3");
   EXPECT_EQ(protocol.lastSentenceTime(), std::int64_t{1} << 33);
@@ -182,7 +182,7 @@ class SlotDispatch : public ::testing::Test {
   std::uint32_t sequence = 0;
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol{dialog, port};
+  LoggerProtocol protocol{dialog, port, dialog.wallClock()};
 };
 
 TEST_F(SlotDispatch, PostedSentenceIsDispatched) {
@@ -225,7 +225,7 @@ class Staleness : public ::testing::Test {
   static constexpr std::int64_t kStamp = (std::int64_t{1} << 31) + 100;
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol{dialog, port};
+  LoggerProtocol protocol{dialog, port, dialog.wallClock()};
 };
 
 TEST_F(Staleness, OneSecondIsNotStale) {
@@ -275,7 +275,7 @@ TEST_F(Staleness, ZeroStampWatchesNothing) {
 TEST(ClearDeviceFields, BlanksExactlyTheLoggerFields) {
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   protocol.DispatchSentence("$NT800,1,2,3,4,5,6,7,8,9");
   testing::FillWithOldValues(protocol.record());
   auto expected = Snapshot(protocol);

@@ -26,9 +26,8 @@ class FakePort : public CommandPort {
   std::vector<std::vector<std::string>> queued;
 };
 
-// Every record field and both family flags by name, integers in decimal.
-inline std::map<std::string, std::string> Snapshot(const LoggerProtocol& protocol) {
-  const DeviceRecord& r = protocol.record();
+// Every record field by name, integers in decimal.
+inline std::map<std::string, std::string> Snapshot(const DeviceRecord& r) {
   return {
       {"serialNumber", r.serialNumber},
       {"firmwareRev", r.firmwareRev},
@@ -47,9 +46,14 @@ inline std::map<std::string, std::string> Snapshot(const LoggerProtocol& protoco
       {"humidity", r.humidity},
       {"recordMode", std::to_string(r.recordMode)},
       {"inputVoltage", r.inputVoltage},
-      {"nt0Family", protocol.nt0Family() ? "true" : "false"},
-      {"nt800Family", protocol.nt800Family() ? "true" : "false"},
   };
+}
+
+// The record's fields and the family.
+inline std::map<std::string, std::string> Snapshot(const LoggerProtocol& protocol) {
+  std::map<std::string, std::string> fields = Snapshot(protocol.record());
+  fields["family"] = std::to_string(static_cast<int>(protocol.family()));
+  return fields;
 }
 
 // A record in which every field holds a distinct old value, so that a test

@@ -33,7 +33,7 @@ TEST_P(ReplyVectors, ChangeExactlyTheListedFields) {
   const ReplyCase& c = GetParam();
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   testing::FillWithOldValues(protocol.record());
   auto expected = Snapshot(protocol);
   for (const auto& [field, value] : c.changes) {
@@ -46,8 +46,8 @@ TEST_P(ReplyVectors, ChangeExactlyTheListedFields) {
 
 std::string Name(const ::testing::TestParamInfo<ReplyCase>& param) { return param.param.name; }
 
-const Changes kFirstFamily = {{"nt0Family", "true"}, {"nt800Family", "false"}};
-const Changes kSecondFamily = {{"nt0Family", "false"}, {"nt800Family", "true"}};
+const Changes kFirstFamily = {{"family", std::to_string(static_cast<int>(LoggerFamily::First))}};
+const Changes kSecondFamily = {{"family", std::to_string(static_cast<int>(LoggerFamily::Second))}};
 
 Changes With(Changes base, const Changes& more) {
   for (const auto& [field, value] : more) base[field] = value;
@@ -192,30 +192,28 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FamilyFlags, FollowTheLastIdentifyingReply) {
   struct Case {
     std::vector<std::string> replies;
-    bool nt0Family;
-    bool nt800Family;
+    LoggerFamily family;
     int shows;
   };
   const std::string r0 = "$NT0,1";
   const std::string r800 = "$NT800,1";
   const Case cases[] = {
-      {{}, false, false, 0},
-      {{r0}, true, false, 0},
-      {{r800}, false, true, 1},
-      {{r800, r800}, false, true, 1},
-      {{r800, r0}, true, false, 1},
-      {{r800, r0, r800}, false, true, 2},
-      {{r0, r800, r0, r0}, true, false, 1},
-      {{"$NT3", "$NT6", "$NT7", "$NT801", "$NT805", "$GPGGA"}, false, false, 0},
+      {{}, LoggerFamily::Unknown, 0},
+      {{r0}, LoggerFamily::First, 0},
+      {{r800}, LoggerFamily::Second, 1},
+      {{r800, r800}, LoggerFamily::Second, 1},
+      {{r800, r0}, LoggerFamily::First, 1},
+      {{r800, r0, r800}, LoggerFamily::Second, 2},
+      {{r0, r800, r0, r0}, LoggerFamily::First, 1},
+      {{"$NT3", "$NT6", "$NT7", "$NT801", "$NT805", "$GPGGA"}, LoggerFamily::Unknown, 0},
   };
   for (const Case& c : cases) {
     FakeDialog dialog;
     FakePort port;
-    LoggerProtocol protocol(dialog, port);
+    LoggerProtocol protocol(dialog, port, dialog.wallClock());
     for (const std::string& reply : c.replies) protocol.DispatchSentence(reply);
     const std::string trace = ::testing::PrintToString(c.replies);
-    EXPECT_EQ(protocol.nt0Family(), c.nt0Family) << trace;
-    EXPECT_EQ(protocol.nt800Family(), c.nt800Family) << trace;
+    EXPECT_EQ(protocol.family(), c.family) << trace;
     EXPECT_EQ(dialog.shows, std::vector<Visibility>(static_cast<std::size_t>(c.shows), Visibility::Shown)) << trace;
   }
 }

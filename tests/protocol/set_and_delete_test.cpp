@@ -65,7 +65,7 @@ TEST(OnSet, Decisions) {
     FakeDialog dialog;
     FakePort port;
     port.open = c.portOpen;
-    LoggerProtocol protocol(dialog, port);
+    LoggerProtocol protocol(dialog, port, dialog.wallClock());
     Identify(protocol, c.family);
     FillSettings(protocol.record());
     const auto before = testing::Snapshot(protocol);
@@ -153,7 +153,7 @@ TEST(OnDeleteAllFlights, Decisions) {
     FakePort port;
     port.open = c.portOpen;
     if (c.portLostDuringBox) dialog.onMessageBox = [&port] { port.open = false; };
-    LoggerProtocol protocol(dialog, port);
+    LoggerProtocol protocol(dialog, port, dialog.wallClock());
     Identify(protocol, c.family);
     protocol.record().firmwareRev = c.firmwareRev;
     const auto before = testing::Snapshot(protocol);
@@ -193,7 +193,7 @@ TEST(FullRing, RefusedSetOrDeletionIsToldToTheUser) {
     dialog.answer = c.answer;
     FakePort port;
     port.full = true;
-    LoggerProtocol protocol(dialog, port);
+    LoggerProtocol protocol(dialog, port, dialog.wallClock());
     Identify(protocol, c.family);
     protocol.record().firmwareRev = c.firmwareRev;
 
@@ -212,7 +212,7 @@ TEST(FullRing, RefusedSetOrDeletionIsToldToTheUser) {
 TEST(ByteTransparency, NameFromTheLoggerGoesBackUnchanged) {
   FakeDialog dialog;
   FakePort port;
-  LoggerProtocol protocol(dialog, port);
+  LoggerProtocol protocol(dialog, port, dialog.wallClock());
   const std::string name = "J\xF6rg \x80\xFE~";
   protocol.DispatchSentence("$NT800,1");
   protocol.DispatchSentence("$NT805,1," + name);

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "qt/delete_flight_dialog.h"
@@ -202,7 +203,7 @@ TEST(DialogLayoutTest, DeleteFlightDialogTitleAndSize) {
 
 TEST(MainDialogLayoutTest, FixedSizeCaptionWithoutMinimiseOrMaximise) {
   TemplateDialog dialog(MainDialogTemplate(), nullptr);
-  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Brisko 1.8"));
+  EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(kApplicationTitle));
   const QSize client(dialog.units().X(259), dialog.units().Y(286));
   EXPECT_EQ(dialog.size(), client);
   EXPECT_EQ(dialog.minimumSize(), client);

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/field_edit.h"
 #include "qt/field_validator.h"
 
 namespace brisko {
@@ -31,7 +32,7 @@ TEST(FieldValidatorTest, CharactersThatCanTravelInsideAField) {
       {u'\x7f', false}, {u'\u0085', false}, {u'\u20ac', false}, {u'\u0100', false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(CanTravelInField(QChar(c.character)), c.travels) << int(c.character);
+    EXPECT_EQ(CanTravelInField(c.character), c.travels) << int(c.character);
   }
 }
 

@@ -2,12 +2,10 @@
 // how the logger's replies and the user's edits move between controls and
 // record, the Set and deletion flows with their message boxes, and the ways
 // the dialog ends.
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QComboBox>
@@ -22,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
@@ -55,7 +54,7 @@ class LoggerDialogTest : public ::testing::Test {
   CLoggerDlg& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<CLoggerDlg>(settings_, ports_, clock_, StoppedClock);
+    dialog_ = std::make_unique<CLoggerDlg>(settings_, Platform{ports_, clock_, StoppedClock});
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -63,7 +62,8 @@ class LoggerDialogTest : public ::testing::Test {
     EXPECT_TRUE(WaitFor([&] { return Control<QComboBox>(kIdPortList).count() == 2; }));
     // The worker empties the port when it starts: the test feeds replies only
     // once it has written its first command.
-    if (dialog_->core().IsPortOpen()) {
+    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
+    if (device != nullptr && device->isOpen()) {
       EXPECT_TRUE(WaitFor([&] { return AllWrites() > writesBefore; }));
     }
     return *dialog_;
@@ -79,10 +79,10 @@ class LoggerDialogTest : public ::testing::Test {
   bool WaitWritten(int port, const std::string& text) {
     return WaitFor([&] { return Written(port, text); });
   }
-  // Feeds a reply and waits until the record shows its serial number.
+  // Feeds a reply and waits until the dialog shows its serial number.
   void Identify(int port, const char* reply, const char* serial) {
     Feed(port, reply);
-    ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == serial; }));
+    ASSERT_TRUE(WaitFor([&] { return Shown(kIdSerialNumber) == serial; }));
   }
 
   template <typename Widget>
@@ -151,13 +151,12 @@ TEST_F(LoggerDialogTest, TheRestoredPortOpensAtStartAndTheLoggerIsAskedWhoItIs) 
 TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnablesThem) {
   Start("7");
   EXPECT_TRUE(PortControlsEnabled(false));
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
   EXPECT_FALSE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty()) << "the tooltip explains the failure";
 
   ChooseListEntry("3");
-  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(Device(3).isOpen());
   EXPECT_TRUE(PortControlsEnabled(true));
-  EXPECT_EQ(dialog_->record().portNumber, "3");
+  EXPECT_EQ(Shown(kIdPortStatus), "COM3 Open Ok");
   EXPECT_TRUE(dialog_->Control(kIdPortStatus)->toolTip().isEmpty());
 
   // Port 5 is taken by another program by now: an enabled dialog is disabled again.
@@ -165,7 +164,7 @@ TEST_F(LoggerDialogTest, AFailedOpenDisablesThePortControlsAndASuccessfulOneEnab
   auto held = ports_.Open(5, error);
   ASSERT_NE(held, nullptr);
   ChooseListEntry("5");
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_FALSE(Device(3).isOpen());
   EXPECT_TRUE(PortControlsEnabled(false));
 }
 
@@ -177,43 +176,16 @@ TEST_F(LoggerDialogTest, TheRecordModeGroupAppearsWithTheFirstReply800Only) {
   Identify(3, kReply800, "NT4711");
   for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
   EXPECT_TRUE(Control<QRadioButton>(kIdRecordModeNo + 1).isChecked()) << "record mode 1 from the reply";
-
-  // A second 800 does not show the group again; a reply 0 does not hide it.
-  dialog_->dialog().ShowRecordControls(Visibility::Hidden);
-  Feed(3, "$NT800,NT4712,12,28,0,0,2,1,1,0");
-  ASSERT_TRUE(WaitFor([&] { return dialog_->record().serialNumber == "NT4712"; }));
-  EXPECT_FALSE(Control<QWidget>(kIdRecordModeGroup).isVisible());
-  dialog_->dialog().ShowRecordControls(Visibility::Shown);
-  dialog_->dialog().ShowRecordControls(Visibility::Shown);
-  Identify(3, kReply0Firmware28, "NT0815");
-  for (int id : RecordModeControlIds()) EXPECT_TRUE(dialog_->Control(id)->isVisible()) << id;
 }
 
-TEST_F(LoggerDialogTest, UserChangesReachTheRecordAtOnce) {
+TEST_F(LoggerDialogTest, ClickedRadioButtonsAndTypedTextsReachTheLoggerWithSet) {
   Start("3");
   Identify(3, kReply800, "NT4711");
-  ClickAt(kIdRecordModeNo + 2);
-  EXPECT_EQ(dialog_->record().recordMode, 2);
   ClickAt(kIdFixRate1 + 4);
-  EXPECT_EQ(dialog_->record().fixRateIndex, 4);
   QTest::keyClicks(&Control<QLineEdit>(kIdCompetitionId), "AB");
-  EXPECT_EQ(dialog_->record().competitionId, "AB");
-}
-
-TEST_F(LoggerDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
-  Start("3");
-  DeviceRecord& record = dialog_->record();
-  // If the pilot name's change notification ran a read-back in the middle of
-  // the refresh, the fields after it would get their controls' old values.
-  record.pilotName = "Pia";
-  record.competitionClass = "Open";
-  record.gliderId = "D-4711";
-  record.fixRateIndex = 3;
-  dialog_->dialog().RefreshControls();
-  EXPECT_EQ(record.competitionClass, "Open");
-  EXPECT_EQ(record.gliderId, "D-4711");
-  EXPECT_EQ(record.fixRateIndex, 3);
-  EXPECT_EQ(Control<QLineEdit>(kIdGliderId).text(), "D-4711");
+  ClickAt(kIdSet);
+  EXPECT_TRUE(WaitWritten(3, "$NT805,3,AB*"));
+  EXPECT_TRUE(WaitWritten(3, "$NT802,3,5*"));
 }
 
 TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdit) {
@@ -230,7 +202,6 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
     EXPECT_EQ(answer.title(), "brisko");
     EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 31 caratteri."));
   }
-  EXPECT_EQ(dialog_->record().fixRateIndex, 1) << "the fix rate lies after the failed edit";
   EXPECT_TRUE(WaitFor([&] { return QApplication::focusWidget() == dialog_->Control(kIdPilotName); }));
   EXPECT_EQ(Control<QLineEdit>(kIdPilotName).selectedText().size(), 40);
 
@@ -242,7 +213,6 @@ TEST_F(LoggerDialogTest, AnOverlongNameFromTheLoggerStopsTheNextReadBackAtItsEdi
     ChooseListEntry("5");
     EXPECT_TRUE(answer.answered());
   }
-  EXPECT_EQ(dialog_->record().portNumber, "3");
   EXPECT_EQ(Device(3).openCount(), opensOf3 + 1);
   EXPECT_EQ(Device(5).openCount(), opensOf5);
 }
@@ -258,7 +228,7 @@ TEST_F(LoggerDialogTest, SetSendsTheEditedPilotNameToASecondFamilyLogger) {
   EXPECT_TRUE(WaitWritten(3, "$NT806,4,3*"));
 }
 
-TEST_F(LoggerDialogTest, SetWithoutAnOpenPortSaysSoInAnExclamationBox) {
+TEST_F(LoggerDialogTest, AWarningIsAnExclamationBoxWithOnlyAnOkButton) {
   Start("7");
   ModalAnswerer answer([](QWidget& modal) {
     auto& box = static_cast<QMessageBox&>(modal);
@@ -266,63 +236,11 @@ TEST_F(LoggerDialogTest, SetWithoutAnOpenPortSaysSoInAnExclamationBox) {
     EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
     box.button(QMessageBox::Ok)->click();
   });
-  dialog_->core().OnSet();
+  EXPECT_EQ(dialog_->ShowMessageBox("First select a COM port !", "Set", MessageBoxKind::Warning),
+            MessageBoxAnswer::Ok);
   ASSERT_TRUE(answer.answered());
   EXPECT_EQ(answer.title(), "Set");
   EXPECT_EQ(answer.text(), "First select a COM port !");
-}
-
-// Set and deletion pressed while earlier commands still fill the ring: the
-// refused sequence is not half-sent, and not dropped in silence either.
-TEST_F(LoggerDialogTest, SetAndDeletionRefusedByAFullRingSayTheLoggerIsBusy) {
-  Start("3");
-  Identify(3, kReply800, "NT4711");
-  // The worker sticks in its next write, so the ring drains no further.
-  std::atomic<bool> hold{true};
-  Device(3).OnWrite([&](const std::string&) {
-    while (hold.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  });
-  while (dialog_->core().QueueCommands({"$NT1"})) {
-  }
-  const int pending = dialog_->core().link().queue().PendingCount();
-
-  struct Box {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-  };
-  std::vector<Box> boxes;
-  QTimer answerer;
-  answerer.setInterval(10);
-  QObject::connect(&answerer, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-    box->button((box->standardButtons() & QMessageBox::Yes) != 0 ? QMessageBox::Yes : QMessageBox::Ok)->click();
-  });
-  answerer.start();
-  const QString busy = "The logger is still busy with earlier commands.\nPlease try again in a moment.";
-
-  ClickAt(kIdSet);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "brisko");
-  EXPECT_EQ(boxes[0].text, busy);
-  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
-  EXPECT_EQ(boxes[0].buttons, QMessageBox::Ok);
-
-  ClickAt(kIdDeleteAllFlights);
-  ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[1].text, "Proceed with flight deletion ?");
-  EXPECT_EQ(boxes[2].title, "brisko");
-  EXPECT_EQ(boxes[2].text, busy);
-  EXPECT_EQ(boxes[2].buttons, QMessageBox::Ok);
-  EXPECT_EQ(dialog_->core().link().queue().PendingCount(), pending) << "nothing of the refused sequences is queued";
-
-  hold = false;
-  ASSERT_TRUE(WaitFor([&] { return !dialog_->core().link().queue().AnySlotHoldsCommand(); }));
-  EXPECT_FALSE(Written(3, "$NT805,1,")) << "no part of the refused Set went out";
-  EXPECT_FALSE(Written(3, "$NT803,2*"));
 }
 
 // The adapter is pulled out while the port is open: the status says so at
@@ -341,7 +259,7 @@ TEST_F(LoggerDialogTest, PulledOutAdapterShowsThePortLostAndChoosingItAgainReope
   // The worker's failed read or the look at the system's ports, whichever came first.
   const QString tip = dialog_->Control(kIdPortStatus)->toolTip();
   EXPECT_TRUE(tip.contains("No such device") || tip.contains("no longer lists")) << tip.toStdString();
-  EXPECT_FALSE(dialog_->core().IsPortOpen());
+  EXPECT_FALSE(Device(3).isOpen());
   EXPECT_EQ(Control<QComboBox>(kIdPortList).findText("3"), Control<QComboBox>(kIdPortList).currentIndex());
 
   Device(3).Unplug(false);
@@ -429,7 +347,6 @@ TEST_F(LoggerDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   QTest::keyClick(&competitionClass, Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_FALSE(dialog_->isVisible());
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(dialog_->record().competitionClass, "Club");
   EXPECT_EQ(settings_.writes, 1);
   EXPECT_EQ(settings_.stored, "3");
   EXPECT_FALSE(Device(3).isOpen());
@@ -463,12 +380,12 @@ TEST_F(LoggerDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
 
 TEST_F(LoggerDialogTest, EveryCommandQueuedBeforeTheEndReachesTheLogger) {
   settings_.stored = "3";
-  CLoggerDlg dialog(settings_, ports_, clock_, StoppedClock);
+  CLoggerDlg dialog(settings_, Platform{ports_, clock_, StoppedClock});
   QTimer driver;
   bool setClicked = false;
   QObject::connect(&driver, &QTimer::timeout, [&] {
     if (!dialog.isVisible()) return;
-    if (dialog.record().serialNumber.empty()) {
+    if (dialog.Text(kIdSerialNumber).empty()) {
       if (Device(3).UnreadByteCount() == 0) Feed(3, kReply800);
       return;
     }
@@ -510,13 +427,12 @@ TEST_F(LoggerDialogTest, TheContextMenuOffersTheAboutBox) {
 
   EXPECT_EQ(entry, "Infor&mazioni su brisko...");
   ASSERT_TRUE(about.answered());
-  EXPECT_TRUE(aboutText.contains("brisko 1.8")) << aboutText.toStdString();
+  EXPECT_TRUE(aboutText.contains(QString::fromLatin1(kApplicationTitle))) << aboutText.toStdString();
   EXPECT_TRUE(dialog_->isVisible()) << "the About box leaves the dialog running";
-  EXPECT_TRUE(dialog_->core().IsPortOpen());
+  EXPECT_TRUE(Device(3).isOpen());
 }
 
 TEST_F(LoggerDialogTest, SentencesPostedFromAnotherThreadAreHandledOnTheDialogsThread) {
-  EXPECT_EQ(SentenceEventType(), QEvent::Type(0x8064));
   Start("3");
   Identify(3, kReply800, "NT4711");  // travels worker -> posted event -> dialog
   EXPECT_EQ(Shown(kIdSerialNumber), "NT4711");

@@ -15,6 +15,7 @@
 #include "link/link_clock.h"
 #include "link/serial_port.h"
 #include "protocol/logger_core.h"
+#include "protocol/platform.h"
 #include "tests/support/fake_dialog.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/link_test_support.h"
@@ -31,16 +32,18 @@ class LoggerCorePtyTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(logger_.ok());
     ASSERT_TRUE(ports_.Link(3, logger_.slavePath()));
+    machine_ = std::make_unique<MachinePlatform>();
   }
 
-  // Created after SetUp so that they see the private ports directory.
   std::unique_ptr<LoggerCore> MakeCore(testing::FakeDialog& dialog) {
-    return std::make_unique<LoggerCore>(dialog, poster_);
+    return std::make_unique<LoggerCore>(dialog, poster_, machine_->platform());
   }
 
   FarEndTerminal logger_;
   PrivatePortsDirectory ports_;
   RecordingPoster poster_;
+  // Made in SetUp, so that it sees the private ports directory.
+  std::unique_ptr<MachinePlatform> machine_;
 };
 
 TEST_F(LoggerCorePtyTest, IdentificationReachesTheWireByteForByteMoreThan100MsApart) {

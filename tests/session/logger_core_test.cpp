@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,9 @@ std::vector<std::string> Texts(const std::vector<SimulatedWrite>& writes) {
 
 class LoggerCoreTest : public ::testing::Test {
  protected:
-  LoggerCoreTest() : clock_(100000, std::chrono::microseconds(50)), core_(dialog_, poster_, ports_, clock_) {
+  LoggerCoreTest()
+      : clock_(100000, std::chrono::microseconds(50)),
+        core_(dialog_, poster_, Platform{ports_, clock_, dialog_.wallClock()}) {
     dialog_.now = 5000;
   }
 
@@ -40,6 +43,21 @@ class LoggerCoreTest : public ::testing::Test {
     core_.OpenPort(portNumber);
     ASSERT_TRUE(core_.IsPortOpen()) << core_.portStatusDetail();
     ASSERT_TRUE(WaitUntil([&] { return device->purgeCount() > purgesBefore; }));
+  }
+
+  // The core stamped the time `stamp` last, as the staleness rule sees it: a
+  // tick one second later blanks nothing, one two seconds later blanks the
+  // fields. The tick leaves the stamp cleared and the clock where it was.
+  void ExpectStampedAt(std::int64_t stamp) {
+    const std::int64_t now = dialog_.now;
+    const long refreshesBefore = dialog_.refreshes;
+    dialog_.now = stamp + 1;
+    core_.OnTimer();
+    EXPECT_EQ(dialog_.refreshes, refreshesBefore) << "stale before " << stamp + 2;
+    dialog_.now = stamp + 2;
+    core_.OnTimer();
+    EXPECT_EQ(dialog_.refreshes, refreshesBefore + 1) << "not stale at " << stamp + 2;
+    dialog_.now = now;
   }
 
   testing::FakeDialog dialog_;
@@ -58,13 +76,13 @@ TEST_F(LoggerCoreTest, OpenPortStartsTheLinkQueuesTheIdentificationAndShowsOpenO
   EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
   EXPECT_TRUE(core_.portStatusDetail().empty());
   EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{true});
-  EXPECT_EQ(core_.protocol().lastSentenceTime(), 5000);
   // The logger-derived fields are blanked and shown; the rest stays.
   EXPECT_EQ(core_.record().serialNumber, "");
   EXPECT_EQ(core_.record().fixRateIndex, -1);
   EXPECT_EQ(core_.record().temperature, "1.1");
   EXPECT_EQ(core_.record().portNumber, "3");
   EXPECT_GE(dialog_.refreshes, 1);
+  ExpectStampedAt(5000);
 
   core_.ClosePort();
   EXPECT_FALSE(core_.IsPortOpen());
@@ -114,28 +132,11 @@ TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheT
           << mention << " not in: " << core_.portStatusDetail();
     }
     EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{false});
-    EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand());
-    EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
     EXPECT_EQ(core_.record().serialNumber, "");
     EXPECT_EQ(core_.record().inputVoltage, "3.3");
+    ExpectStampedAt(dialog_.now);
   }
   EXPECT_TRUE(held.isOpen());  // still the other program's
-}
-
-TEST_F(LoggerCoreTest, WorkerThatCannotStartIsAFailedOpen) {
-  SimulatedDevice& device = AddDevice(3);
-  core_.link().SetThreadStarter([](std::thread&, std::function<void()>, std::string& why) {
-    why = "Resource temporarily unavailable";
-    return false;
-  });
-  core_.OpenPort(3);
-  EXPECT_FALSE(core_.IsPortOpen());
-  EXPECT_FALSE(device.isOpen());
-  EXPECT_EQ(core_.record().portStatus, "COM3 failed");
-  EXPECT_NE(core_.portStatusDetail().find("Resource temporarily unavailable"), std::string::npos);
-  EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{false});
-  core_.ExitDrain();  // must not wait for a worker that never ran
-  EXPECT_TRUE(device.Writes().empty());
 }
 
 TEST_F(LoggerCoreTest, ChoosingAnotherPortClosesTheOldOneAfterItsCommandsAndOpensTheChoice) {
@@ -242,8 +243,8 @@ TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
     // The newest post is always good.
     core_.OnSentence(posted.back().run, posted.back().sequenceNumber, posted.back().slot);
     EXPECT_EQ(core_.record().gpsFixLine, "later" + std::to_string(c.laterLines - 1));
-    EXPECT_EQ(core_.protocol().lastSentenceTime(), dialog_.now);
     EXPECT_EQ(core_.droppedSentences() - droppedBefore, c.droppedByTheOldPost);
+    ExpectStampedAt(dialog_.now);
     core_.ClosePort();
   }
 }
@@ -289,9 +290,7 @@ TEST_F(LoggerCoreTest, UnpluggedDeviceStopsTheWorkerAndTheStatusSaysLost) {
   ASSERT_TRUE(WaitUntil([&] { return device.Writes().size() == 3; }));
   ASSERT_TRUE(core_.QueueCommands({"$NT1", "$NT2"}));
   device.Unplug(true);
-  ASSERT_TRUE(WaitUntil([&] { return core_.link().state() == LinkState::Stopped; }))
-      << "the worker must stop on its own";
-  ASSERT_EQ(poster_.lostRuns().size(), 1u);
+  ASSERT_TRUE(WaitUntil([&] { return poster_.lostRuns().size() == 1; })) << "the worker must stop on its own";
   EXPECT_TRUE(core_.IsPortOpen()) << "closing is the user-interface thread's job";
   EXPECT_EQ(core_.record().portStatus, "COM3 Open Ok");
 
@@ -301,7 +300,6 @@ TEST_F(LoggerCoreTest, UnpluggedDeviceStopsTheWorkerAndTheStatusSaysLost) {
   EXPECT_EQ(core_.record().portStatus, "COM3 lost");
   EXPECT_EQ(core_.portStatusDetail().rfind("COM3: No such device.", 0), 0u) << core_.portStatusDetail();
   EXPECT_EQ(dialog_.portControlChanges, (std::vector<bool>{true, false}));
-  EXPECT_FALSE(core_.link().queue().AnySlotHoldsCommand()) << "nothing is left to keep a drain waiting";
   core_.OnSet();
   ASSERT_FALSE(dialog_.messages.empty());
   EXPECT_EQ(dialog_.messages.back().text, "First select a COM port !");

@@ -60,7 +60,7 @@ TEST(LoggerCoreWin32Test, EachRefusalOfTheOpenShowsItsClassAndTheSystemsWords) {
     calls.clear();
     testing::FakeDialog dialog;
     RecordingPoster poster;
-    LoggerCore core(dialog, poster, *ports, *clock);
+    LoggerCore core(dialog, poster, Platform{*ports, *clock, dialog.wallClock()});
     EXPECT_EQ(core.EnumeratePorts(), std::vector<int>{});
     core.OpenPort(3);
     EXPECT_FALSE(core.IsPortOpen());
@@ -84,7 +84,7 @@ TEST(LoggerCoreWin32Test, PortsAreOpenedExclusivelyForSynchronousReadingAndWriti
   auto clock = MakeSystemClock();
   testing::FakeDialog dialog;
   RecordingPoster poster;
-  LoggerCore core(dialog, poster, *ports, *clock);
+  LoggerCore core(dialog, poster, Platform{*ports, *clock, dialog.wallClock()});
   core.OpenPort(30);  // beyond the list, still opened by its name
   ASSERT_EQ(calls.size(), 1u);
   const CreateFileCall& call = calls[0];

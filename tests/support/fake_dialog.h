@@ -1,9 +1,9 @@
 // The dialog's side of the protocol core, for everything that runs the core
 // without a window: the protocol, session, end-to-end, fault and nothing-lost
-// tests, the benchmarks and the fuzz targets. It tells the time from a fixed
-// value or from the wall clock, answers every message box with one chosen
-// button, calls a hook on each refresh (the moment a dialog would show the
-// record), and records what the core asked of it. Benchmarks and fuzz targets
+// tests, the benchmarks and the fuzz targets. It gives the core a wall clock
+// that stands at a set value or follows the system's, answers every message
+// box with one chosen button, calls a hook on each refresh (the moment a
+// dialog would show the record), and records what the core asked of it. Benchmarks and fuzz targets
 // keep counts only, so that long runs do not grow the records.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "protocol/logger_callouts.h"
+#include "protocol/platform.h"
 
 namespace brisko::testing {
 
@@ -52,15 +53,19 @@ class FakeDialog : public DialogCallouts {
     portControlsEnabled = enable;
     if (keepCalls_) portControlChanges.push_back(enable);
   }
-  std::int64_t CurrentTime() override {
-    return clock == Clock::Wall ? static_cast<std::int64_t>(std::time(nullptr)) : now;
-  }
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
     if (keepCalls_) messages.push_back({text, caption, kind});
     if (onMessageBox) onMessageBox();
     return answer;
   }
   void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
+
+  // The wall clock to give the core: `now` while the clock is Fixed, read at
+  // each call, so that a test moves time by changing `now`.
+  WallClock wallClock() {
+    if (clock == Clock::Wall) return [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+    return [this] { return now; };
+  }
 
   // How it behaves.
   Clock clock;

@@ -59,9 +59,8 @@ struct FakeMessageBox {
 
 struct PostedNotice {
   bool portLost;
-  std::uint32_t run;
-  std::uint32_t sequenceNumber;
-  int slotIndex;
+  std::uint32_t run;        // of a lost port
+  SentenceNotice sentence;  // of a sentence
 };
 
 class FakeSurface : public ControlSurface {
@@ -137,13 +136,13 @@ class FakeSurface : public ControlSurface {
     events.push_back("stop timer");
   }
 
-  void PostSentenceToDialog(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override {
+  void PostSentenceToDialog(SentenceNotice notice) override {
     const std::lock_guard<std::mutex> lock(postedMutex_);
-    posted_.push_back({false, run, sequenceNumber, slotIndex});
+    posted_.push_back({false, 0, notice});
   }
   void PostPortLostToDialog(std::uint32_t run) override {
     const std::lock_guard<std::mutex> lock(postedMutex_);
-    posted_.push_back({true, run, 0, 0});
+    posted_.push_back({true, run, {}});
   }
   void PostPortProbedToDialog(int portNumber, bool openable) override {
     const std::lock_guard<std::mutex> lock(postedMutex_);

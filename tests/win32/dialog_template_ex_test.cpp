@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "brisko_version.h"
 #include "dialog/control_ids.h"
 
 namespace brisko {
@@ -108,7 +109,7 @@ struct DialogCase {
   const char* name;
   const DialogTemplate& (*layout)();
   DialogFrame (*frame)();
-  const wchar_t* title;
+  std::wstring title;
   size_t controlCount;
   bool visible;
   bool appWindow;
@@ -117,7 +118,7 @@ struct DialogCase {
 void PrintTo(const DialogCase& dialogCase, std::ostream* out) { *out << dialogCase.name; }
 
 const DialogCase kDialogs[] = {
-    {"Main", MainDialogTemplate, MainDialogFrame, L"Brisko 1.8", 47, true, true},
+    {"Main", MainDialogTemplate, MainDialogFrame, Latin1ToWide(kApplicationTitle), 47, true, true},
     {"DeleteFlight", DeleteFlightTemplate, DeleteFlightFrame, L"Delete flight", 3, false, false},
 };
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "brisko_version.h"
+#include "win32/dialog_template_ex.h"
 #include "win32/resource_ids.h"
 
 namespace {
@@ -62,9 +64,13 @@ TEST(ResourcesTest, VersionIs18TaggedItalian) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(8, 1));
+  // "major.minor" as the program shows it.
+  const std::string version = brisko::kApplicationVersion;
+  const auto major = static_cast<WORD>(std::stoi(version));
+  const auto minor = static_cast<WORD>(std::stoi(version.substr(version.find('.') + 1)));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(minor, major));
   EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(8, 1));
+  EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(minor, major));
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
   WORD* translation = nullptr;
@@ -76,19 +82,19 @@ TEST(ResourcesTest, VersionIs18TaggedItalian) {
 
   struct Value {
     const wchar_t* name;
-    const wchar_t* text;
+    std::wstring text;
   };
   const Value values[] = {
       {L"ProductName", L"Brisko"},
-      {L"ProductVersion", L"1.8"},
-      {L"FileVersion", L"1.8.0.0"},
+      {L"ProductVersion", brisko::Latin1ToWide(brisko::kApplicationVersion)},
+      {L"FileVersion", brisko::Latin1ToWide(brisko::kApplicationVersion) + L".0.0"},
       {L"OriginalFilename", L"brisko.exe"},
   };
   for (const Value& value : values) {
     wchar_t* text = nullptr;
     const std::wstring query = std::wstring(L"\\StringFileInfo\\041004E4\\") + value.name;
     ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)) << value.name;
-    EXPECT_STREQ(text, value.text);
+    EXPECT_EQ(std::wstring(text), value.text);
   }
   wchar_t* description = nullptr;
   EXPECT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041004E4\\FileDescription",

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "dialog/dialog_template.h"
+#include "win32/dialog_template_ex.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ int Choose(HWND dialog, const std::wstring& entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  HWND dialog = FindWindowW(nullptr, L"Brisko 1.8");
+  HWND dialog = FindWindowW(nullptr, brisko::Latin1ToWide(brisko::MainDialogTemplate().title).c_str());
   if (dialog == nullptr) return 1;
   if (argc == 3) {
     const std::string action = argv[1];

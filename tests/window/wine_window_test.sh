@@ -68,7 +68,7 @@ started=$(date +%s.%N)
 (cd "$work/run" && exec "$wine" "$exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
-wait_until 300 find_brisko_window || fail "no window titled \"Brisko 1.8\""
+wait_until 300 find_brisko_window || fail "no main window"
 shows_all() {
   peek || return 1
   local line
