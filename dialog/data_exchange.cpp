@@ -46,8 +46,11 @@ bool BeginsWithIgnoringCase(const std::string& text, const std::string& prefix) 
 }
 
 // Selects the first entry that begins with the text, ignoring case; without
-// a match the list stays as it was.
+// a match the list stays as it was. An empty text (no port remembered yet)
+// matches nothing: every entry begins with it, and selecting the first would
+// offer a port the user never chose.
 void SelectByPrefix(ControlSurface& surface, int listId, const std::string& value) {
+  if (value.empty()) return;
   const int count = surface.ListCount(listId);
   for (int i = 0; i < count; ++i) {
     if (BeginsWithIgnoringCase(surface.ListEntry(listId, i), value)) {

@@ -48,7 +48,6 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
 
 bool CanTravelInField(unsigned char byte) {
   if (byte < 0x20 || byte == 0x7F) return false;  // C0 controls and DEL
-  if (byte >= 0x80 && byte < 0xA0) return false;  // C1 controls
   return byte != ',' && byte != '*' && byte != '$';
 }
 

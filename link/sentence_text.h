@@ -49,8 +49,9 @@ class FieldReader {
 std::vector<std::string_view> SplitFields(std::string_view text);
 
 // True for a byte that may travel inside a command field: not the separator
-// ",", not "*" or "$" (they would cut or restart the sentence), no C0 or C1
-// control character and no DEL. Bytes are Latin-1 characters.
+// ",", not "*" or "$" (they would cut or restart the sentence), no C0 control
+// character and no DEL. Bytes above 0x7F are characters of the code page the
+// texts are written in (Windows-1252 gives 0x80 to "\u20AC"), so they travel.
 bool CanTravelInField(unsigned char byte);
 
 }  // namespace brisko

@@ -1,8 +1,8 @@
 # The Windows packages of brisko.exe, made by the mingw-w64 cross-build:
 #
 #   cmake --build build-mingw --target package
-#     build-mingw/brisko-<version>-win64.exe   installer (NSIS, Debian's makensis)
-#     build-mingw/brisko-<version>-win64.zip   portable: brisko.exe and README.md
+#     build-mingw/brisko-<version>-win32.exe   installer (NSIS, Debian's makensis)
+#     build-mingw/brisko-<version>-win32.zip   portable: brisko.exe and README.md
 #
 # The installer puts brisko.exe and README.md into Program Files\Brisko, adds
 # a Start-menu entry whose working folder is %APPDATA%\Brisko (the program
@@ -20,7 +20,7 @@ set(CPACK_PACKAGE_NAME brisko)
 set(CPACK_PACKAGE_VENDOR "Brisko developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure a glider's GPS flight recorder over a serial port")
-set(CPACK_PACKAGE_FILE_NAME brisko-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_FILE_NAME brisko-${PROJECT_VERSION}-win32)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Brisko)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Brisko)
 set(CPACK_STRIP_FILES ON)
@@ -29,15 +29,16 @@ set(CPACK_VERBATIM_VARIABLES ON)
 
 set(CPACK_NSIS_PACKAGE_NAME "${BRISKO_DISPLAY_NAME} ${PROJECT_VERSION}")
 set(CPACK_NSIS_DISPLAY_NAME "${BRISKO_DISPLAY_NAME} ${PROJECT_VERSION}")
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/dialog/icons/brisko.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/dialog/icons/brisko.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME brisko.exe)
 set(CPACK_NSIS_UNINSTALL_NAME Uninstall)
 set(CPACK_NSIS_MODIFY_PATH OFF)
-# A 64-bit installer for a 64-bit program: it runs where brisko.exe runs
-# (a 64-bit Wine prefix included) and sees the 64-bit registry and folders.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# A 32-bit installer for the 32-bit program: both run on every Windows, and
+# on a 64-bit one the program goes where 32-bit programs go (Program Files
+# (x86)). It stays a Unicode installer.
+set(CPACK_NSIS_DEFINES "Target x86-unicode")
 # An installer run by an administrator writes the Start menu of all users.
 # The settings folder is the installing user's own: it is made in the
 # current user's context, which is then put back. The entry names it as

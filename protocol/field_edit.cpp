@@ -4,12 +4,21 @@
 
 namespace brisko {
 
-bool CanTravelInField(char16_t character) {
-  // The record keeps one byte per character: beyond Latin-1 nothing travels.
-  return character <= 0xFF && CanTravelInField(static_cast<unsigned char>(character));
+bool CanTravelInField(char16_t character, CodePageEncoder encode) {
+  // Control characters as the user's text holds them: C0, DEL and C1. A page
+  // may give printable characters bytes in 0x80-0x9F ("\u20AC" is 0x80 in
+  // Windows-1252), so C1 is judged here, before the page writes it.
+  if (character < 0x20 || (character >= 0x7F && character < 0xA0)) return false;
+  std::string bytes;
+  if (!encode(character, bytes) || bytes.empty()) return false;
+  for (char byte : bytes) {
+    if (!CanTravelInField(static_cast<unsigned char>(byte))) return false;
+  }
+  return true;
 }
 
-bool MayAcceptFieldEdit(std::u16string_view accepted, std::u16string_view edited, std::size_t limit) {
+bool MayAcceptFieldEdit(std::u16string_view accepted, std::u16string_view edited, std::size_t limit,
+                        CodePageEncoder encode) {
   // Any change, undo and redo included, replaces one contiguous run of
   // characters: what lies between the common head and the common tail of the
   // two texts is what it added.
@@ -22,7 +31,7 @@ bool MayAcceptFieldEdit(std::u16string_view accepted, std::u16string_view edited
     ++tail;
   }
   for (std::size_t i = head; i < newSize - tail; ++i) {
-    if (!CanTravelInField(edited[i])) return false;
+    if (!CanTravelInField(edited[i], encode)) return false;
   }
   // A longer text from the logger may be shortened, never lengthened.
   return newSize <= limit || newSize <= oldSize;

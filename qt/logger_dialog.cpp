@@ -12,6 +12,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "dialog/windows_1252.h"
 #include "qt/about_dialog.h"
 #include "qt/delete_flight_dialog.h"
 #include "qt/field_validator.h"
@@ -21,15 +22,21 @@ namespace brisko {
 
 namespace {
 
-// Texts cross the surface as Latin-1 bytes; tips as the system's UTF-8.
-QString FromLatin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+// The logger's texts cross the surface as its bytes, shown in Windows-1252;
+// the program's own texts (message boxes) are Latin-1; tips the system's UTF-8.
+QString FromLoggerBytes(const std::string& bytes) {
+  const std::u16string text = Windows1252ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The edits refuse what Latin-1 cannot hold, so the round trip is exact.
-std::string ToLatin1(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+// The edits refuse what the page cannot write, so the round trip is exact.
+std::string ToLoggerBytes(const QString& text) {
+  return Utf16ToWindows1252(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+}
+
+QString FromLatin1(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace
@@ -75,16 +82,16 @@ bool CLoggerDlg::OnInitDialog() {
 }
 
 std::string CLoggerDlg::Text(int id) const {
-  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLatin1(edit->text());
-  if (auto* label = ControlAs<QLabel>(id)) return ToLatin1(label->text());
+  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
+  if (auto* label = ControlAs<QLabel>(id)) return ToLoggerBytes(label->text());
   return std::string();
 }
 
 void CLoggerDlg::SetText(int id, const std::string& text) {
   if (auto* edit = ControlAs<QLineEdit>(id)) {
-    ShowFieldText(*edit, FromLatin1(text));
+    ShowFieldText(*edit, FromLoggerBytes(text));
   } else if (auto* label = ControlAs<QLabel>(id)) {
-    label->setText(FromLatin1(text));
+    label->setText(FromLoggerBytes(text));
   }
 }
 
@@ -125,7 +132,7 @@ void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
 void CLoggerDlg::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->insertItem(index, FromLatin1(text));
+  list->insertItem(index, FromLoggerBytes(text));
   list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
 }
 
@@ -140,7 +147,7 @@ int CLoggerDlg::ListCount(int id) const {
 
 std::string CLoggerDlg::ListEntry(int id, int index) const {
   const auto* list = ControlAs<QComboBox>(id);
-  return list != nullptr ? ToLatin1(list->itemText(index)) : std::string();
+  return list != nullptr ? ToLoggerBytes(list->itemText(index)) : std::string();
 }
 
 int CLoggerDlg::ListSelection(int id) const {

@@ -43,13 +43,13 @@ echo "== brisko under Xvfb: start to window painted and to the logger's data sho
 
 echo "== start-up with COM5-COM7 slow to open (2.5 s each): Linux, then Wine"
 "$build/bench/brisko_bench_slow_ports" --port "$SIM_PORT" --runs 5
-wine64=$(sed -n 's/^BRISKO_WINE64:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
-if [[ -n $wine64 && $wine64 != *NOTFOUND ]]; then
+wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+if [[ -n $wine && $wine != *NOTFOUND ]]; then
   export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
   wineboot -i >"$SESSION/wineboot.log" 2>&1
   ln -sfn "$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$SESSION/sim.log" | head -1)" \
     "$WINEPREFIX/dosdevices/com$SIM_PORT"
-  "$wine64" "$build-mingw/bench/brisko_bench_slow_ports.exe" --port "$SIM_PORT" --runs 5
+  "$wine" "$build-mingw/bench/brisko_bench_slow_ports.exe" --port "$SIM_PORT" --runs 5
   wineserver -k
   unset WINEPREFIX
 fi

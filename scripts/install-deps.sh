@@ -9,10 +9,12 @@ core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev lib
 qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)
-cross=(g++-mingw-w64-x86-64-posix wine wine64 nsis)
+# The Windows program is 32-bit: the i686 compiler, and Wine's 32-bit loader
+# (wine32 of the i386 architecture) to run it.
+cross=(g++-mingw-w64-i686-posix wine wine32:i386 nsis)
 # Wine comes with its recommended packages (its X11 and font libraries among
 # them): without them a fresh prefix or a window may fail on a clean machine.
-with_recommends=(wine wine64)
+with_recommends=(wine wine32:i386)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in
@@ -33,6 +35,10 @@ done
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo=sudo
 echo "Installing: ${missing[*]}"
+# wine32:i386 comes from the i386 architecture, which dpkg must know first.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 plain=()
 recommended=()

@@ -2,6 +2,7 @@
 
 #include "brisko_version.h"
 #include "win32/dialog_template_ex.h"
+#include "win32/window_placement.h"
 
 namespace brisko {
 
@@ -14,7 +15,10 @@ constexpr int kIdAboutText = 102;
 // What both child dialogs do with their commands: OK and Cancel end them,
 // every other button (Delete flight's "&Delete") does nothing.
 INT_PTR CALLBACK CloseOnlyProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;  // focus on the first tab stop
+  if (message == WM_INITDIALOG) {
+    CentreDialog(window);
+    return TRUE;  // the system puts the focus on the first tab stop
+  }
   if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
     EndDialog(window, LOWORD(wParam));
     return TRUE;
@@ -44,6 +48,7 @@ INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             Latin1ToWide(kApplicationTitle));
   AddStatic(window, kIdAboutText, SS_LEFT, {40, 24, 212, 34},
             L"Configures a glider's GPS flight recorder over a serial port.");
+  CentreDialog(window);
   return TRUE;
 }
 

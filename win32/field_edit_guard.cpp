@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "protocol/field_edit.h"
+#include "win32/ansi_code_page.h"
 
 namespace brisko {
 
@@ -49,7 +50,7 @@ bool FieldEditGuard::JudgeChange() {
   if (settingText_) return false;
   const std::wstring shown = WindowTextOf(edit_);
   if (shown == accepted_) return false;
-  if (MayAcceptFieldEdit(AsUtf16(accepted_), AsUtf16(shown), limit_)) {
+  if (MayAcceptFieldEdit(AsUtf16(accepted_), AsUtf16(shown), limit_, EncodeAnsiCharacter)) {
     accepted_ = shown;
     return true;
   }

@@ -6,35 +6,18 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "win32/ansi_code_page.h"
 #include "win32/child_dialogs.h"
 #include "win32/device_change.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/resource_ids.h"
 #include "win32/sentence_message.h"
+#include "win32/window_dpi.h"
+#include "win32/window_placement.h"
 
 namespace brisko {
 
 namespace {
-
-// The record keeps one byte per character; the field rule keeps the user's
-// texts inside Latin-1, and a character beyond it can only come from
-// elsewhere, so it reads as "?".
-std::string WideToLatin1(const std::wstring& text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (wchar_t c : text) bytes.push_back(c <= 0xFF ? static_cast<char>(static_cast<unsigned char>(c)) : '?');
-  return bytes;
-}
-
-// The system's own messages (FormatMessageA) come in the ANSI code page.
-std::wstring FromAnsiCodePage(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
 
 const ControlTemplate* FindControl(int id) {
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
@@ -73,7 +56,7 @@ INT_PTR CALLBACK Win32MainDialog::DialogProc(HWND window, UINT message, WPARAM w
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     self->window_ = window;
     self->OnInitDialog();
-    return FALSE;  // the focus has been put on "&Exit"
+    return TRUE;  // the system puts the focus on the first enabled tab stop
   }
   auto* self = reinterpret_cast<Win32MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (self == nullptr) return FALSE;  // WM_SETFONT and the rest before WM_INITDIALOG
@@ -111,6 +94,9 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if ((wParam & 0xFFF0) != static_cast<WPARAM>(kIdmAboutBox)) return FALSE;
       dialog_->OnSysCommand(static_cast<int>(wParam));
       return TRUE;
+    case WM_DPICHANGED:
+      OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+      return TRUE;
     case WM_DESTROY:
       StopDeviceChangeNotices(std::exchange(deviceNotices_, nullptr));
       dialog_->OnDestroy();
@@ -129,16 +115,36 @@ void Win32MainDialog::OnInitDialog() {
                              GetModuleHandleW(nullptr), nullptr);
   AddAboutEntry();
   SetIcons();
+  CentreDialog(window_);
   deviceNotices_ = StartDeviceChangeNotices(window_);
   dialog_->OnInitDialog();
-  // The first enabled control with a tab stop, in template order: "&Exit".
-  for (const ControlTemplate& control : MainDialogTemplate().controls) {
-    HWND item = Item(control.id);
-    if ((control.flags & kTabStop) != 0 && item != nullptr && IsWindowEnabled(item) && IsWindowVisible(item)) {
-      SetFocus(item);
-      break;
-    }
+}
+
+void Win32MainDialog::OnDpiChanged(const RECT& suggested) {
+  // The system's rectangle keeps the window where the user dragged it, at
+  // the size of the new DPI.
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetIcons();
+  // The controls have moved with the dialog's new scale: so do the tips' tools.
+  for (const auto& tip : toolTips_) {
+    TOOLINFOW tool = ToolFor(tip.first);
+    SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+}
+
+TOOLINFOW Win32MainDialog::ToolFor(int id) const {
+  // The tool is the control's rectangle on the dialog: a static control lets
+  // the mouse through to the dialog, so the dialog's messages are the ones
+  // the tooltip watches.
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = static_cast<UINT_PTR>(id);
+  GetWindowRect(Item(id), &tool.rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  return tool;
 }
 
 void Win32MainDialog::AddAboutEntry() {
@@ -154,14 +160,18 @@ void Win32MainDialog::AddAboutEntry() {
 }
 
 void Win32MainDialog::SetIcons() {
-  // Each size from its own image of icon 128 rather than one scaled.
+  // Each size from the image of icon 128 made for it, at the window's DPI;
+  // the icons they replace go once the window no longer uses them.
   const HINSTANCE self = GetModuleHandleW(nullptr);
-  bigIcon_ = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BRISKO), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  smallIcon_ = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_BRISKO), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  const UINT dpi = WindowDpi(window_);
+  HICON bigIcon = LoadIconOfSize(self, IDI_BRISKO, MetricForDpi(SM_CXICON, dpi), MetricForDpi(SM_CYICON, dpi));
+  HICON smallIcon = LoadIconOfSize(self, IDI_BRISKO, MetricForDpi(SM_CXSMICON, dpi), MetricForDpi(SM_CYSMICON, dpi));
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+  if (bigIcon_ != nullptr) DestroyIcon(bigIcon_);
+  if (smallIcon_ != nullptr) DestroyIcon(smallIcon_);
+  bigIcon_ = bigIcon;
+  smallIcon_ = smallIcon;
 }
 
 void Win32MainDialog::OnCommand(int id, int notification) {
@@ -193,10 +203,18 @@ void Win32MainDialog::OnCommand(int id, int notification) {
   dialog_->OnCommand(id);
 }
 
-std::string Win32MainDialog::Text(int id) const { return WideToLatin1(WindowTextOf(Item(id))); }
+std::string Win32MainDialog::Text(int id) const {
+  const std::wstring shown = WindowTextOf(Item(id));
+  // The program's own text, still as it was put in, reads back as the very
+  // bytes it came from, whatever the page makes of them.
+  auto put = programTexts_.find(id);
+  if (put != programTexts_.end() && put->second.first == shown) return put->second.second;
+  return ToAnsiCodePage(shown);
+}
 
 void Win32MainDialog::SetText(int id, const std::string& text) {
-  const std::wstring wide = Latin1ToWide(text.c_str());
+  const std::wstring wide = FromAnsiCodePage(text);
+  programTexts_[id] = {wide, text};
   auto edit = edits_.find(id);
   if (edit != edits_.end()) {
     edit->second.ShowProgramText(wide);
@@ -223,16 +241,7 @@ void Win32MainDialog::SetLengthLimit(int id, int limit) {
 
 void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   if (toolTip_ == nullptr) return;
-  // The tool is the control's rectangle on the dialog: a static control lets
-  // the mouse through to the dialog, so the dialog's messages are the ones
-  // the tooltip watches.
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_SUBCLASS;
-  tool.hwnd = window_;
-  tool.uId = static_cast<UINT_PTR>(id);
-  GetWindowRect(Item(id), &tool.rect);
-  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
+  TOOLINFOW tool = ToolFor(id);
   std::wstring text = FromAnsiCodePage(tip);
   tool.lpszText = text.data();
   const bool known = toolTips_.count(id) != 0;
@@ -249,7 +258,7 @@ void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text
   // A drop-down list has no tips of its own entries; the entries are bare
   // numbers whose device names ("\\.\COMn") the user knows.
   SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(Latin1ToWide(text.c_str()).c_str()));
+               reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
 }
 
 void Win32MainDialog::RemoveListEntry(int id, int index) {
@@ -266,7 +275,7 @@ std::string Win32MainDialog::ListEntry(int id, int index) const {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(Item(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(length));
-  return WideToLatin1(text);
+  return ToAnsiCodePage(text);
 }
 
 int Win32MainDialog::ListSelection(int id) const {

@@ -2,8 +2,9 @@
 // in-memory extended dialog template and run modally. It implements the
 // ControlSurface over the template's controls and routes the window's
 // messages to the toolkit-neutral LoggerDialog, which holds every handler:
-//   WM_INITDIALOG  About entry in the system menu, icons, then OnInitDialog;
-//                  the focus starts on the first enabled tab stop ("&Exit")
+//   WM_INITDIALOG  About entry in the system menu, icons, centred in the
+//                  work area, then OnInitDialog; the system puts the focus on
+//                  the first enabled tab stop ("&Exit")
 //   WM_COMMAND     by the control's kind in the template: an edit's EN_CHANGE
 //                  (once the field rule has accepted the change), a button's
 //                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
@@ -12,6 +13,7 @@
 //   WM_PORT_PROBED the probing thread's results
 //   WM_DEVICECHANGE COM ports that came or went (win32/device_change.h)
 //   WM_SYSCOMMAND  the About entry
+//   WM_DPICHANGED  the system's rectangle, icons and tooltip tools for the DPI
 //   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
 //                  settings written
 // User-interface thread only, except the two Post functions.
@@ -19,9 +21,12 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog/control_surface.h"
@@ -85,6 +90,9 @@ class Win32MainDialog final : public ControlSurface {
   void OnInitDialog();
   void AddAboutEntry();
   void SetIcons();
+  void OnDpiChanged(const RECT& suggested);
+  // The status tooltip's tool for a control: its rectangle on the dialog.
+  TOOLINFOW ToolFor(int id) const;
   void OnCommand(int id, int notification);
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
@@ -96,6 +104,8 @@ class Win32MainDialog final : public ControlSurface {
   HICON smallIcon_ = nullptr;
   std::map<int, FieldEditGuard> edits_;
   std::map<int, std::string> toolTips_;
+  // Each control's text as the program last put it in: shown, and the bytes.
+  std::map<int, std::pair<std::wstring, std::string>> programTexts_;
   // Last: it reads the settings and may start a worker that posts to window_.
   std::unique_ptr<LoggerDialog> dialog_;
 };

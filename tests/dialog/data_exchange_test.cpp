@@ -138,6 +138,8 @@ TEST_F(DataExchangeTest, PortListSelectsTheFirstEntryThatBeginsWithThePortNumber
       {{"1", "3", "10"}, -1, "3", 1, "3"},
       {{"1", "3"}, 1, "3\n", 1, "3"},  // no match: the list stays as it was
       {{"1", "3"}, -1, "7", -1, ""},
+      {{"1", "3"}, -1, "", -1, ""},  // no port remembered: nothing is selected
+      {{"1", "3"}, 1, "", 1, "3"},   // ... and the user's choice stays
       {{"Com1", "COM2"}, -1, "com2", 1, "COM2"},
       {{"\xC0" "1"}, -1, "\xE0", 0, "\xC0" "1"},  // Latin-1 letters compare without case too
       {{}, -1, "3", -1, ""},

@@ -6,7 +6,7 @@
 // scripts/test-windows.sh runs it with
 //   WINEPREFIX              a prefix made with wineboot, shared by the runs
 //   BRISKO_WINE_TOOL_TESTS  the Windows program brisko_wine_tool_tests.exe
-//   BRISKO_WINE             the loader (wine64), BRISKO_WINESERVER its server
+//   BRISKO_WINE             the loader (wine), BRISKO_WINESERVER its server
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -83,7 +83,7 @@ int Run(const std::vector<std::string>& args, const std::vector<std::string>& ex
     return ::testing::AssertionFailure() << "BRISKO_WINE_TOOL_TESTS and WINEPREFIX must be set";
   }
   std::string output;
-  const int status = Run({Env("BRISKO_WINE", "wine64"), tool, "--gtest_filter=" + filter}, environment, output);
+  const int status = Run({Env("BRISKO_WINE", "wine"), tool, "--gtest_filter=" + filter}, environment, output);
   std::string ignored;
   Run({Env("BRISKO_WINESERVER", "wineserver"), "-k"}, {}, ignored);
   if (status != 0) return ::testing::AssertionFailure() << "status " << status << "\n" << output;

@@ -22,20 +22,6 @@
 namespace brisko {
 namespace {
 
-TEST(FieldValidatorTest, CharactersThatCanTravelInsideAField) {
-  struct Case {
-    char16_t character;
-    bool travels;
-  } const cases[] = {
-      {u'a', true},    {u' ', true},     {u'-', true},    {u'~', true},  {u'\u00e9', true}, {u'\u00ff', true},
-      {u',', false},   {u'*', false},    {u'$', false},   {u'\r', false}, {u'\n', false},   {u'\t', false},
-      {u'\x7f', false}, {u'\u0085', false}, {u'\u20ac', false}, {u'\u0100', false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CanTravelInField(c.character), c.travels) << int(c.character);
-  }
-}
-
 // Types each character as a key press carrying its text, as a keyboard
 // layout with that character would (QTest's key clicks are ASCII only).
 void Type(QWidget& widget, const QString& text) {

@@ -91,8 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TypedCase{"PlainLetters", L"D-1234", L"D-1234", 6},
                       TypedCase{"FieldSeparatorRefused", L"Carla, Verdi", L"Carla Verdi", 11},
                       TypedCase{"SentenceMarksRefused", L"a*b$c", L"abc", 3},
-                      TypedCase{"Latin1Accepted", L"Jos\u00E9", L"Jos\u00E9", 4},
-                      TypedCase{"BeyondLatin1Refused", L"5\u20AC", L"5", 1},
+                      TypedCase{"WesternLettersAccepted", L"Jos\u00E9", L"Jos\u00E9", 4},
+                      TypedCase{"EuroAndDashOfTheWesternPageAccepted", L"5\u20AC\u2013", L"5\u20AC\u2013", 3},
+                      TypedCase{"BeyondTheWesternPageRefused", L"\u0141a\u4E00", L"a", 1},
+                      TypedCase{"ControlCharacterRefused", L"a\u0085", L"a", 1},
                       TypedCase{"StopsAtTheLimit", L"ABCDEFGHIJKLMNOPQR", L"ABCDEFGHIJKLMNO", 15}),
     [](const ::testing::TestParamInfo<TypedCase>& typed) { return std::string(typed.param.name); });
 

@@ -95,22 +95,30 @@ class ModalAnswerer {
   }
 
  private:
+  // A named function, not a lambda: 32-bit Windows calls it with stdcall.
+  static BOOL CALLBACK CancelIfOtherModal(HWND window, LPARAM owner) {
+    if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return TRUE;
+  }
   void CancelOtherModals() {
-    EnumThreadWindows(
-        GetWindowThreadProcessId(owner_, nullptr),
-        [](HWND window, LPARAM owner) {
-          if (window != reinterpret_cast<HWND>(owner) && IsWindowVisible(window)) {
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(owner_));
+    EnumThreadWindows(GetWindowThreadProcessId(owner_, nullptr), CancelIfOtherModal, reinterpret_cast<LPARAM>(owner_));
   }
 
   HWND owner_;
   std::vector<Seen> seen_;
   std::thread thread_;
 };
+
+// For EnumThreadWindows: stops at the first tooltip window.
+BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
 
 // Dispatches the thread's messages until the condition holds (20 s at most).
 bool PumpUntil(const std::function<bool()>& condition,
@@ -195,6 +203,15 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
 
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
+
+  // Without an owner: in the middle of its monitor's work area.
+  RECT window{};
+  GetWindowRect(window_, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR(window.left + window.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+  EXPECT_NEAR(window.top + window.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
 }
 
 TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonInTheStatusTooltip) {
@@ -203,16 +220,7 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
   for (int id : PortDependentControlIds()) EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
   // The tooltip names the status field with the full reason.
   HWND tooltip = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM found) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) != TOOLTIPS_CLASSW) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&tooltip));
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
   ASSERT_NE(tooltip, nullptr);
   wchar_t tip[256] = {};
   TOOLINFOW tool{};
@@ -222,6 +230,24 @@ TEST_F(Win32MainDialogTest, AFailedOpenDisablesThePortControlsAndPutsTheReasonIn
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
   EXPECT_EQ(std::wstring(tip).rfind(L"COM7", 0), 0u) << tip;
+
+  // Moved to a monitor of another DPI: the window takes the system's
+  // rectangle, and the tip's tool stays on the status field.
+  const RECT suggested{40, 30, 40 + 500, 30 + 600};
+  SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT now{};
+  GetWindowRect(window_, &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right, suggested.right);
+  EXPECT_EQ(now.bottom, suggested.bottom);
+  RECT field{};
+  GetWindowRect(Item(kIdPortStatus), &field);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&field), 2);
+  ASSERT_TRUE(SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(tool.rect.left, field.left);
+  EXPECT_EQ(tool.rect.top, field.top);
+  EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
 TEST_F(Win32MainDialogTest, AReplyPostedByTheWorkerFillsTheControls) {
@@ -239,11 +265,23 @@ TEST_F(Win32MainDialogTest, TypingReachesTheLoggerAndARefusedCharacterNeitherSho
   Identify();
   for (wchar_t key : std::wstring(L"Bea, Neri")) SendMessageW(Item(kIdPilotName), WM_CHAR, key, 1);
   EXPECT_EQ(Shown(kIdPilotName), L"Bea Neri");
-  // A Latin-1 letter travels as its one byte.
-  SendMessageW(Item(kIdGliderType), WM_CHAR, L'\u00E9', 1);
+  // Letters of the ANSI code page (1252 here) travel as its bytes; one it
+  // lacks is refused.
+  for (wchar_t key : std::wstring(L"\u00E9\u20AC\u0141")) SendMessageW(Item(kIdGliderType), WM_CHAR, key, 1);
+  EXPECT_EQ(Shown(kIdGliderType), L"\u00E9\u20AC");
   SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitWritten("$NT805,1,Bea Neri*")) << Device(3).WrittenBytes();
-  EXPECT_TRUE(WaitWritten("$NT805,4,\xE9*")) << Device(3).WrittenBytes();
+  EXPECT_TRUE(WaitWritten("$NT805,4,\xE9\x80*")) << Device(3).WrittenBytes();
+}
+
+TEST_F(Win32MainDialogTest, ALoggerTextShowsInTheCodePageAndGoesBackByteForByte) {
+  Start("3");
+  Identify();
+  // 0x81 is a byte the page leaves unassigned.
+  Feed(3, "$NT805,1,5\x80\x81\xE9");
+  ASSERT_TRUE(PumpUntil([&] { return Shown(kIdPilotName) == L"5\u20AC\u0081\u00E9"; })) << Device(3).WrittenBytes();
+  SendMessageW(Item(kIdSet), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitWritten("$NT805,1,5\x80\x81\xE9*")) << Device(3).WrittenBytes();
 }
 
 TEST_F(Win32MainDialogTest, ARadioClickReachesTheLoggerWithSet) {

@@ -8,7 +8,8 @@ wine=$1
 shift
 
 scratch=$(mktemp -d)
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
+# A Western locale: the ANSI code page is 1252, whatever the machine's locale.
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all LC_ALL=en_US.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k 2>/dev/null || true

@@ -7,7 +7,7 @@
 # too, removes the program folder, the entry, the empty settings folder and
 # its registration.
 # Usage: wine_installer_test.sh INSTALLER_EXE
-# Environment: WINEPREFIX, BRISKO_WINE (wine64), DISPLAY (an X server).
+# Environment: WINEPREFIX, BRISKO_WINE (wine), DISPLAY (an X server).
 set -euo pipefail
 here=$(dirname "$0")
 # shellcheck source=scripts/xvfb.sh
@@ -15,7 +15,7 @@ source "$here/../../scripts/xvfb.sh"
 # shellcheck source=scripts/wine-window.sh
 source "$here/../../scripts/wine-window.sh"
 installer=$(realpath "$1")
-wine=${BRISKO_WINE:-wine64}
+wine=${BRISKO_WINE:-wine}
 : "${WINEPREFIX:?a Wine prefix is needed}" "${DISPLAY:?an X server is needed}"
 export WINEDEBUG=-all
 
@@ -34,22 +34,26 @@ fail() {
 }
 
 drive_c="$WINEPREFIX/drive_c"
-program="$drive_c/Program Files/Brisko"
+# A 32-bit installer: a 64-bit prefix gives it the 32-bit programs' folder and
+# registry view, a 32-bit prefix the only ones.
+program="$drive_c/Program Files (x86)/Brisko"
+[[ -d "$drive_c/Program Files (x86)" ]] || program="$drive_c/Program Files/Brisko"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brisko'
+registered() { "$wine" reg query "$uninstall_key" /reg:32 >/dev/null 2>&1; }
 entries() { find "$drive_c" -iname 'Brisko.lnk' 2>/dev/null; }
 settings_folders() { find "$drive_c/users" -maxdepth 4 -path '*/AppData/Roaming/Brisko' -type d 2>/dev/null; }
 
 "$wine" "$installer" /S
 wineserver -w
 for file in brisko.exe README.md Uninstall.exe; do
-  [[ -f "$program/$file" ]] || fail "the installer left no $file in Program Files\\Brisko"
+  [[ -f "$program/$file" ]] || fail "the installer left no $file in $program"
 done
 [[ -n "$(entries)" ]] || fail "no Start-menu entry Brisko.lnk"
 # The entry's working folder is the user's settings folder (a UTF-16 text in the link).
 strings -el "$(entries | head -n 1)" | grep -qxF '%APPDATA%\Brisko' ||
   fail "the Start-menu entry does not start in %APPDATA%\\Brisko: $(strings -el "$(entries | head -n 1)")"
 [[ -n "$(settings_folders)" ]] || fail "no settings folder %APPDATA%\\Brisko"
-"$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller is not registered"
+registered || fail "the uninstaller is not registered"
 
 # The installed program shows its window and ends with Escape.
 (cd "$work" && exec "$wine" "$program/brisko.exe") >"$work/brisko.log" 2>&1 &
@@ -65,8 +69,8 @@ brisko_pid=""
 # waits for it.
 "$wine" "$program/Uninstall.exe" /S
 wineserver -w
-[[ ! -e "$program" ]] || fail "Program Files\\Brisko is still there: $(ls "$program")"
+[[ ! -e "$program" ]] || fail "$program is still there: $(ls "$program")"
 [[ -z "$(entries)" ]] || fail "the Start-menu entry is still there: $(entries)"
 [[ -z "$(settings_folders)" ]] || fail "the empty settings folder is still there"
-! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller is still registered"
+! registered || fail "the uninstaller is still registered"
 echo "installer test passed: $(du -k "$installer" | cut -f1) KiB installer"
