@@ -2,14 +2,14 @@
 
 #include "app/settings_file.h"
 #include "protocol/platform.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 
 namespace brisko {
 
 void CLoggerApp::InitInstance() {
   SettingsFile settings;
   const MachinePlatform machine;
-  CLoggerDlg dialog(settings, machine.platform());
+  QtMainDialog dialog(settings, machine.platform());
   dialog.DoModal();  // its result does not matter: every ending ends the program
 }
 

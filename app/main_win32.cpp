@@ -8,7 +8,7 @@
 
 #include "app/settings_file.h"
 #include "protocol/platform.h"
-#include "win32/main_dialog.h"
+#include "win32/win32_main_dialog.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The tooltip class and the themed look of Common Controls 6.

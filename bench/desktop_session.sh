@@ -8,8 +8,8 @@
 # Needs: $build (the build directory). Sets: SESSION, DISPLAY, SIM_PID,
 # SIM_PORT, TOOL_PID, TOOL_WID.
 
-# shellcheck source=scripts/xvfb.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.sh"
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 
 session_start() {
   SESSION=$(mktemp -d /tmp/brisko-session-XXXXXX)
@@ -19,13 +19,11 @@ session_start() {
   xvfb_start "$SESSION"
 }
 
-# sim_start ARGS...: brisko-sim in the background, its log in $SESSION/sim.log.
-sim_start() {
-  "$build/sim/brisko-sim" "$@" >"$SESSION/sim.log" 2>&1 &
-  SIM_PID=$!
-  for _ in $(seq 100); do grep -q '^brisko-sim: COM' "$SESSION/sim.log" && break; sleep 0.1; done
-  SIM_PORT=$(sed -n 's/^brisko-sim: COM\([0-9]*\) -> .*/\1/p' "$SESSION/sim.log" | head -1)
-  [[ -n "$SIM_PORT" ]] || { echo "brisko-sim did not start" >&2; cat "$SESSION/sim.log" >&2; return 1; }
+# session_sim_start ARGS...: brisko-sim in the background, its log in
+# $SESSION/sim.log.
+# shellcheck disable=SC2120 # the callers pass the simulator's options or none
+session_sim_start() {
+  sim_start "$SESSION/sim.log" "$build/sim/brisko-sim" "$@"
 }
 
 # tool_start: brisko in $SESSION/run, whose settings file names the
@@ -48,7 +46,7 @@ window_hash() {
 tool_close() {
   local start status=0
   start=$(date +%s.%N)
-  xdotool windowfocus --sync "$TOOL_WID" key Escape
+  press_key "$TOOL_WID" Escape
   ended "$TOOL_PID" 30 || { echo "brisko did not end after Escape" >&2; return 1; }
   wait "$TOOL_PID" || status=$?
   TOOL_PID=
@@ -57,10 +55,7 @@ tool_close() {
 }
 
 session_stop() {
-  local pid
-  for pid in ${TOOL_PID:-} ${SIM_PID:-} ${XVFB_PID:-}; do
-    if kill "$pid" 2>/dev/null; then wait "$pid" 2>/dev/null || true; fi
-  done
+  stop_processes "${TOOL_PID:-}" "${SIM_PID:-}" "${XVFB_PID:-}"
   TOOL_PID='' SIM_PID='' XVFB_PID=
   [[ -n "${SESSION:-}" ]] && rm -rf "$SESSION"
   SESSION=

@@ -36,4 +36,9 @@ inline constexpr int kIdRecordModeGroup = 1041;
 inline constexpr int kIdFlightList = 1035;
 inline constexpr int kIdDeleteFlight = 1036;
 
+// About box.
+inline constexpr int kIdAboutIcon = 100;
+inline constexpr int kIdAboutTitle = 101;
+inline constexpr int kIdAboutText = 102;
+
 }  // namespace brisko

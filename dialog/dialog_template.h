@@ -1,10 +1,12 @@
 // The dialogs' layouts as data: every control in template order with its id,
 // kind, text, position and size in dialog units and its group, tab-stop and
-// disabled flags. The order fixes the radio groups, the tab order and the
-// order in which the data exchange walks a group. Also the sets of controls
-// that the main dialog treats alike. Plain C++, no toolkit.
+// disabled flags. The order fixes the radio groups, the tab order, the order
+// in which the data exchange walks a group, where the focus starts and which
+// label names an edit or list. Also the sets of controls that the main dialog
+// treats alike. Plain C++, no toolkit.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 namespace brisko {
@@ -18,6 +20,8 @@ enum class ControlKind {
   PushButton,
   DropDownList,  // unsorted, vertical scroll bar; height includes the dropped list
   ListBox,       // sorted, border, vertical scroll bar
+  Text,          // left-aligned static text without a frame
+  Icon,          // the program icon, which the front end puts in
 };
 
 enum ControlFlag : unsigned {
@@ -45,6 +49,11 @@ struct DialogTemplate {
 const DialogTemplate& MainDialogTemplate();
 // "Delete flight": Cancel, the (always empty) flight list and "&Delete".
 const DialogTemplate& DeleteFlightTemplate();
+// "Informazioni su brisko": the program icon, its name and version, a line on
+// what it does, and OK.
+const DialogTemplate& AboutTemplate();
+// The entry that opens the About box, in the system menu or a context menu.
+inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 
 // The 17 controls that need an open port: created disabled, enabled by a
 // successful open and disabled again by a failed one.
@@ -54,8 +63,21 @@ const std::vector<int>& RecordModeControlIds();
 
 // The control with this id in the template, or nullptr (-1 finds nothing).
 const ControlTemplate* FindControl(const DialogTemplate& dialog, int id);
+// The radio groups of a template: a group runs from a control with the group
+// flag up to the next one, and its buttons are numbered in template order.
+std::vector<std::vector<int>> RadioGroups(const DialogTemplate& dialog);
 // The main dialog's radio group that begins with this button: its buttons in
 // template order, numbered from 0; empty when no group begins there.
 const std::vector<int>& RadioGroupIds(int firstButtonId);
+
+// Where the focus starts: the first control in template order with a tab
+// stop that `isEnabled` accepts; -1 when there is none.
+int FirstTabStopId(const DialogTemplate& dialog, const std::function<bool(int id)>& isEnabled);
+// The same with the controls enabled as the template creates them.
+int FirstTabStopId(const DialogTemplate& dialog);
+// The label that names an edit or a drop-down list for a screen reader: the
+// label standing just before it in template order, as Windows finds it;
+// nullptr for other controls or when no label stands there.
+const ControlTemplate* NameLabelOf(const DialogTemplate& dialog, int id);
 
 }  // namespace brisko

@@ -34,11 +34,19 @@ void LoggerDialog::OnInitDialog() {
   FollowPorts(true);
   surface_.StartTimer(kStaleTimerMs);
   ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
+  surface_.Focus(FirstTabStopId(MainDialogTemplate(), [this](int id) { return IsEnabled(id); }));
   initialised_ = true;
 }
 
 void LoggerDialog::FollowPorts(bool thorough) {
   if (portList_.Look(thorough, core_.HeldPortNumber())) core_.OnOpenPortVanished();
+}
+
+bool LoggerDialog::IsEnabled(int id) const {
+  const std::vector<int>& portDependent = PortDependentControlIds();
+  if (std::find(portDependent.begin(), portDependent.end(), id) != portDependent.end()) return portControlsEnabled_;
+  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
+  return control != nullptr && (control->flags & kDisabled) == 0;
 }
 
 bool LoggerDialog::OnCommand(int id) {
@@ -116,8 +124,8 @@ void LoggerDialog::OnCancel() {
   if (!destroyed_) surface_.EndDialog(DialogResult::Cancel);
 }
 
-void LoggerDialog::OnSysCommand(int commandId) {
-  if ((commandId & 0xFFF0) == kIdmAboutBox) surface_.RunChildDialog(ChildDialog::About);
+void LoggerDialog::OnAbout() {
+  if (!destroyed_) surface_.RunChildDialog(ChildDialog::About);
 }
 
 void LoggerDialog::OnDestroy() {
@@ -145,6 +153,7 @@ void LoggerDialog::ShowRecordControls(Visibility visibility) {
 }
 
 void LoggerDialog::EnablePortControls(bool enable) {
+  portControlsEnabled_ = enable;
   const std::vector<int>& ids = PortDependentControlIds();
   // A disabled control keeps the focus on some systems, and typing would go
   // nowhere: the focus moves to the port list first.

@@ -21,10 +21,6 @@
 
 namespace brisko {
 
-// The About entry's command number and text, as the system menu or a
-// context menu offers it.
-inline constexpr int kIdmAboutBox = 0x0010;
-inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 // The staleness timer's period.
 inline constexpr int kStaleTimerMs = 500;
 // Every this many ticks the dialog looks whether ports came or went.
@@ -39,14 +35,12 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   LoggerDialog(const LoggerDialog&) = delete;
   LoggerDialog& operator=(const LoggerDialog&) = delete;
 
-  bool IsExchanging() const { return exchange_.InProgress(); }
-
   // --- Handlers the front end calls ---
 
-  // Once, when the controls exist and before the window first shows: first
-  // refresh, open and list the restored port, start probing the others off
-  // this thread, start the timer, hide the record-mode group. The front end then puts the focus on the first
-  // enabled control with a tab stop ("&Exit").
+  // Once, when the controls exist and before the window first shows: length
+  // limits, first refresh, open and list the restored port, start probing
+  // the others off this thread, start the timer, hide the record-mode group,
+  // and the focus on the first enabled control with a tab stop ("&Exit").
   void OnInitDialog();
   // The user's command on a control, by id: a changed edit, a clicked radio
   // button, "&Set", "&Delete all flights", a choice in the port list, the OK
@@ -74,8 +68,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void OnOK();
   // "&Exit", Escape and the close box: ends the dialog with Cancel, no read-back.
   void OnCancel();
-  // A system or context-menu command; the About entry runs the About box.
-  void OnSysCommand(int commandId);
+  // The About entry (system menu or context menu): runs the About box.
+  void OnAbout();
   // Once, when the dialog has ended or its window goes: hide the window, stop
   // the timer, let queued commands out and close the port, then store the
   // port number. Later calls do nothing; nothing happens before OnInitDialog.
@@ -96,6 +90,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
  private:
   // A look at the system's ports; the held port gone is reported lost.
   void FollowPorts(bool thorough);
+  // As the controls stand now: created so, or following the last open.
+  bool IsEnabled(int id) const;
 
   ControlSurface& surface_;
   SettingsStore& settings_;
@@ -104,6 +100,7 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   // After the core: it probes through the core's ports.
   PortList portList_;
   int ticks_ = 0;  // staleness ticks, which also pace the quick look at the ports
+  bool portControlsEnabled_ = false;
   bool initialised_ = false;
   bool destroyed_ = false;
 };

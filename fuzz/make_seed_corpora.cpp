@@ -33,7 +33,7 @@ bool WriteSeed(const std::string& directory, const std::string& name, const std:
   return std::fclose(file) == 0 && written;
 }
 
-LoggerModel Logger(LoggerFamily family) {
+LoggerModel Logger(SimulatedFamily family) {
   LoggerSettings settings;
   settings.family = family;
   return LoggerModel(settings);
@@ -41,7 +41,7 @@ LoggerModel Logger(LoggerFamily family) {
 
 // What a logger sends after an open: its answer to the identification, the
 // position and (second family) the readings, each line with its tail.
-std::string SessionLines(LoggerFamily family) {
+std::string SessionLines(SimulatedFamily family) {
   LoggerModel logger = Logger(family);
   std::vector<std::string> sentences;
   for (const char* command : {"$NT900,4,51,0", "$NT987,1", "$NT800,1"}) {
@@ -49,14 +49,14 @@ std::string SessionLines(LoggerFamily family) {
   }
   sentences.push_back(GgaSentence(kNoonOfASummerDay));
   sentences.push_back(RmcSentence(kNoonOfASummerDay));
-  if (family == LoggerFamily::Second) sentences.push_back(logger.Reply801());
+  if (family == SimulatedFamily::Second) sentences.push_back(logger.Reply801());
   std::string lines;
   for (const auto& sentence : sentences) lines += WithChecksumTail(sentence);
   return lines;
 }
 
 // What a logger sends while a Set sequence of its family comes in.
-std::string SetReplies(LoggerFamily family, const std::vector<std::string>& commands) {
+std::string SetReplies(SimulatedFamily family, const std::vector<std::string>& commands) {
   LoggerModel logger = Logger(family);
   std::string lines;
   for (const auto& command : commands) {
@@ -74,13 +74,13 @@ std::string Control(std::uint8_t flags, std::uint8_t clock, std::uint8_t action)
 }
 
 bool ReceiveSeeds(const std::string& directory) {
-  const std::string first = SessionLines(LoggerFamily::First);
-  const std::string second = SessionLines(LoggerFamily::Second);
+  const std::string first = SessionLines(SimulatedFamily::First);
+  const std::string second = SessionLines(SimulatedFamily::Second);
   const std::string firstSet = SetReplies(
-      LoggerFamily::First, {"$NT969,2", "$NT968,Bruno Neri", "$NT967,Open", "$NT966,BN", "$NT965,LS 4",
+      SimulatedFamily::First, {"$NT969,2", "$NT968,Bruno Neri", "$NT967,Open", "$NT966,BN", "$NT965,LS 4",
                             "$NT964,I-ABCD", "$NT902,5", "$NT990,1", "$NT969,3"});
   const std::string secondSet = SetReplies(
-      LoggerFamily::Second, {"$NT806,4,2", "$NT805,1,Bruno Neri", "$NT805,2,Open", "$NT805,3,BN",
+      SimulatedFamily::Second, {"$NT806,4,2", "$NT805,1,Bruno Neri", "$NT805,2,Open", "$NT805,3,BN",
                              "$NT805,4,LS 4", "$NT805,5,I-ABCD", "$NT802,3,5", "$NT802,99", "$NT806,4,3"});
 
   std::mt19937 random(20240512);

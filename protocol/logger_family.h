@@ -1,7 +1,6 @@
 // The logger's command family, as its identification reply tells it: reply 0
 // names the first, reply 800 the second; the two write settings and delete
-// flights with different commands. Shared by the tool and the simulator, so it
-// includes nothing.
+// flights with different commands.
 #pragma once
 
 namespace brisko {

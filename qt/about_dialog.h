@@ -1,21 +1,16 @@
-// The About box offered by the main dialog's context menu: the program's
-// name, its version and one line on what it does.
+// The About box offered by the main dialog's context menu, built from its
+// template: the program icon, name and version, and one line on what it does.
 #pragma once
 
-#include <QDialog>
-
-#include "brisko_version.h"
+#include "qt/template_dialog.h"
 
 namespace brisko {
 
-class CAboutDlg : public QDialog {
+class CAboutDlg : public TemplateDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
-
- protected:
-  void showEvent(QShowEvent* event) override;
+  explicit CAboutDlg(QWidget* parent);
 };
 
 }  // namespace brisko

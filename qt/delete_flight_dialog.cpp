@@ -5,7 +5,6 @@ namespace brisko {
 CDeleteFlightDlg::CDeleteFlightDlg(QWidget* parent) : TemplateDialog(DeleteFlightTemplate(), parent) {
   // The logger has no command that lists or deletes one flight, so the list
   // stays empty and "&Delete" has no handler.
-  if (QWidget* first = FirstTabStop()) first->setFocus();
 }
 
 }  // namespace brisko

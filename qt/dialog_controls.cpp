@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "qt/field_validator.h"
+#include "qt/program_icon.h"
 
 namespace brisko {
 
@@ -29,10 +30,11 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
     }
     case ControlKind::RadioButton:
       return new QRadioButton(text, &parent);
-    case ControlKind::Label: {
+    case ControlKind::Label:
+    case ControlKind::Text: {
       auto* label = new QLabel(text, &parent);
       label->setTextFormat(Qt::PlainText);
-      label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      label->setAlignment((control.kind == ControlKind::Label ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
       return label;
     }
     case ControlKind::DisplayField: {
@@ -58,6 +60,12 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
       auto* list = new QListWidget(&parent);
       list->setSortingEnabled(true);
       return list;
+    }
+    case ControlKind::Icon: {
+      auto* icon = new QLabel(&parent);
+      icon->setPixmap(ProgramIcon().pixmap(32, 32));
+      icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return icon;
     }
   }
   return nullptr;
@@ -89,7 +97,6 @@ void PlaceControl(const ControlTemplate& control, QWidget& widget, const DialogU
 
 DialogControls::DialogControls(QWidget& parent, const DialogTemplate& layout, const DialogUnits& units) {
   int position = 0;
-  RadioGroup* currentGroup = nullptr;
   QWidget* previousTabStop = nullptr;
   std::vector<QWidget*> groupBoxes;
   for (const ControlTemplate& control : layout.controls) {
@@ -101,16 +108,6 @@ DialogControls::DialogControls(QWidget& parent, const DialogTemplate& layout, co
     widget->setEnabled(!(control.flags & kDisabled));
     PlaceControl(control, *widget, units);
 
-    if (control.flags & kGroupStart) currentGroup = nullptr;
-    if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
-      if (currentGroup == nullptr) {
-        currentGroup = &radioGroups_[control.id];
-        currentGroup->group = new QButtonGroup(&parent);
-        currentGroup->group->setExclusive(true);
-      }
-      currentGroup->group->addButton(radio, static_cast<int>(currentGroup->buttons.size()));
-      currentGroup->buttons.push_back(radio);
-    }
     if (control.kind == ControlKind::GroupBox) groupBoxes.push_back(widget);
 
     if (control.flags & kTabStop) {
@@ -120,6 +117,17 @@ DialogControls::DialogControls(QWidget& parent, const DialogTemplate& layout, co
     inOrder_.push_back(widget);
     if (control.id >= 0) byId_[control.id] = widget;
   }
+  for (const std::vector<int>& ids : RadioGroups(layout)) {
+    auto* group = new QButtonGroup(&parent);
+    group->setExclusive(true);
+    for (std::size_t i = 0; i < ids.size(); ++i) group->addButton(ControlAs<QRadioButton>(ids[i]), static_cast<int>(i));
+  }
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const ControlTemplate* label = NameLabelOf(layout, layout.controls[i].id);
+    if (label == nullptr) continue;
+    const auto labelPosition = static_cast<std::size_t>(label - layout.controls.data());
+    if (auto* labelWidget = qobject_cast<QLabel*>(inOrder_[labelPosition])) labelWidget->setBuddy(inOrder_[i]);
+  }
   // Frames paint beneath the buttons they surround, whatever their position.
   for (QWidget* box : groupBoxes) box->lower();
 }
@@ -127,11 +135,6 @@ DialogControls::DialogControls(QWidget& parent, const DialogTemplate& layout, co
 QWidget* DialogControls::Control(int id) const {
   const auto found = byId_.find(id);
   return found != byId_.end() ? found->second : nullptr;
-}
-
-const RadioGroup* DialogControls::RadioGroupOf(int firstButtonId) const {
-  const auto found = radioGroups_.find(firstButtonId);
-  return found != radioGroups_.end() ? &found->second : nullptr;
 }
 
 }  // namespace brisko

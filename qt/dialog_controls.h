@@ -1,7 +1,9 @@
 // The widgets of one dialog template, built as direct children of the dialog
 // with absolute geometry converted from dialog units, and found again by id.
-// Radio buttons form one exclusive group per template group; only controls
-// with the tab-stop flag take the focus with Tab, in template order.
+// Each of the template's radio groups is one exclusive button group; only
+// controls with the tab-stop flag take the focus with Tab, in template order;
+// each edit and list is the buddy of the label that names it, which is how a
+// screen reader learns its name; the icon control shows the program icon.
 #pragma once
 
 #include <cstddef>
@@ -13,15 +15,7 @@
 
 #include <QWidget>
 
-class QButtonGroup;
-class QRadioButton;
-
 namespace brisko {
-
-struct RadioGroup {
-  QButtonGroup* group = nullptr;
-  std::vector<QRadioButton*> buttons;  // numbered from 0 in template order
-};
 
 class DialogControls {
  public:
@@ -38,13 +32,9 @@ class DialogControls {
   QWidget* At(int position) const { return inOrder_.at(static_cast<std::size_t>(position)); }
   int size() const { return static_cast<int>(inOrder_.size()); }
 
-  // The radio group whose first button has this id, or nullptr.
-  const RadioGroup* RadioGroupOf(int firstButtonId) const;
-
  private:
   std::vector<QWidget*> inOrder_;
   std::map<int, QWidget*> byId_;
-  std::map<int, RadioGroup> radioGroups_;
 };
 
 }  // namespace brisko

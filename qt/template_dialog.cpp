@@ -38,15 +38,9 @@ TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
     button->setAutoDefault(false);
     button->installEventFilter(this);
     if (control.id == kCommandCancel) connect(button, &QPushButton::clicked, this, &QDialog::reject);
+    if (control.id == kCommandOk) connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
   }
-}
-
-QWidget* TemplateDialog::FirstTabStop() const {
-  for (int i = 0; i < controls_.size(); ++i) {
-    QWidget* control = controls_.At(i);
-    if ((layout_.controls[static_cast<std::size_t>(i)].flags & kTabStop) && control->isEnabled()) return control;
-  }
-  return nullptr;
+  if (QWidget* first = Control(FirstTabStopId(layout))) first->setFocus();
 }
 
 void TemplateDialog::OnOK() { accept(); }

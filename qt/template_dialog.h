@@ -1,8 +1,9 @@
 // A dialog built from a DialogTemplate: the dialog font, a fixed client size
 // in dialog units, a caption with a close box and no minimise or maximise box,
-// the template's controls, and the keys of a classic dialog: Enter with the
-// focus off a push button is the OK command, Escape and a button with id 2
-// are the Cancel command. UI thread only.
+// the template's controls with the focus on its first tab stop, and the keys
+// of a classic dialog: Enter with the focus off a push button and a button
+// with id 1 are the OK command, Escape and a button with id 2 are the Cancel
+// command. UI thread only.
 #pragma once
 
 #include <QDialog>
@@ -26,10 +27,6 @@ class TemplateDialog : public QDialog {
   }
   const DialogControls& controls() const { return controls_; }
   const DialogUnits& units() const { return units_; }
-
-  // The first enabled control with a tab stop in template order: where the
-  // focus starts.
-  QWidget* FirstTabStop() const;
 
  protected:
   // The OK command. The base accepts; a dialog with data reads it back first.

@@ -36,7 +36,7 @@ echo "== core idle with a port open: brisko-sim in its normal mode, $idle s"
 source bench/desktop_session.sh
 trap session_stop EXIT
 session_start
-sim_start
+session_sim_start
 
 echo "== brisko under Xvfb: start to window painted and to the logger's data shown"
 "$build/bench/brisko_startup_probe" --tool "$build/app/brisko" --port "$SIM_PORT" --workdir "$SESSION/run" --runs 5

@@ -8,10 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-# shellcheck source=scripts/xvfb.sh
-source scripts/xvfb.sh
-# shellcheck source=scripts/wine-window.sh
-source scripts/wine-window.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 
 scripts/install-deps.sh all
 
@@ -27,14 +25,10 @@ wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-wine.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
 export WINEDEBUG=-all WINEPREFIX="$work/prefix"
-sim_pid="" XVFB_PID="" brisko_pid=""
+SIM_PID="" XVFB_PID="" brisko_pid=""
 stop() {
   wineserver -k 2>/dev/null || true
-  local pid
-  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
-  return 0
+  stop_processes "$brisko_pid" "$SIM_PID" "$XVFB_PID"
 }
 trap stop EXIT
 
@@ -53,10 +47,8 @@ if [[ -n "$headless" ]]; then
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$work/wineboot.log" 2>&1
 fi
 
-BRISKO_PORTS_DIR="$work/ports" "$root/$build/sim/brisko-sim" --port 3 >"$work/sim.log" 2>&1 &
-sim_pid=$!
-wait_until 100 grep -q '^brisko-sim: COM3 -> ' "$work/sim.log" || { cat "$work/sim.log" >&2; exit 1; }
-ln -sfn "$(sed -n 's/^brisko-sim: COM3 -> //p' "$work/sim.log")" "$WINEPREFIX/dosdevices/com3"
+BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim.log" "$root/$build/sim/brisko-sim" --port 3
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com3"
 printf '3' >"$work/run/BRISKO.INI"
 echo "brisko-sim is COM3; its log: $work/sim.log"
 
@@ -69,8 +61,11 @@ started=$(date +%s.%N)
 (cd "$work/run" && exec "$wine" "$root/$build-mingw/app/brisko.exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
-identified() { grep -qF 'tx "$NT805,5,' "$work/sim.log"; }
-wait_until 300 find_brisko_window && wait_until 300 identified || { cat "$work/brisko.log" "$work/sim.log" >&2; exit 1; }
+identified() { grep -qF "tx \"\$NT805,5," "$work/sim.log"; }
+if ! { wait_until 300 find_brisko_window && wait_until 300 identified; }; then
+  cat "$work/brisko.log" "$work/sim.log" >&2
+  exit 1
+fi
 shown=$(date +%s.%N)
 awk -v from="$started" -v to="$shown" \
   'BEGIN { printf "brisko.exe has the simulated logger'"'"'s replies %.2f s after start\n", to - from }'
@@ -80,6 +75,6 @@ sleep 3.5
 shot="$work/brisko-windows.png"
 import -window root "$shot"
 echo "screenshot: $shot"
-press_escape "$window" || true
+press_key "$window" Escape || true
 ended "$brisko_pid" 10 || echo "brisko.exe did not end after Escape" >&2
 echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"

@@ -8,8 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-# shellcheck source=scripts/xvfb.sh
-source scripts/xvfb.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 
 scripts/install-deps.sh run
 
@@ -22,25 +22,12 @@ mkdir -m 700 "$work/ports" "$work/run" "$work/xdg"
 export BRISKO_PORTS_DIR="$work/ports"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$work/xdg}"
 
-sim_pid="" brisko_pid="" XVFB_PID=""
-stop() {
-  local pid
-  for pid in "$brisko_pid" "$sim_pid" "$XVFB_PID"; do
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
-  return 0
-}
-trap stop EXIT
+SIM_PID="" brisko_pid="" XVFB_PID=""
+trap 'stop_processes "$brisko_pid" "$SIM_PID" "$XVFB_PID"' EXIT
 
-"$root/$build/sim/brisko-sim" >"$work/sim.log" 2>&1 &
-sim_pid=$!
-wait_until 100 grep -q '^brisko-sim: COM[0-9]* -> ' "$work/sim.log" || {
-  cat "$work/sim.log" >&2
-  exit 1
-}
-port=$(sed -n 's/^brisko-sim: COM\([0-9]*\) -> .*/\1/p' "$work/sim.log" | head -n 1)
-printf '%s' "$port" >"$work/run/BRISKO.INI"
-echo "brisko-sim publishes COM$port; its log: $work/sim.log"
+sim_start "$work/sim.log" "$root/$build/sim/brisko-sim"
+printf '%s' "$SIM_PORT" >"$work/run/BRISKO.INI"
+echo "brisko-sim publishes COM$SIM_PORT; its log: $work/sim.log"
 
 if [[ -n "${DISPLAY:-}" ]]; then
   # A desktop: the window stays until the user leaves it.
@@ -58,9 +45,8 @@ brisko_pid=$!
 # answered the tool's identification (it replies at once; the tool shows each
 # reply as it arrives).
 window=""
-find_window() { window=$(xdotool search --name '^Brisko [0-9.]+$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]; }
 identified() { grep -qF "rx \"\$NT800,1\" checksum ok" "$work/sim.log"; }
-if ! { wait_until 300 find_window && wait_until 300 identified; }; then
+if ! { wait_until 300 find_brisko_window && wait_until 300 identified; }; then
   cat "$work/brisko.log" "$work/sim.log" >&2
   exit 1
 fi
@@ -75,7 +61,7 @@ import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
 echo "screenshot: $shot"
 
 # Leave as a user would (Escape): the tool drains, closes and saves its port.
-if ! xdotool windowfocus --sync "$window" key Escape; then
+if ! press_key "$window" Escape; then
   echo "could not press Escape in the brisko window" >&2
   exit 1
 fi

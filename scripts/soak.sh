@@ -36,7 +36,7 @@ if [[ "$what" != core ]]; then
   source bench/desktop_session.sh
   trap session_stop EXIT
   session_start
-  sim_start --flood --noise 0.01
+  session_sim_start --flood --noise 0.01
   tool_start
   "$build/bench/brisko_proc_sample" --pid "$TOOL_PID" --seconds "$seconds" --every 5 --warmup "$warmup" \
     --max-rss-spread 1024 >"$SESSION/usage.log" &
@@ -54,7 +54,7 @@ if [[ "$what" != core ]]; then
     previous=$current
   done
   wait "$sampler" || failed=1
-  cat "$SESSION/usage.log" | tail -n 3
+  tail -n 3 "$SESSION/usage.log"
   echo "screenshots: $shots, unchanged from the one before: $stalls"
   [[ $stalls -eq 0 ]] || failed=1
   if tool_close; then

@@ -47,7 +47,7 @@ export WINEDEBUG=-all WINEPREFIX=$scratch/prefix
 XVFB_PID=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  stop_processes "$XVFB_PID"
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -62,8 +62,8 @@ BRISKO_WINE=$wine BRISKO_WINE_TOOL_TESTS=$(cd "$build-mingw" && pwd)/tests/e2e/b
 
 # brisko.exe's window and the installer on one private X server, in the same
 # prefix.
-# shellcheck source=scripts/xvfb.sh
-source scripts/xvfb.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 xvfb_start "$scratch"
 BRISKO_WINE=$wine tests/window/wine_window_test.sh "$build-mingw/app/brisko.exe" \
   "$build-mingw/tests/window/brisko_window_peek.exe" "$build/sim/brisko-sim"

@@ -68,10 +68,9 @@ build_and_run_tests() {
 # The sanitizer runs keep the simulator's fault modes short.
 export BRISKO_FAULT_MODE_SECONDS=2
 
-# The tests that run the worker or the probing thread against the
-# user-interface thread (link, session, end-to-end, fault injection, nothing
-# lost, the neutral dialog) under
-# ThreadSanitizer: any report fails the run.
+# The tests that run the worker thread against the user-interface thread
+# (link, session, the neutral dialog, end-to-end, fault injection, nothing
+# lost) under ThreadSanitizer: any report fails the run.
 # (-Wno-tsan: GCC warns that it cannot model the sentence slots' fences; the
 # fences order atomics only, so no report can come from them.)
 cmake -S . -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_WERROR=ON \
@@ -79,7 +78,7 @@ cmake -S . -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 (
   export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-  build_and_run_tests "$build-tsan" link session e2e fault lost dialog
+  build_and_run_tests "$build-tsan" link session dialog e2e fault lost
 )
 
 # Everything but the dialogs and the program under AddressSanitizer and
@@ -89,7 +88,7 @@ cmake -S . -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
   -DBRISKO_SANITIZE=address,undefined -DBRISKO_BUILD_UI=OFF
 (
   export ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1"
-  build_and_run_tests "$build-asan" framing link protocol session sim bench e2e fault lost
+  build_and_run_tests "$build-asan" framing link protocol session dialog sim bench e2e fault lost
 )
 
 # A few seconds of each fuzz target (clang, libFuzzer with AddressSanitizer

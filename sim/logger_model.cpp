@@ -84,7 +84,7 @@ CommandResult LoggerModel::HandleCommand(std::string_view command) {
   int number = 0;
   ParseWholeInt(digits, number);
   const std::vector<std::string_view> fields(parts.begin() + 1, parts.end());
-  return settings_.family == LoggerFamily::First ? HandleFirstFamily(number, fields)
+  return settings_.family == SimulatedFamily::First ? HandleFirstFamily(number, fields)
                                                  : HandleSecondFamily(number, fields);
 }
 

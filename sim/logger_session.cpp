@@ -57,7 +57,7 @@ void LoggerSession::UpdateSilence(long long nowMs) {
 void LoggerSession::Tick(long long nowMs, std::int64_t unixSeconds) {
   UpdateSilence(nowMs);
   if (silent_) return;
-  const bool secondFamily = options_.logger.family == LoggerFamily::Second;
+  const bool secondFamily = options_.logger.family == SimulatedFamily::Second;
   if (options_.flood) {
     floodBudget_ = std::min(kMaxFloodBudget,
                             floodBudget_ + static_cast<double>((nowMs - lastFloodMs_) * kLineBytesPerSecond) / 1000.0);
@@ -88,7 +88,7 @@ void LoggerSession::Tick(long long nowMs, std::int64_t unixSeconds) {
 long long LoggerSession::NextTickMs() const {
   if (options_.flood) return lastFloodMs_ + 10;
   long long next = nextPositionMs_;
-  if (options_.logger.family == LoggerFamily::Second) next = std::min(next, nextReadingsMs_);
+  if (options_.logger.family == SimulatedFamily::Second) next = std::min(next, nextReadingsMs_);
   if (options_.garbage) next = std::min(next, nextGarbageMs_);
   if (options_.silentAfterSeconds >= 0 && firstCommandMs_ >= 0 && !silent_) {
     next = std::min(next, firstCommandMs_ + static_cast<long long>(options_.silentAfterSeconds * 1000.0));
@@ -98,7 +98,7 @@ long long LoggerSession::NextTickMs() const {
 
 // Position, position, readings (second family), ... as fast as the line allows.
 std::string LoggerSession::NextFloodSentence(std::int64_t unixSeconds) {
-  const int turns = options_.logger.family == LoggerFamily::Second ? 3 : 2;
+  const int turns = options_.logger.family == SimulatedFamily::Second ? 3 : 2;
   const int turn = floodTurn_++ % turns;
   if (turn == 0) return GgaSentence(unixSeconds);
   if (turn == 1) return RmcSentence(unixSeconds);

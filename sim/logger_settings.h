@@ -6,16 +6,19 @@
 #include <array>
 #include <string>
 
-#include "protocol/logger_family.h"
-
 namespace brisko {
+
+// The two command families a logger may speak: the first answers the
+// identification with reply 0, the second with reply 800; they write settings
+// and delete flights with different commands.
+enum class SimulatedFamily { First, Second };
 
 // The five pilot and glider texts, numbered as the 805 selectors number them.
 enum class TextSetting { PilotName = 1, CompetitionClass, CompetitionId, GliderType, GliderId };
 inline constexpr int kTextSettingCount = 5;
 
 struct LoggerSettings {
-  LoggerFamily family = LoggerFamily::Second;  // First or Second, never Unknown
+  SimulatedFamily family = SimulatedFamily::Second;
   std::string serialNumber = "NT1234";
   int hardwareTenths = 12;  // 12 is revision 1.2
   int firmwareTenths = 28;

@@ -112,7 +112,7 @@ void WriteToTool(const brisko::PseudoTerminal& terminal, brisko::OutputQueue& ou
 std::string Describe(const brisko::SimOptions& options, std::uint32_t seed) {
   const auto& logger = options.logger;
   std::string text = "brisko-sim: family " +
-                     std::string(logger.family == brisko::LoggerFamily::First ? "0" : "800") + ", serial " +
+                     std::string(logger.family == brisko::SimulatedFamily::First ? "0" : "800") + ", serial " +
                      logger.serialNumber + ", hardware " + std::to_string(logger.hardwareTenths) + ", firmware " +
                      std::to_string(logger.firmwareTenths) + (logger.sealed ? ", sealed" : ", unsealed") +
                      ", fix rate " + std::to_string(logger.fixRateSeconds) + " s, " +

@@ -71,8 +71,8 @@ const std::map<std::string, ValueSetter>& ValueOptions() {
   static const std::map<std::string, ValueSetter> options = {
       {"--family",
        [](const std::string& text, SimOptions& o) {
-         if (text == "0") o.logger.family = LoggerFamily::First;
-         else if (text == "800") o.logger.family = LoggerFamily::Second;
+         if (text == "0") o.logger.family = SimulatedFamily::First;
+         else if (text == "800") o.logger.family = SimulatedFamily::Second;
          else return false;
          return true;
        }},

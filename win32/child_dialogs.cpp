@@ -1,16 +1,12 @@
 #include "win32/child_dialogs.h"
 
-#include "brisko_version.h"
+#include "dialog/control_ids.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/window_placement.h"
 
 namespace brisko {
 
 namespace {
-
-constexpr int kIdAboutIcon = 100;
-constexpr int kIdAboutTitle = 101;
-constexpr int kIdAboutText = 102;
 
 // What both child dialogs do with their commands: OK and Cancel end them,
 // every other button (Delete flight's "&Delete") does nothing.
@@ -26,30 +22,12 @@ INT_PTR CALLBACK CloseOnlyProc(HWND window, UINT message, WPARAM wParam, LPARAM)
   return FALSE;
 }
 
-struct AboutParameters {
-  HICON icon;
-};
-
-// A static child placed in dialog units.
-void AddStatic(HWND dialog, int id, DWORD style, RECT units, const std::wstring& text) {
-  MapDialogRect(dialog, &units);
-  HWND child = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | style, units.left, units.top,
-                               units.right - units.left, units.bottom - units.top, dialog,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-  SendMessageW(child, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-}
-
+// The About box from its template; only the icon is put in here.
 INT_PTR CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_INITDIALOG) return CloseOnlyProc(window, message, wParam, lParam);
-  const auto* parameters = reinterpret_cast<const AboutParameters*>(lParam);
-  AddStatic(window, kIdAboutIcon, SS_ICON, {8, 8, 28, 28}, L"");
-  SendDlgItemMessageW(window, kIdAboutIcon, STM_SETICON, reinterpret_cast<WPARAM>(parameters->icon), 0);
-  AddStatic(window, kIdAboutTitle, SS_LEFT, {40, 10, 212, 20},
-            Latin1ToWide(kApplicationTitle));
-  AddStatic(window, kIdAboutText, SS_LEFT, {40, 24, 212, 34},
-            L"Configures a glider's GPS flight recorder over a serial port.");
-  CentreDialog(window);
-  return TRUE;
+  if (message == WM_INITDIALOG) {
+    SendDlgItemMessageW(window, kIdAboutIcon, STM_SETICON, static_cast<WPARAM>(lParam), 0);
+  }
+  return CloseOnlyProc(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -87,22 +65,10 @@ INT_PTR RunDeleteFlightDialog(HWND owner) {
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words), owner, CloseOnlyProc, 0);
 }
 
-const DialogTemplate& AboutBoxTemplate() {
-  static const DialogTemplate about{
-      "Informazioni su brisko",
-      220,
-      62,
-      8,
-      {{IDOK, ControlKind::PushButton, "OK", 165, 42, 50, 14, kGroupStart | kTabStop}},
-  };
-  return about;
-}
-
 INT_PTR RunAboutBox(HWND owner, HICON icon) {
-  const std::vector<WORD> words = BuildDialogTemplateEx(AboutBoxTemplate(), DeleteFlightFrame());
-  AboutParameters parameters{icon};
+  const std::vector<WORD> words = BuildDialogTemplateEx(AboutTemplate(), DeleteFlightFrame());
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words), owner, AboutProc,
-                                 reinterpret_cast<LPARAM>(&parameters));
+                                 reinterpret_cast<LPARAM>(icon));
 }
 
 }  // namespace brisko

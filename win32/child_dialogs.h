@@ -28,9 +28,7 @@ MessageBoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::
 // box, Enter). Returns DialogBoxIndirectParamW's result.
 INT_PTR RunDeleteFlightDialog(HWND owner);
 
-// "Informazioni su brisko": the program icon, its name and version, a line
-// saying what it does, and OK. The icon and texts are put in when it opens.
-const DialogTemplate& AboutBoxTemplate();
+// The About box from its template, with the program icon put in when it opens.
 INT_PTR RunAboutBox(HWND owner, HICON icon);
 
 }  // namespace brisko

@@ -61,6 +61,8 @@ WORD ControlClass(ControlKind kind) {
       return kAtomEdit;
     case ControlKind::Label:
     case ControlKind::DisplayField:
+    case ControlKind::Text:
+    case ControlKind::Icon:
       return kAtomStatic;
     case ControlKind::DropDownList:
       return kAtomComboBox;
@@ -97,6 +99,12 @@ DWORD ControlStyle(const ControlTemplate& control) {
       break;
     case ControlKind::ListBox:
       style |= LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL;
+      break;
+    case ControlKind::Text:
+      style |= SS_LEFT;
+      break;
+    case ControlKind::Icon:
+      style |= SS_ICON;
       break;
   }
   if (control.flags & kGroupStart) style |= WS_GROUP;

@@ -24,7 +24,7 @@
 #include "dialog/dialog_template.h"
 #include "protocol/commands.h"
 #include "protocol/platform.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/qt/qt_test_support.h"
 
@@ -48,7 +48,7 @@ TEST(WindowEndToEndTest, SetReachesTheSimulatorAndTheFileKeepsThePort) {
   {
     SettingsFile settings;
     const MachinePlatform machine;
-    CLoggerDlg dialog(settings, machine.platform());
+    QtMainDialog dialog(settings, machine.platform());
     dialog.OnInitDialog();
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -74,7 +74,7 @@ TEST(WindowEndToEndTest, SetReachesTheSimulatorAndTheFileKeepsThePort) {
 }
 
 // The texts and the fix rate that Set sends, as the dialog shows them.
-DeviceRecord ShownRecord(const CLoggerDlg& dialog) {
+DeviceRecord ShownRecord(const QtMainDialog& dialog) {
   DeviceRecord record;
   record.pilotName = dialog.Text(kIdPilotName);
   record.competitionClass = dialog.Text(kIdCompetitionClass);
@@ -102,7 +102,7 @@ TEST(WindowEndToEndTest, ASetFollowedAtOnceByExitStillReachesTheLoggerWhole) {
   {
     SettingsFile settings;
     const MachinePlatform machine;
-    CLoggerDlg dialog(settings, machine.platform());
+    QtMainDialog dialog(settings, machine.platform());
     dialog.OnInitDialog();
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));

@@ -16,7 +16,7 @@
 #include "dialog/control_ids.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 #include "tests/support/fake_surface.h"
 #include "tests/qt/qt_test_support.h"
 
@@ -35,8 +35,8 @@ class PortMemoryTest : public ::testing::Test {
     std::ifstream in(kSettingsFileName, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  CLoggerDlg& Start() {
-    dialog_ = std::make_unique<CLoggerDlg>(settings_, Platform{ports_, clock_, testing::StoppedClock});
+  QtMainDialog& Start() {
+    dialog_ = std::make_unique<QtMainDialog>(settings_, Platform{ports_, clock_, testing::StoppedClock});
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
@@ -52,7 +52,7 @@ class PortMemoryTest : public ::testing::Test {
   SimulatedClock clock_{0, std::chrono::microseconds(200)};
   SimulatedPortSystem ports_;
   SettingsFile settings_;
-  std::unique_ptr<CLoggerDlg> dialog_;
+  std::unique_ptr<QtMainDialog> dialog_;
 };
 
 TEST_F(PortMemoryTest, WithoutAFileNoPortOpensAndThePortPickedIsKept) {

@@ -22,6 +22,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "tests/support/fake_surface.h"
+#include "tests/support/link_test_support.h"
 
 namespace brisko {
 namespace {
@@ -70,7 +71,7 @@ class NeutralDialogTest : public ::testing::Test {
   // until the condition holds or a generous deadline passes.
   bool DeliverUntil(const std::function<bool()>& condition,
                     std::chrono::milliseconds bound = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
+    const auto deadline = std::chrono::steady_clock::now() + WaitBound(bound);
     while (!condition()) {
       for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
       for (const auto& [port, openable] : surface_.TakeProbed()) {
@@ -140,6 +141,7 @@ TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAnd
   for (int id : RecordModeControlIds()) EXPECT_FALSE(surface_.controls[id].shown) << id;
   ExpectPortControls(true);
   EXPECT_TRUE(surface_.boxes.empty());
+  EXPECT_EQ(surface_.focus, kCommandCancel) << "the first enabled tab stop";
 }
 
 TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
@@ -165,14 +167,15 @@ TEST_F(NeutralDialogTest, TheSeventeenPortControlsFollowEachOpen) {
 }
 
 TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
-  enum class Effect { ReadBack, SetWithoutPort, EndOk, EndCancel, Nothing };
+  enum class Effect { ReadBack, SetWithoutPort, DeleteWithoutPort, EndOk, EndCancel, Nothing };
   struct Case {
     int id;
     Effect effect;
   } const cases[] = {
       {kIdPilotName, Effect::ReadBack},    {kIdGliderId, Effect::ReadBack},
       {kIdFixRate1 + 9, Effect::ReadBack}, {kIdRecordModeNo + 3, Effect::ReadBack},
-      {kIdSet, Effect::SetWithoutPort},    {kCommandOk, Effect::EndOk},
+      {kIdSet, Effect::SetWithoutPort},    {kIdDeleteAllFlights, Effect::DeleteWithoutPort},
+      {kCommandOk, Effect::EndOk},
       {kCommandCancel, Effect::EndCancel}, {kIdSerialNumber, Effect::Nothing},
       {kIdRecordModeGroup, Effect::Nothing}, {-1, Effect::Nothing},
   };
@@ -187,9 +190,10 @@ TEST_F(NeutralDialogTest, CommandsAreRoutedByControlId) {
     EXPECT_EQ(dialog_->OnCommand(c.id), c.effect != Effect::Nothing);
     const bool readBack = RecordText(kIdCompetitionId) == "typed";
     EXPECT_EQ(readBack, c.effect == Effect::ReadBack || c.effect == Effect::EndOk);
-    if (c.effect == Effect::SetWithoutPort) {
+    if (c.effect == Effect::SetWithoutPort || c.effect == Effect::DeleteWithoutPort) {
       ASSERT_EQ(surface_.boxes.size(), 1u);
       EXPECT_EQ(surface_.boxes[0].text, "First select a COM port !");
+      EXPECT_EQ(surface_.boxes[0].caption, c.effect == Effect::SetWithoutPort ? "Set" : "Delete all flights");
     } else {
       EXPECT_TRUE(surface_.boxes.empty());
     }
@@ -227,19 +231,38 @@ TEST_F(NeutralDialogTest, ARefreshDoesNotFeedBackIntoTheRecord) {
   EXPECT_EQ(RecordText(kIdCompetitionId), "AB");
 }
 
-TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndOtherSystemCommandsNothing) {
-  struct Case {
-    int commandId;
-    bool about;
-  } const cases[] = {{0x0010, true}, {0x0013, true}, {0xF060, false}, {0xF010, false}, {0x0020, false}};
+// The core's deletion paths are decided below; here they reach the surface:
+// the question with the answer pressed, or the "Delete flight" dialog.
+TEST_F(NeutralDialogTest, DeletionAsksThroughTheSurfaceOrRunsTheDeleteFlightDialog) {
   Start("3");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.commandId);
-    surface_.children.clear();
-    dialog_->OnSysCommand(c.commandId);
-    EXPECT_EQ(surface_.children, c.about ? std::vector<ChildDialog>{ChildDialog::About} : std::vector<ChildDialog>{});
-  }
-  EXPECT_TRUE(Device(3).isOpen()) << "the About box leaves the dialog running";
+  Identify(3, kReply800, "NT4711");
+  surface_.answer = MessageBoxAnswer::Yes;
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  surface_.answer = MessageBoxAnswer::No;
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  ASSERT_EQ(surface_.boxes.size(), 2u);
+  EXPECT_EQ(surface_.boxes[1].kind, MessageBoxKind::Question);
+  // Commands go out in order: Set's last one comes after any deletion queued.
+  dialog_->OnCommand(kIdSet);
+  ASSERT_TRUE(DeliverUntil([&] { return Written(3, "$NT806,4,3*"); }));
+  const std::string afterYesAndNo = Device(3).WrittenBytes();
+  EXPECT_NE(afterYesAndNo.find("$NT803,2*"), std::string::npos) << "Yes deletes";
+  EXPECT_EQ(afterYesAndNo.find("$NT803,2*"), afterYesAndNo.rfind("$NT803,2*")) << "No sent the deletion";
+
+  Identify(3, kReply0, "NT0815");  // first family, firmware 2.8
+  const std::size_t written = Device(3).WrittenBytes().size();
+  dialog_->OnCommand(kIdDeleteAllFlights);
+  EXPECT_EQ(surface_.children, std::vector<ChildDialog>{ChildDialog::DeleteFlight});
+  EXPECT_EQ(surface_.boxes.size(), 2u);
+  EXPECT_EQ(Device(3).WrittenBytes().size(), written);
+}
+
+TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndLeavesTheDialogRunning) {
+  Start("3");
+  dialog_->OnAbout();
+  EXPECT_EQ(surface_.children, std::vector<ChildDialog>{ChildDialog::About});
+  EXPECT_TRUE(Device(3).isOpen());
+  EXPECT_TRUE(surface_.results.empty());
 }
 
 TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {

@@ -266,27 +266,6 @@ INSTANTIATE_TEST_SUITE_P(Families, LoggerEndToEndTest, ::testing::Values(0, 800)
                            return param.param == 0 ? std::string("FirstFamily") : std::string("SecondFamily");
                          });
 
-TEST(LoggerEndToEndDeletionTest, FirstFamilyFromFirmware28OpensTheDeleteFlightDialogAndSendsNothing) {
-  SimLogger played;
-  played.family = 0;
-  played.firmwareTenths = 28;
-  Session s(played);
-  SimProcess& sim = s.sim;
-  ToolUnderTest& tool = s.tool;
-  ASSERT_TRUE(s.OpenAndFill());
-  ASSERT_EQ(tool.record().firmwareRev, "2.8");
-  const std::size_t before = sim.Lines().size();
-
-  tool.core().OnDeleteAllFlights();
-  EXPECT_EQ(tool.dialog().deleteDialogRuns, 1);
-  EXPECT_TRUE(tool.dialog().messages.empty());
-  // A Set queued behind it shows that nothing went out before the Set.
-  tool.core().OnSet();
-  ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
-  EXPECT_EQ(sim.ReceivedCommands(before).front(), "$NT969,2");
-  EXPECT_FALSE(LoggedLine(sim, "flights deleted", before, milliseconds(0)));
-}
-
 // At the full line rate a user-interface thread that is busy for a while
 // falls more than the ring's 30 slots behind: the sentences it missed are
 // lost, but none may reach the record torn or mixed with a later one.

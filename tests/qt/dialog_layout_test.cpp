@@ -3,6 +3,8 @@
 // row keeps apart; the tab order and the radio groups as the flags say; and
 // the conversion from dialog units to pixels.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -74,6 +76,8 @@ const char* ClassFor(ControlKind kind) {
     case ControlKind::PushButton: return "QPushButton";
     case ControlKind::DropDownList: return "QComboBox";
     case ControlKind::ListBox: return "QListWidget";
+    case ControlKind::Text: return "QLabel";
+    case ControlKind::Icon: return "QLabel";
   }
   return "";
 }
@@ -102,7 +106,7 @@ void ExpectPlacedAsTemplated(const QWidget& widget, const QRect& expected) {
 }
 
 // Each control is made from its row: its kind, text, place in pixels, the
-// disabled and tab-stop flags, and its id reaches it.
+// disabled flag, and its id reaches it (the tab stops are the Tab key's test).
 void ExpectControlsFollowTheirRows(const TemplateDialog& dialog, const DialogTemplate& layout) {
   ASSERT_EQ(dialog.controls().size(), static_cast<int>(layout.controls.size()));
   for (std::size_t i = 0; i < layout.controls.size(); ++i) {
@@ -113,7 +117,6 @@ void ExpectControlsFollowTheirRows(const TemplateDialog& dialog, const DialogTem
     EXPECT_EQ(TextOf(widget), QLatin1String(row.text));
     ExpectPlacedAsTemplated(widget, dialog.units().Rect(row.x, row.y, row.width, row.height));
     EXPECT_EQ(widget.isEnabled(), (row.flags & kDisabled) == 0);
-    EXPECT_EQ(bool(widget.focusPolicy() & Qt::TabFocus), (row.flags & kTabStop) != 0);
     if (row.id != -1) {
       EXPECT_EQ(dialog.Control(row.id), &widget);
     }
@@ -257,35 +260,27 @@ TEST(MainDialogLayoutTest, TabVisitsTabStopsInTemplateOrderOnly) {
   EXPECT_EQ(TabWalk(dialog, stops.size()), stops);
 }
 
-// A group runs from a control with the group-start flag up to the next one;
-// its radio buttons, in template order, make one button group, known by its
-// first button's id.
-TEST(MainDialogLayoutTest, RadioGroupsFollowTheGroupStarts) {
+// Each radio group of the template is one exclusive button group, its
+// buttons in template order; each edit and the port list are the buddy of
+// the label that names them, and a screen reader hears that label's text.
+TEST(MainDialogLayoutTest, RadioGroupsAndNamingLabelsMapToQt) {
   TemplateDialog dialog(MainDialogTemplate(), nullptr);
-  const std::vector<ControlTemplate>& rows = MainDialogTemplate().controls;
-  std::map<int, std::vector<QWidget*>> groupsFromFlags;
-  int groupFirstId = -1;
-  for (const ControlTemplate& row : rows) {
-    if ((row.flags & kGroupStart) != 0) groupFirstId = row.kind == ControlKind::RadioButton ? row.id : -1;
-    if (row.kind == ControlKind::RadioButton) {
-      ASSERT_NE(groupFirstId, -1) << "radio button " << row.id << " outside a group";
-      groupsFromFlags[groupFirstId].push_back(dialog.Control(row.id));
-    }
+  for (const std::vector<int>& ids : RadioGroups(MainDialogTemplate())) {
+    QButtonGroup* group = dialog.ControlAs<QRadioButton>(ids.front())->group();
+    ASSERT_NE(group, nullptr) << ids.front();
+    EXPECT_TRUE(group->exclusive());
+    std::vector<QAbstractButton*> expected;
+    for (int id : ids) expected.push_back(dialog.ControlAs<QAbstractButton>(id));
+    const QList<QAbstractButton*> buttons = group->buttons();
+    EXPECT_EQ(std::vector<QAbstractButton*>(buttons.begin(), buttons.end()), expected);
   }
-  for (const ControlTemplate& row : rows) {
-    if (row.kind != ControlKind::RadioButton) continue;
-    const RadioGroup* group = dialog.controls().RadioGroupOf(row.id);
-    if (groupsFromFlags.count(row.id) == 0) {
-      EXPECT_EQ(group, nullptr) << "only the first button of a group starts one: " << row.id;
-      continue;
-    }
-    ASSERT_NE(group, nullptr) << row.id;
-    EXPECT_EQ(std::vector<QWidget*>(group->buttons.begin(), group->buttons.end()), groupsFromFlags[row.id]);
+  for (int id : {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId, kIdPortList}) {
+    const ControlTemplate* label = NameLabelOf(MainDialogTemplate(), id);
+    ASSERT_NE(label, nullptr) << id;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(dialog.Control(id));
+    ASSERT_NE(accessible, nullptr) << id;
+    EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromLatin1(label->text)) << id;
   }
-  // The two groups the data exchange walks.
-  ASSERT_EQ(groupsFromFlags.size(), 2u);
-  EXPECT_EQ(groupsFromFlags[kIdRecordModeNo].size(), 4u);
-  EXPECT_EQ(groupsFromFlags[kIdFixRate1].size(), 10u);
 }
 
 TEST(MainDialogLayoutTest, ClicksReachButtonsInsideGroupBoxesAndGroupsStayApart) {

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "tests/support/link_test_support.h"
+
 namespace brisko::test {
 
 // Changes into a fresh temporary directory and back again; the directory and
@@ -37,9 +39,9 @@ class PrivateWorkingDirectory {
 };
 
 // Runs the event loop until the condition holds or the generous deadline
-// passes; returns the condition's last value.
+// passes (none once the test has failed); returns the condition's last value.
 inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-  QDeadlineTimer timer(deadline);
+  QDeadlineTimer timer(WaitBound(deadline));
   while (!condition()) {
     if (timer.hasExpired()) return condition();
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

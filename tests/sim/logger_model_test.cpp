@@ -16,7 +16,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-LoggerSettings Settings(LoggerFamily family) {
+LoggerSettings Settings(SimulatedFamily family) {
   LoggerSettings settings;
   settings.family = family;
   settings.serialNumber = "SN77";
@@ -46,14 +46,14 @@ std::string Field(const std::string& reply, std::size_t n) {
 }
 
 TEST(LoggerModelTest, FirstFamilyIdentifiesWithReplyZeroThenTheTexts) {
-  LoggerModel model(Settings(LoggerFamily::First));
+  LoggerModel model(Settings(SimulatedFamily::First));
   EXPECT_THAT(RunCommands(model, {"$NT900,4,51,0"}), ElementsAre("$NT0,SN77,13,27,7,14,1,8,1,0,0,100,0,4"));
   EXPECT_THAT(RunCommands(model, {"$NT987,1"}), ElementsAre("$NT3,7,574,4096,0,0,0,0", "$NT6,Pilot,Std", "$NT7,XY,LS4,I-ABCD"));
   EXPECT_THAT(RunCommands(model, {"$NT800,1"}), IsEmpty());
 }
 
 TEST(LoggerModelTest, SecondFamilyIdentifiesWithReply800TextsAndReadings) {
-  LoggerSettings settings = Settings(LoggerFamily::Second);
+  LoggerSettings settings = Settings(SimulatedFamily::Second);
   settings.inputVoltage = 11.8;
   settings.temperatureTenths = -35;
   settings.humidityTenths = 900;
@@ -68,7 +68,7 @@ TEST(LoggerModelTest, SecondFamilyIdentifiesWithReply800TextsAndReadings) {
 // fields 1, 2, 3, 6, 7, 8; the seal is exactly "1" when sealed.
 TEST(LoggerModelTest, IdentityRepliesCarryEachValueAtItsPosition) {
   for (const bool sealed : {false, true}) {
-    LoggerSettings settings = Settings(LoggerFamily::First);
+    LoggerSettings settings = Settings(SimulatedFamily::First);
     settings.sealed = sealed;
     const LoggerModel model(settings);
     const std::string reply0 = model.Reply0();
@@ -91,7 +91,7 @@ TEST(LoggerModelTest, IdentityRepliesCarryEachValueAtItsPosition) {
 
 struct SetCase {
   const char* name;
-  LoggerFamily family;
+  SimulatedFamily family;
   std::vector<std::string> commands;
   std::vector<std::string> expectedReplies;
 };
@@ -108,59 +108,59 @@ INSTANTIATE_TEST_SUITE_P(
     Families, SetSequenceTest,
     ::testing::Values(
         SetCase{"FirstFamily",
-                LoggerFamily::First,
+                SimulatedFamily::First,
                 {"$NT969,2", "$NT968,Bruno Neri", "$NT967,15m", "$NT966,BN", "$NT965,Discus", "$NT964,D-5555",
                  "$NT902,10", "$NT990,1", "$NT969,3"},
                 {"$NT6,Bruno Neri,15m", "$NT7,BN,Discus,D-5555", "$NT0,SN77,13,27,7,14,1,8,1,0,0,100,0,10"}},
         SetCase{"FirstFamilyWithEmptyTexts",
-                LoggerFamily::First,
+                SimulatedFamily::First,
                 {"$NT969,2", "$NT968,", "$NT967,", "$NT966,", "$NT965,", "$NT964,", "$NT902,1", "$NT990,1",
                  "$NT969,3"},
                 {"$NT6,,", "$NT7,,,", "$NT0,SN77,13,27,7,14,1,8,1,0,0,100,0,1"}},
         SetCase{"SecondFamily",
-                LoggerFamily::Second,
+                SimulatedFamily::Second,
                 {"$NT806,4,2", "$NT805,1,Bruno Neri", "$NT805,2,15m", "$NT805,3,BN", "$NT805,4,Discus",
                  "$NT805,5,D-5555", "$NT802,3,10", "$NT802,99", "$NT806,4,3"},
                 {"$NT805,1,Bruno Neri", "$NT805,2,15m", "$NT805,3,BN", "$NT805,4,Discus", "$NT805,5,D-5555",
                  "$NT800,SN77,13,27,7,14,10,3,0,0"}},
         // Fields outside a sequence are ignored; the end reports what is stored.
         SetCase{"SecondFamilyFieldsBeforeTheStartAreIgnored",
-                LoggerFamily::Second,
+                SimulatedFamily::Second,
                 {"$NT805,1,Early", "$NT802,3,9", "$NT806,4,2", "$NT805,4,Late", "$NT806,4,3"},
                 {"$NT805,1,Pilot", "$NT805,2,Std", "$NT805,3,XY", "$NT805,4,Late", "$NT805,5,I-ABCD",
                  "$NT800,SN77,13,27,7,14,4,3,0,0"}},
         // A second start drops what the unfinished sequence carried.
         SetCase{"FirstFamilyRestartDropsTheUnfinishedSequence",
-                LoggerFamily::First,
+                SimulatedFamily::First,
                 {"$NT969,2", "$NT968,Lost", "$NT902,9", "$NT969,2", "$NT967,Kept", "$NT969,3"},
                 {"$NT6,Pilot,Kept", "$NT7,XY,LS4,I-ABCD", "$NT0,SN77,13,27,7,14,1,8,1,0,0,100,0,4"}},
-        SetCase{"EndWithoutStartSendsNothing", LoggerFamily::First, {"$NT969,3", "$NT990,1"}, {}},
+        SetCase{"EndWithoutStartSendsNothing", SimulatedFamily::First, {"$NT969,3", "$NT990,1"}, {}},
         // The other family's sequence is not understood at all.
         SetCase{"FirstFamilyIgnoresTheSecondFamilysSet",
-                LoggerFamily::First,
+                SimulatedFamily::First,
                 {"$NT806,4,2", "$NT805,1,X", "$NT802,3,5", "$NT802,99", "$NT806,4,3"},
                 {}},
         SetCase{"SecondFamilyIgnoresTheFirstFamilysSet",
-                LoggerFamily::Second,
+                SimulatedFamily::Second,
                 {"$NT969,2", "$NT968,X", "$NT902,5", "$NT990,1", "$NT969,3"},
                 {}}),
     [](const ::testing::TestParamInfo<SetCase>& param) { return param.param.name; });
 
 TEST(LoggerModelTest, FixRateOutsideOneToSixtyOrNotANumberKeepsTheOldOne) {
   for (const std::string bad : {"0", "61", "-2", "", "5x", "x", " 5"}) {
-    LoggerModel model(Settings(LoggerFamily::Second));
+    LoggerModel model(Settings(SimulatedFamily::Second));
     RunCommands(model, {"$NT806,4,2", "$NT802,3," + bad, "$NT806,4,3"});
     EXPECT_EQ(model.settings().fixRateSeconds, 4) << "fix rate field \"" << bad << "\"";
   }
   for (const int good : {1, 60}) {
-    LoggerModel model(Settings(LoggerFamily::First));
+    LoggerModel model(Settings(SimulatedFamily::First));
     RunCommands(model, {"$NT969,2", "$NT902," + std::to_string(good), "$NT969,3"});
     EXPECT_EQ(model.settings().fixRateSeconds, good);
   }
 }
 
 TEST(LoggerModelTest, TextsAreSingleFieldsKeptByteForByteAndCutWhenTooLong) {
-  LoggerModel model(Settings(LoggerFamily::Second));
+  LoggerModel model(Settings(SimulatedFamily::Second));
   const std::string latin1 = "Jos\xE8 M\xFCller";
   const std::string overlong(100, 'L');
   RunCommands(model, {"$NT806,4,2", "$NT805,1," + latin1, "$NT805,2,Open,Extra", "$NT805,3," + overlong, "$NT806,4,3"});
@@ -171,36 +171,36 @@ TEST(LoggerModelTest, TextsAreSingleFieldsKeptByteForByteAndCutWhenTooLong) {
 
 TEST(LoggerModelTest, EachFamilyDeletesFlightsOnlyWithItsOwnCommand) {
   struct Case {
-    LoggerFamily family;
+    SimulatedFamily family;
     const char* command;
     int flightsAfter;
   };
-  for (const Case& c : {Case{LoggerFamily::First, "$NT978,0", 0}, Case{LoggerFamily::First, "$NT803,2", 7},
-                        Case{LoggerFamily::First, "$NT978,1", 7}, Case{LoggerFamily::Second, "$NT803,2", 0},
-                        Case{LoggerFamily::Second, "$NT978,0", 7}, Case{LoggerFamily::Second, "$NT803", 7}}) {
+  for (const Case& c : {Case{SimulatedFamily::First, "$NT978,0", 0}, Case{SimulatedFamily::First, "$NT803,2", 7},
+                        Case{SimulatedFamily::First, "$NT978,1", 7}, Case{SimulatedFamily::Second, "$NT803,2", 0},
+                        Case{SimulatedFamily::Second, "$NT978,0", 7}, Case{SimulatedFamily::Second, "$NT803", 7}}) {
     LoggerModel model(Settings(c.family));
     const CommandResult result = model.HandleCommand(c.command);
     EXPECT_EQ(model.settings().flightCount, c.flightsAfter) << c.command;
     EXPECT_EQ(result.understood, c.flightsAfter == 0) << c.command;
     EXPECT_THAT(result.replies, IsEmpty());
   }
-  LoggerModel model(Settings(LoggerFamily::First));
+  LoggerModel model(Settings(SimulatedFamily::First));
   RunCommands(model, {"$NT978,0"});
   EXPECT_EQ(Field(model.Reply0(), 4), "0");
 }
 
 TEST(LoggerModelTest, MalformedAndUnknownCommandsChangeNothing) {
-  for (const LoggerFamily family : {LoggerFamily::First, LoggerFamily::Second}) {
+  for (const SimulatedFamily family : {SimulatedFamily::First, SimulatedFamily::Second}) {
     for (const char* command : {"", "$", "$NT", "$NTx", "$NT-1", "$NT+800,1", "$NT 800,1", "$NT1234567,1",
                                 "NT800,1", "$nt800,1", "$NT800", "$NT800,2", "$NT800,1,1", "$NT900,4,51",
                                 "$NT805,9,x", "$NT805,0,x", "$NT805,,x", "$NT805", "$NT1,2", "$GPGGA,1"}) {
       LoggerModel model(Settings(family));
-      RunCommands(model, {family == LoggerFamily::First ? "$NT969,2" : "$NT806,4,2"});
+      RunCommands(model, {family == SimulatedFamily::First ? "$NT969,2" : "$NT806,4,2"});
       const CommandResult result = model.HandleCommand(command);
       EXPECT_FALSE(result.understood) << command;
       EXPECT_THAT(result.replies, IsEmpty()) << command;
       EXPECT_THAT(result.note, ::testing::StartsWith("ignored: ")) << command;
-      RunCommands(model, {family == LoggerFamily::First ? "$NT969,3" : "$NT806,4,3"});
+      RunCommands(model, {family == SimulatedFamily::First ? "$NT969,3" : "$NT806,4,3"});
       const LoggerModel untouched(Settings(family));
       EXPECT_EQ(model.settings().texts, untouched.settings().texts) << command;
       EXPECT_EQ(model.settings().fixRateSeconds, 4) << command;
@@ -212,7 +212,7 @@ TEST(LoggerModelTest, MalformedAndUnknownCommandsChangeNothing) {
 // Every reply, even with the longest texts the logger stores, passes the
 // link's framing whole: at most 256 bytes with its tail, checksum good.
 TEST(LoggerModelTest, EveryReplyFramesAsOneGoodSentence) {
-  LoggerSettings settings = Settings(LoggerFamily::Second);
+  LoggerSettings settings = Settings(SimulatedFamily::Second);
   for (auto& text : settings.texts) text.assign(kMaxStoredText, '\xE9');
   settings.serialNumber.assign(kMaxStoredText, 'S');
   const LoggerModel model(settings);
@@ -232,7 +232,7 @@ TEST(LoggerModelTest, EveryReplyFramesAsOneGoodSentence) {
 }
 
 TEST(LoggerModelTest, ReadingsDriftWithinTheirBoundsOnATenthsGrid) {
-  LoggerSettings settings = Settings(LoggerFamily::Second);
+  LoggerSettings settings = Settings(SimulatedFamily::Second);
   settings.inputVoltage = 12.4;
   settings.temperatureTenths = 215;
   settings.humidityTenths = 473;

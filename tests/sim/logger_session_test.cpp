@@ -66,14 +66,14 @@ std::vector<std::string> Headers(const std::vector<std::string>& sentences) {
   return headers;
 }
 
-SimOptions Options(LoggerFamily family) {
+SimOptions Options(SimulatedFamily family) {
   SimOptions options;
   options.logger.family = family;
   return options;
 }
 
 TEST(LoggerSessionTest, SendsPositionEverySecondAndReadingsEveryThreeForTheSecondFamily) {
-  SessionHarness sim(Options(LoggerFamily::Second));
+  SessionHarness sim(Options(SimulatedFamily::Second));
   std::vector<std::string> headers;
   for (long long ms = 0; ms <= 6000; ms += 100) {
     sim.Tick(ms);
@@ -84,7 +84,7 @@ TEST(LoggerSessionTest, SendsPositionEverySecondAndReadingsEveryThreeForTheSecon
   EXPECT_EQ(std::count(headers.begin(), headers.end(), "$NT801"), 3);
   EXPECT_EQ(headers.size(), 17u);
 
-  SessionHarness first(Options(LoggerFamily::First));
+  SessionHarness first(Options(SimulatedFamily::First));
   first.Tick(0);
   EXPECT_THAT(Headers(first.Drain()), ElementsAre("$GPGGA", "$GPRMC"));
   first.Tick(999);
@@ -93,7 +93,7 @@ TEST(LoggerSessionTest, SendsPositionEverySecondAndReadingsEveryThreeForTheSecon
 }
 
 TEST(LoggerSessionTest, AnswersCommandsAndLogsEachLineWithItsTime) {
-  SessionHarness sim(Options(LoggerFamily::First));
+  SessionHarness sim(Options(SimulatedFamily::First));
   sim.Send("$NT900,4,51,0", 1234);
   EXPECT_THAT(Headers(sim.Drain()), ElementsAre("$NT0"));
   EXPECT_THAT(sim.log(), Contains("[   1234 ms] rx \"$NT900,4,51,0\" checksum ok"));
@@ -106,7 +106,7 @@ TEST(LoggerSessionTest, AnswersCommandsAndLogsEachLineWithItsTime) {
 }
 
 TEST(LoggerSessionTest, FallsSilentAfterTheGivenTimeFromTheFirstCommand) {
-  SimOptions options = Options(LoggerFamily::Second);
+  SimOptions options = Options(SimulatedFamily::Second);
   options.silentAfterSeconds = 2.0;
   SessionHarness sim(options);
   sim.Tick(0);
@@ -129,7 +129,7 @@ TEST(LoggerSessionTest, FallsSilentAfterTheGivenTimeFromTheFirstCommand) {
 }
 
 TEST(LoggerSessionTest, FloodFillsTheLineAtItsFullRateAndStillAnswers) {
-  SimOptions options = Options(LoggerFamily::Second);
+  SimOptions options = Options(SimulatedFamily::Second);
   options.flood = true;
   SessionHarness sim(options);
   std::size_t bytes = 0;
@@ -147,7 +147,7 @@ TEST(LoggerSessionTest, FloodFillsTheLineAtItsFullRateAndStillAnswers) {
 }
 
 TEST(LoggerSessionTest, OutputTheToolDoesNotReadIsCappedAndDroppedInWholeSentences) {
-  SimOptions options = Options(LoggerFamily::Second);
+  SimOptions options = Options(SimulatedFamily::Second);
   options.flood = true;
   SessionHarness sim(options);
   for (long long ms = 0; ms <= 20000; ms += 10) {
@@ -156,7 +156,7 @@ TEST(LoggerSessionTest, OutputTheToolDoesNotReadIsCappedAndDroppedInWholeSentenc
   }
   // Nothing was read: the flood keeps one small queue ahead and stops there.
   EXPECT_LE(sim.session().output().pending(), 1024u);
-  SimOptions slow = Options(LoggerFamily::Second);
+  SimOptions slow = Options(SimulatedFamily::Second);
   SessionHarness stuck(slow);
   for (int i = 0; i < 200; ++i) stuck.Send("$NT800,1", 100 + i);
   EXPECT_LE(stuck.session().output().pending(), kOutputCapacity);
@@ -173,7 +173,7 @@ TEST(LoggerSessionTest, OutputTheToolDoesNotReadIsCappedAndDroppedInWholeSentenc
 }
 
 TEST(LoggerSessionTest, GarbageIsInterleavedTwiceASecondAndNeverPassesAsAStoredReply) {
-  SimOptions options = Options(LoggerFamily::First);
+  SimOptions options = Options(SimulatedFamily::First);
   options.garbage = true;
   SessionHarness sim(options);
   std::vector<std::string> good;

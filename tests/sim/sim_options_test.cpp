@@ -18,8 +18,8 @@ TEST(SimOptionsTest, EachOptionSetsItsValueWithASpaceOrAnEqualsSign) {
     std::function<bool(const SimOptions&)> holds;
   };
   const std::vector<Case> cases = {
-      {{"--family", "0"}, [](const SimOptions& o) { return o.logger.family == LoggerFamily::First; }},
-      {{"--family=800"}, [](const SimOptions& o) { return o.logger.family == LoggerFamily::Second; }},
+      {{"--family", "0"}, [](const SimOptions& o) { return o.logger.family == SimulatedFamily::First; }},
+      {{"--family=800"}, [](const SimOptions& o) { return o.logger.family == SimulatedFamily::Second; }},
       {{"--port", "12"}, [](const SimOptions& o) { return o.port == 12; }},
       {{"--serial=AB-99"}, [](const SimOptions& o) { return o.logger.serialNumber == "AB-99"; }},
       {{"--hardware", "15", "--firmware", "31"},

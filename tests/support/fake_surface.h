@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,12 @@ struct FakeControl {
   int limit = -1;  // none set
   std::string tip;
 };
+
+// The buttons a message box of this kind offers, as the window toolkits show them.
+inline std::set<MessageBoxAnswer> ButtonsOf(MessageBoxKind kind) {
+  if (kind == MessageBoxKind::Question) return {MessageBoxAnswer::Yes, MessageBoxAnswer::No};
+  return {MessageBoxAnswer::Ok};
+}
 
 struct FakeMessageBox {
   std::string text;
@@ -91,6 +98,17 @@ class FakeSurface : public ControlSurface {
   void SetLengthLimit(int id, int limit) override { controls.at(id).limit = limit; }
   void SetToolTip(int id, const std::string& tip) override { controls.at(id).tip = tip; }
 
+  // The user types into an edit: each character that fits the length limit
+  // goes in, with the change notification.
+  void Type(int id, const std::string& typed) {
+    FakeControl& control = controls.at(id);
+    for (const char key : typed) {
+      if (control.limit >= 0 && control.text.size() >= static_cast<std::size_t>(control.limit)) return;
+      control.text.push_back(key);
+      if (onChange) onChange(id);
+    }
+  }
+
   // Like a toolkit, the selection does not follow an entry that moves.
   void InsertListEntry(int /*id*/, int index, const std::string& text, const std::string& tip) override {
     listEntries.emplace(listEntries.begin() + index, text, tip);
@@ -123,7 +141,8 @@ class FakeSurface : public ControlSurface {
                                   MessageBoxKind kind) override {
     boxes.push_back({text, caption, kind});
     events.push_back("message box");
-    return answer;
+    // A button the box does not offer cannot be pressed: it was closed.
+    return ButtonsOf(kind).count(answer) != 0 ? answer : MessageBoxAnswer::Ok;
   }
   void RunChildDialog(ChildDialog which) override { children.push_back(which); }
 

@@ -1,14 +1,13 @@
 // The in-memory dialog templates, checked on the windows that Windows (or
-// Wine) creates from them: frame, title, font, and every control's id, class,
-// style, text and rectangle in template order.
+// Wine) creates from them: frame, title, font, every control's id, class,
+// text, enabled state and rectangle in template order, the Tab order and the
+// radio groups' clicks.
 #include "win32/dialog_template_ex.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -57,52 +56,43 @@ RECT MappedControlRect(HWND dialog, const ControlTemplate& control) {
   return {position.left, position.top, position.left + position.right, position.top + position.bottom};
 }
 
-// Each kind's window class and the styles it is created with besides
-// WS_CHILD | WS_VISIBLE and those of its flags.
-struct KindLook {
-  ControlKind kind;
-  const wchar_t* className;
-  DWORD style;
-};
-constexpr KindLook kKindLooks[] = {
-    {ControlKind::GroupBox, L"Button", BS_GROUPBOX},
-    {ControlKind::RadioButton, L"Button", BS_AUTORADIOBUTTON},
-    {ControlKind::Label, L"Static", SS_RIGHT},
-    {ControlKind::DisplayField, L"Static", SS_LEFT | SS_SUNKEN},
-    {ControlKind::Edit, L"Edit", ES_AUTOHSCROLL | WS_BORDER},
-    {ControlKind::PushButton, L"Button", BS_PUSHBUTTON},
-    {ControlKind::DropDownList, L"ComboBox", CBS_DROPDOWNLIST | WS_VSCROLL},
-    {ControlKind::ListBox, L"ListBox", LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL},
-};
-
-const KindLook& LookOf(ControlKind kind) {
-  return *std::find_if(std::begin(kKindLooks), std::end(kKindLooks),
-                       [kind](const KindLook& look) { return look.kind == kind; });
-}
-
-DWORD TemplateStyle(const ControlTemplate& control) {
-  DWORD style = WS_CHILD | WS_VISIBLE | LookOf(control.kind).style;
-  if (control.flags & kGroupStart) style |= WS_GROUP;
-  if (control.flags & kTabStop) style |= WS_TABSTOP;
-  if (control.flags & kDisabled) style |= WS_DISABLED;
-  return style;
-}
-
-// Style bits that a control takes over once created, so that its window no
-// longer shows them: an edit's or list box's WS_BORDER becomes the sunken
-// client edge (WS_EX_CLIENTEDGE); a combo box hands WS_VSCROLL to its
-// drop-down list, and a list box shows it only while its items overflow.
-DWORD BitsTakenOver(ControlKind kind) {
+// The window class each kind of control is made as: what gives it its
+// keyboard and mouse behaviour.
+const wchar_t* ClassFamilyOf(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Edit:
-      return WS_BORDER;
-    case ControlKind::ListBox:
-      return WS_BORDER | WS_VSCROLL;
-    case ControlKind::DropDownList:
-      return WS_VSCROLL;
-    default:
-      return 0;
+    case ControlKind::GroupBox:
+    case ControlKind::RadioButton:
+    case ControlKind::PushButton: return L"Button";
+    case ControlKind::Edit: return L"Edit";
+    case ControlKind::DropDownList: return L"ComboBox";
+    case ControlKind::ListBox: return L"ListBox";
+    case ControlKind::Label:
+    case ControlKind::DisplayField:
+    case ControlKind::Text:
+    case ControlKind::Icon: return L"Static";
   }
+  return L"";
+}
+
+// The controls the Tab key visits, once round from the first.
+std::vector<int> TabWalk(HWND dialog) {
+  std::vector<int> ids;
+  HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+  for (HWND item = first; item != nullptr && ids.size() < 100;) {
+    ids.push_back(GetDlgCtrlID(item));
+    item = GetNextDlgTabItem(dialog, item, FALSE);
+    if (item == first) break;
+  }
+  return ids;
+}
+
+// The enabled tab stops in template order.
+std::vector<int> EnabledTabStops(HWND dialog, const DialogTemplate& layout) {
+  std::vector<int> ids;
+  for (const ControlTemplate& control : layout.controls) {
+    if ((control.flags & kTabStop) != 0 && IsWindowEnabled(GetDlgItem(dialog, control.id))) ids.push_back(control.id);
+  }
+  return ids;
 }
 
 struct DialogCase {
@@ -178,7 +168,7 @@ TEST_P(TemplateDialogTest, FrameTitleSizeAndFont) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassStyleAndText) {
+TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassTextAndEnabledState) {
   const std::vector<HWND> children = Children(dialog());
   ASSERT_EQ(layout().controls.size(), GetParam().controlCount);
   ASSERT_EQ(children.size(), GetParam().controlCount);
@@ -186,15 +176,18 @@ TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassStyleAndText) {
     const ControlTemplate& control = layout().controls[i];
     SCOPED_TRACE(testing::Message() << "control #" << i + 1 << ", id " << control.id);
     EXPECT_EQ(GetDlgCtrlID(children[i]), control.id);
-    EXPECT_EQ(ClassName(children[i]), LookOf(control.kind).className);
-    const DWORD taken = BitsTakenOver(control.kind);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(children[i], GWL_STYLE)), TemplateStyle(control) & ~taken);
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(children[i], GWL_EXSTYLE));
-    EXPECT_EQ((exStyle & WS_EX_CLIENTEDGE) != 0, (taken & WS_BORDER) != 0);
+    EXPECT_EQ(ClassName(children[i]), ClassFamilyOf(control.kind));
+    EXPECT_EQ(IsWindowEnabled(children[i]) != FALSE, (control.flags & kDisabled) == 0);
     if (control.kind != ControlKind::DropDownList && control.kind != ControlKind::ListBox) {
       EXPECT_EQ(WindowText(children[i]), Latin1ToWide(control.text));
     }
   }
+}
+
+TEST_P(TemplateDialogTest, TabVisitsTheEnabledTabStopsInTemplateOrder) {
+  EXPECT_EQ(TabWalk(dialog()), EnabledTabStops(dialog(), layout()));
+  for (HWND child : Children(dialog())) EnableWindow(child, TRUE);
+  EXPECT_EQ(TabWalk(dialog()), EnabledTabStops(dialog(), layout()));
 }
 
 TEST_P(TemplateDialogTest, ControlRectanglesAreTheTemplatesInDialogUnits) {
@@ -245,14 +238,20 @@ class MainDialogTest : public ::testing::Test {
   DialogWindow dialog_{MainDialogTemplate(), MainDialogFrame()};
 };
 
-TEST_F(MainDialogTest, ExactlyThePortDependentControlsStartDisabled) {
-  std::set<int> disabled;
-  for (HWND child : Children(dialog())) {
-    if (!IsWindowEnabled(child)) disabled.insert(GetDlgCtrlID(child));
+TEST_F(MainDialogTest, AClickChecksItsRadioButtonAndUnchecksTheOthersOfItsGroupOnly) {
+  const std::vector<std::vector<int>> groups = RadioGroups(MainDialogTemplate());
+  ASSERT_EQ(groups.size(), 2u);
+  for (HWND child : Children(dialog())) EnableWindow(child, TRUE);
+  SendMessageW(GetDlgItem(dialog(), groups[1].back()), BM_CLICK, 0, 0);
+  for (int clicked : groups[0]) {
+    SCOPED_TRACE(clicked);
+    SendMessageW(GetDlgItem(dialog(), clicked), BM_CLICK, 0, 0);
+    for (int id : groups[0]) {
+      EXPECT_EQ(SendMessageW(GetDlgItem(dialog(), id), BM_GETCHECK, 0, 0) == BST_CHECKED, id == clicked) << id;
+    }
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog(), groups[1].back()), BM_GETCHECK, 0, 0), BST_CHECKED)
+        << "a click in one group unchecked the other";
   }
-  const std::vector<int>& portDependent = PortDependentControlIds();
-  EXPECT_EQ(disabled.size(), 17u);
-  EXPECT_EQ(disabled, std::set<int>(portDependent.begin(), portDependent.end()));
 }
 
 // The program runs with Common Controls 6 (its manifest, linked into this test

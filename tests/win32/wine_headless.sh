@@ -11,6 +11,7 @@ scratch=$(mktemp -d)
 # A Western locale: the ANSI code page is 1252, whatever the machine's locale.
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all LC_ALL=en_US.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
+# shellcheck disable=SC2317 # run by the trap
 cleanup() {
   wineserver -k 2>/dev/null || true
   rm -rf "$scratch"

@@ -10,10 +10,8 @@
 # Environment: WINEPREFIX, BRISKO_WINE (wine), DISPLAY (an X server).
 set -euo pipefail
 here=$(dirname "$0")
-# shellcheck source=scripts/xvfb.sh
-source "$here/../../scripts/xvfb.sh"
-# shellcheck source=scripts/wine-window.sh
-source "$here/../../scripts/wine-window.sh"
+# shellcheck source=scripts/lib.sh
+source "$here/../../scripts/lib.sh"
 installer=$(realpath "$1")
 wine=${BRISKO_WINE:-wine}
 : "${WINEPREFIX:?a Wine prefix is needed}" "${DISPLAY:?an X server is needed}"
@@ -23,7 +21,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-installer.XXXXXX")
 brisko_pid=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [[ -n "$brisko_pid" ]] && kill "$brisko_pid" 2>/dev/null && wait "$brisko_pid" 2>/dev/null
+  stop_processes "$brisko_pid"
   rm -rf "$work"
   return 0
 }
@@ -60,7 +58,7 @@ registered || fail "the uninstaller is not registered"
 brisko_pid=$!
 window=""
 wait_until 300 find_brisko_window || fail "the installed brisko.exe showed no window"
-press_escape "$window"
+press_key "$window" Escape
 ended "$brisko_pid" 10 || fail "Escape did not end the installed brisko.exe"
 brisko_pid=""
 [[ -f "$work/BRISKO.INI" ]] || fail "the installed brisko.exe wrote no BRISKO.INI in its working folder"

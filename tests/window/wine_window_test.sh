@@ -30,10 +30,8 @@
 # DISPLAY (an X server without a window manager; without it, one of its own).
 set -euo pipefail
 here=$(dirname "$0")
-# shellcheck source=scripts/xvfb.sh
-source "$here/../../scripts/xvfb.sh"
-# shellcheck source=scripts/wine-window.sh
-source "$here/../../scripts/wine-window.sh"
+# shellcheck source=scripts/lib.sh
+source "$here/../../scripts/lib.sh"
 exe=$(realpath "$1") peek=$(realpath "$2") sim=$(realpath "$3")
 wine=${BRISKO_WINE:-wine}
 : "${WINEPREFIX:?a Wine prefix is needed}"
@@ -41,22 +39,19 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-window.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
-sim_pid="" sim34_pid="" XVFB_PID="" brisko_pid=""
+SIM_PID="" sim34_pid="" XVFB_PID="" brisko_pid=""
 # Ends one row's programs. The Wine server may hold the pseudo-terminal: it
 # goes before the simulator.
 stop_row() {
   wineserver -k 2>/dev/null || true
-  local pid
-  for pid in "$brisko_pid" "$sim_pid" "$sim34_pid"; do
-    [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-  done
-  brisko_pid="" sim_pid="" sim34_pid=""
+  stop_processes "$brisko_pid" "$SIM_PID" "$sim34_pid"
+  brisko_pid="" SIM_PID="" sim34_pid=""
   rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com34"
   return 0
 }
 cleanup() {
   stop_row
-  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  stop_processes "$XVFB_PID"
   rm -rf "$work"
   return 0
 }
@@ -103,12 +98,9 @@ start_row() {
   shift
   rm -f "$work/run/BRISKO.INI"
   [[ "$ini" == - ]] || printf '%s' "$ini" >"$work/run/BRISKO.INI"
-  # Gone first: the started simulator empties its log only once it runs.
-  rm -f "$work/sim.log"
-  BRISKO_PORTS_DIR="$work/ports" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" "$@" >"$work/sim.log" 2>&1 &
-  sim_pid=$!
-  wait_until 100 grep -qs '^brisko-sim: COM3 -> ' "$work/sim.log" || fail "brisko-sim did not start"
-  ln -sfn "$(sed -n 's/^brisko-sim: COM3 -> //p' "$work/sim.log")" "$WINEPREFIX/dosdevices/com3"
+  BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim.log" "$sim" --port 3 --serial W-3141 --pilot "Anna Rossi" "$@" ||
+    fail "brisko-sim did not start"
+  ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com3"
   rm -f "$WINEPREFIX/dosdevices/com4"  # a number without a link: must not be listed
   started=$(date +%s.%N)
   (cd "$work/run" && exec env ${row_locale:+LC_ALL=$row_locale} "$wine" "$exe") >"$work/brisko.log" 2>&1 &
@@ -186,7 +178,7 @@ send_set() {
 }
 
 # --- type
-row=type
+row="type"
 start_row 3
 wait_for_logger "1029 text SEALED" "1020 checked" "1038 checked" "1033 entry 3" "focus 2"
 shown=$(date +%s.%N)
@@ -202,7 +194,7 @@ selected=$(sed -n 's/^1033 selected //p' "$work/peek.txt")
 type_pilot "Carla, Verdi"
 wait_until 50 shows_all "1011 text Carla Verdi" || fail "the typed pilot name is not shown: $(grep '^1011' "$work/peek.txt")"
 send_set "Carla Verdi"
-press_escape "$window"
+press_key "$window" Escape
 ends_with_ini 3
 stop_row
 
@@ -237,8 +229,7 @@ for key in Escape Return; do
   dialog=$(shown_window 'Delete flight')
   # shellcheck disable=SC2046 # two numbers
   centred "$dialog" $(middle_of "$window") || fail "\"Delete flight\" is not centred over the main window"
-  xdotool key "$key"
-  xdotool keyup "$key"
+  press_key "" "$key"
   wait_until 30 test -z "$(shown_window 'Delete flight')" || fail "the first $key did not close \"Delete flight\""
   sleep 0.5
   main_shown || fail "the $key that closed \"Delete flight\" reached the main window too"
@@ -259,8 +250,7 @@ xdotool key Up Return
 wait_until 50 test -n "$(about_window)" || fail "the About box did not open"
 # shellcheck disable=SC2046 # two numbers
 centred "$(about_window)" $(middle_of "$window") || fail "the About box is not centred over the main window"
-xdotool key Escape
-xdotool keyup Escape
+press_key "" Escape
 wait_until 30 test -z "$(about_window)" || fail "Escape did not close the About box"
 click_close_box "$window"
 ends_with_ini ""
@@ -270,10 +260,11 @@ stop_row
 row=hotplug
 start_row 3
 wait_for_logger
-BRISKO_PORTS_DIR="$work/ports" "$sim" --port 34 --serial W-3434 >"$work/sim34.log" 2>&1 &
-sim34_pid=$!
-wait_until 100 grep -qs '^brisko-sim: COM34 -> ' "$work/sim34.log" || fail "brisko-sim on COM34 did not start"
-ln -sfn "$(sed -n 's/^brisko-sim: COM34 -> //p' "$work/sim34.log")" "$WINEPREFIX/dosdevices/com34"
+first_sim=$SIM_PID
+BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim34.log" "$sim" --port 34 --serial W-3434 ||
+  fail "brisko-sim on COM34 did not start"
+sim34_pid=$SIM_PID SIM_PID=$first_sim
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com34"
 "$wine" "$peek" arrival COM34 2>/dev/null
 wait_until 100 shows_all "1033 entry 34" || fail "COM34 did not join the port list: $(grep '^1033' "$work/peek.txt")"
 "$wine" "$peek" choose 34 2>/dev/null || fail "no entry 34 to choose"
@@ -286,7 +277,7 @@ wait_until 100 shows_all "1009 text COM34 lost" "1018 disabled" || fail "COM34 n
 wait_for_logger
 "$wine" "$peek" removal COM34 2>/dev/null
 wait_until 100 shows_none "1033 entry 34" || fail "COM34 stayed in the list after its removal"
-press_escape "$window"
+press_key "$window" Escape
 ends_with_ini 3
 stop_row
 echo "window test passed"

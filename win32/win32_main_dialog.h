@@ -37,6 +37,9 @@
 namespace brisko {
 
 inline constexpr UINT_PTR kStaleTimerId = 12345;
+// The About entry's command in the system menu; the system uses the low four
+// bits of WM_SYSCOMMAND's command for itself.
+inline constexpr UINT_PTR kIdmAboutBox = 0x0010;
 
 class Win32MainDialog final : public ControlSurface {
  public:

@@ -1,4 +1,4 @@
-#include "qt/logger_dialog.h"
+#include "qt/qt_main_dialog.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -41,19 +41,19 @@ QString FromLatin1(const std::string& bytes) {
 
 }  // namespace
 
-CLoggerDlg::CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent)
+QtMainDialog::QtMainDialog(SettingsStore& settings, const Platform& platform, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
   ConnectControls();
 }
 
-CLoggerDlg::~CLoggerDlg() {
+QtMainDialog::~QtMainDialog() {
   // A window destroyed without ending the dialog still shuts the link down
   // and keeps the port, while the widgets are still there.
   dialog_.OnDestroy();
 }
 
-void CLoggerDlg::ConnectControls() {
-  setObjectName(QStringLiteral("CLoggerDlg"));
+void QtMainDialog::ConnectControls() {
+  setObjectName(QStringLiteral("QtMainDialog"));
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     const int id = control.id;
     if (id == kCommandCancel) continue;  // the template dialog makes it reject()
@@ -70,24 +70,23 @@ void CLoggerDlg::ConnectControls() {
   connect(&timer_, &QTimer::timeout, this, [this] { dialog_.OnTimer(); });
 }
 
-int CLoggerDlg::DoModal() {
+int QtMainDialog::DoModal() {
   OnInitDialog();
   return exec();
 }
 
-bool CLoggerDlg::OnInitDialog() {
+bool QtMainDialog::OnInitDialog() {
   dialog_.OnInitDialog();
-  if (QWidget* first = FirstTabStop()) first->setFocus();
   return true;
 }
 
-std::string CLoggerDlg::Text(int id) const {
+std::string QtMainDialog::Text(int id) const {
   if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
   if (auto* label = ControlAs<QLabel>(id)) return ToLoggerBytes(label->text());
   return std::string();
 }
 
-void CLoggerDlg::SetText(int id, const std::string& text) {
+void QtMainDialog::SetText(int id, const std::string& text) {
   if (auto* edit = ControlAs<QLineEdit>(id)) {
     ShowFieldText(*edit, FromLoggerBytes(text));
   } else if (auto* label = ControlAs<QLabel>(id)) {
@@ -95,12 +94,12 @@ void CLoggerDlg::SetText(int id, const std::string& text) {
   }
 }
 
-bool CLoggerDlg::Checked(int id) const {
+bool QtMainDialog::Checked(int id) const {
   const auto* button = ControlAs<QAbstractButton>(id);
   return button != nullptr && button->isChecked();
 }
 
-void CLoggerDlg::SetChecked(int id, bool checked) {
+void QtMainDialog::SetChecked(int id, bool checked) {
   auto* button = ControlAs<QAbstractButton>(id);
   if (button == nullptr) return;
   QButtonGroup* group = button->group();
@@ -111,55 +110,55 @@ void CLoggerDlg::SetChecked(int id, bool checked) {
   if (!checked && exclusive) group->setExclusive(true);
 }
 
-void CLoggerDlg::SetEnabled(int id, bool enabled) {
+void QtMainDialog::SetEnabled(int id, bool enabled) {
   if (QWidget* control = Control(id)) control->setEnabled(enabled);
 }
 
-void CLoggerDlg::SetShown(int id, bool shown) {
+void QtMainDialog::SetShown(int id, bool shown) {
   if (QWidget* control = Control(id)) control->setVisible(shown);
 }
 
-void CLoggerDlg::SetLengthLimit(int id, int limit) {
+void QtMainDialog::SetLengthLimit(int id, int limit) {
   if (QWidget* control = Control(id)) {
     if (auto* validator = control->findChild<FieldTextValidator*>()) validator->setLimit(limit);
   }
 }
 
-void CLoggerDlg::SetToolTip(int id, const std::string& tip) {
+void QtMainDialog::SetToolTip(int id, const std::string& tip) {
   if (QWidget* control = Control(id)) control->setToolTip(QString::fromStdString(tip));
 }
 
-void CLoggerDlg::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
+void QtMainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
   list->insertItem(index, FromLoggerBytes(text));
   list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
 }
 
-void CLoggerDlg::RemoveListEntry(int id, int index) {
+void QtMainDialog::RemoveListEntry(int id, int index) {
   if (auto* list = ControlAs<QComboBox>(id)) list->removeItem(index);
 }
 
-int CLoggerDlg::ListCount(int id) const {
+int QtMainDialog::ListCount(int id) const {
   const auto* list = ControlAs<QComboBox>(id);
   return list != nullptr ? list->count() : 0;
 }
 
-std::string CLoggerDlg::ListEntry(int id, int index) const {
+std::string QtMainDialog::ListEntry(int id, int index) const {
   const auto* list = ControlAs<QComboBox>(id);
   return list != nullptr ? ToLoggerBytes(list->itemText(index)) : std::string();
 }
 
-int CLoggerDlg::ListSelection(int id) const {
+int QtMainDialog::ListSelection(int id) const {
   const auto* list = ControlAs<QComboBox>(id);
   return list != nullptr ? list->currentIndex() : -1;
 }
 
-void CLoggerDlg::SetListSelection(int id, int index) {
+void QtMainDialog::SetListSelection(int id, int index) {
   if (auto* list = ControlAs<QComboBox>(id)) list->setCurrentIndex(index);
 }
 
-int CLoggerDlg::FocusedControl() const {
+int QtMainDialog::FocusedControl() const {
   const QWidget* focused = focusWidget();
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     if (control.id >= 0 && focused != nullptr && Control(control.id) == focused) return control.id;
@@ -167,16 +166,16 @@ int CLoggerDlg::FocusedControl() const {
   return 0;
 }
 
-void CLoggerDlg::Focus(int id) {
+void QtMainDialog::Focus(int id) {
   if (QWidget* control = Control(id)) control->setFocus();
 }
 
-void CLoggerDlg::FocusAndSelectAll(int id) {
+void QtMainDialog::FocusAndSelectAll(int id) {
   Focus(id);
   if (auto* edit = ControlAs<QLineEdit>(id)) edit->selectAll();
 }
 
-MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::string& caption,
+MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                             MessageBoxKind kind) {
   const bool question = kind == MessageBoxKind::Question;
   QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, FromLatin1(caption), FromLatin1(text),
@@ -192,7 +191,7 @@ MessageBoxAnswer CLoggerDlg::ShowMessageBox(const std::string& text, const std::
   }
 }
 
-void CLoggerDlg::RunChildDialog(ChildDialog which) {
+void QtMainDialog::RunChildDialog(ChildDialog which) {
   if (which == ChildDialog::About) {
     CAboutDlg about(this);
     about.exec();
@@ -203,33 +202,33 @@ void CLoggerDlg::RunChildDialog(ChildDialog which) {
   RegainFocus();
 }
 
-void CLoggerDlg::RegainFocus() {
+void QtMainDialog::RegainFocus() {
   // Without a window manager nobody hands the keyboard back to the dialog
   // when a box over it closes.
   if (isVisible()) activateWindow();
 }
 
-void CLoggerDlg::StartTimer(int milliseconds) { timer_.start(milliseconds); }
+void QtMainDialog::StartTimer(int milliseconds) { timer_.start(milliseconds); }
 
-void CLoggerDlg::StopTimer() { timer_.stop(); }
+void QtMainDialog::StopTimer() { timer_.stop(); }
 
-void CLoggerDlg::PostSentenceToDialog(SentenceNotice notice) {
+void QtMainDialog::PostSentenceToDialog(SentenceNotice notice) {
   QCoreApplication::postEvent(this, new SentenceEvent(notice));
 }
 
-void CLoggerDlg::PostPortLostToDialog(std::uint32_t run) {
+void QtMainDialog::PostPortLostToDialog(std::uint32_t run) {
   QCoreApplication::postEvent(this, new PortLostEvent(run));
 }
 
-void CLoggerDlg::HideWindow() { hide(); }
+void QtMainDialog::HideWindow() { hide(); }
 
-void CLoggerDlg::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
+void QtMainDialog::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
 
-void CLoggerDlg::PostPortProbedToDialog(int portNumber, bool openable) {
+void QtMainDialog::PostPortProbedToDialog(int portNumber, bool openable) {
   QCoreApplication::postEvent(this, new PortProbedEvent(portNumber, openable));
 }
 
-bool CLoggerDlg::event(QEvent* event) {
+bool QtMainDialog::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
     return true;
@@ -246,19 +245,19 @@ bool CLoggerDlg::event(QEvent* event) {
   return TemplateDialog::event(event);
 }
 
-void CLoggerDlg::contextMenuEvent(QContextMenuEvent* event) {
+void QtMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   // The window manager owns the system menu here, so the About entry lives
   // in the dialog's own context menu.
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromLatin1(kAboutEntryText));
-  if (menu.exec(event->globalPos()) == about) dialog_.OnSysCommand(kIdmAboutBox);
+  if (menu.exec(event->globalPos()) == about) dialog_.OnAbout();
 }
 
-void CLoggerDlg::OnOK() { dialog_.OnOK(); }
+void QtMainDialog::OnOK() { dialog_.OnOK(); }
 
-void CLoggerDlg::reject() { dialog_.OnCancel(); }
+void QtMainDialog::reject() { dialog_.OnCancel(); }
 
-void CLoggerDlg::done(int result) {
+void QtMainDialog::done(int result) {
   TemplateDialog::done(result);
   dialog_.OnDestroy();
 }

@@ -19,20 +19,19 @@
 
 namespace brisko {
 
-class CLoggerDlg : public TemplateDialog, public ControlSurface {
+class QtMainDialog : public TemplateDialog, public ControlSurface {
   Q_OBJECT
 
  public:
   // Reads the settings store into the record's port number; no window shows
   // yet. The platform's ports and link clock must outlive the dialog.
-  CLoggerDlg(SettingsStore& settings, const Platform& platform, QWidget* parent = nullptr);
-  ~CLoggerDlg() override;
+  QtMainDialog(SettingsStore& settings, const Platform& platform, QWidget* parent = nullptr);
+  ~QtMainDialog() override;
 
   // OnInitDialog, then the modal run. When it returns the window is gone, the
   // link has shut down and the settings are written.
   int DoModal();
-  // Before the window first shows: the neutral dialog's initialisation, then
-  // the focus on "&Exit", the first enabled tab stop.
+  // Before the window first shows: the neutral dialog's initialisation.
   bool OnInitDialog();
 
   // ControlSurface

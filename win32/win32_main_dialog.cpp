@@ -1,4 +1,4 @@
-#include "win32/main_dialog.h"
+#include "win32/win32_main_dialog.h"
 
 #include <commctrl.h>
 
@@ -16,17 +16,6 @@
 #include "win32/window_placement.h"
 
 namespace brisko {
-
-namespace {
-
-const ControlTemplate* FindControl(int id) {
-  for (const ControlTemplate& control : MainDialogTemplate().controls) {
-    if (control.id == id) return &control;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 Win32MainDialog::Win32MainDialog(SettingsStore& settings, const Platform& platform)
     : template_(BuildDialogTemplateEx(MainDialogTemplate(), MainDialogFrame())),
@@ -91,8 +80,8 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_SYSCOMMAND:
       // The system's own commands (move, close, ...) keep their default handling.
-      if ((wParam & 0xFFF0) != static_cast<WPARAM>(kIdmAboutBox)) return FALSE;
-      dialog_->OnSysCommand(static_cast<int>(wParam));
+      if ((wParam & 0xFFF0) != kIdmAboutBox) return FALSE;
+      dialog_->OnAbout();
       return TRUE;
     case WM_DPICHANGED:
       OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
@@ -156,7 +145,7 @@ void Win32MainDialog::AddAboutEntry() {
   if (length <= 0 || text == nullptr) return;
   const std::wstring entry(text, static_cast<std::size_t>(length));
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(kIdmAboutBox), entry.c_str());
+  AppendMenuW(menu, MF_STRING, kIdmAboutBox, entry.c_str());
 }
 
 void Win32MainDialog::SetIcons() {
@@ -180,7 +169,7 @@ void Win32MainDialog::OnCommand(int id, int notification) {
     dialog_->OnCommand(id);
     return;
   }
-  const ControlTemplate* control = FindControl(id);
+  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
   if (control == nullptr) return;
   switch (control->kind) {
     case ControlKind::Edit: {

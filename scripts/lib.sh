@@ -1,0 +1,108 @@
+# shellcheck shell=bash
+# Sourced by every script that starts the simulator or drives a window
+# (scripts/run.sh, scripts/run-windows.sh, scripts/test-windows.sh,
+# tests/window/*.sh, bench/desktop_session.sh and through it scripts/bench.sh
+# and scripts/soak.sh): a private X server, brisko-sim and its port, a wait for
+# a condition with a bound, the tool's window, keys pressed and released, and
+# stopping the children a script started.
+
+# xvfb_start DIR: Xvfb in the background, its log in DIR/xvfb.log and its
+# display number in DIR/display. Xvfb chooses a free display number itself and
+# reports it through -displayfd, so that sessions started at the same time
+# never race for one number. Sets XVFB_PID and exports DISPLAY; returns 1 when
+# the server did not come up.
+xvfb_start() {
+  local dir=$1
+  # -noreset: the server must not reset when its last client goes.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+  # shellcheck disable=SC2034 # read by the scripts that source this one
+  XVFB_PID=$!
+  if ! wait_until 100 test -s "$dir/display"; then
+    echo "Xvfb did not start" >&2
+    cat "$dir/xvfb.log" >&2
+    return 1
+  fi
+  DISPLAY=":$(cat "$dir/display")"
+  export DISPLAY
+}
+
+# wait_until TENTHS COMMAND...: true once COMMAND succeeds, false if it still
+# fails after TENTHS tenths of a second.
+wait_until() {
+  local tenths=$1
+  shift
+  while ! "$@"; do
+    ((tenths-- > 0)) || return 1
+    sleep 0.1
+  done
+}
+
+# ended PID SECONDS: true once the child PID has exited (a zombie not yet
+# waited for counts), false if it still runs after SECONDS.
+ended() {
+  wait_until $(($2 * 10)) _exited "$1"
+}
+_exited() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null || echo gone)
+  [[ "$state" == Z || "$state" == gone ]]
+}
+
+# sim_start LOG SIM [ARGUMENTS...]: brisko-sim (the program SIM) in the
+# background, publishing its pseudo-terminal in $BRISKO_PORTS_DIR, its log in
+# LOG. Waits up to 10 s for the port. Sets SIM_PID, SIM_PORT (the COM number)
+# and SIM_DEVICE (the pseudo-terminal); returns 1, with the log, when the
+# simulator published no port.
+sim_start() {
+  local log=$1 sim=$2
+  shift 2
+  # Emptied here: the simulator's own redirection may come after the first look.
+  : >"$log"
+  "$sim" "$@" >"$log" 2>&1 &
+  # shellcheck disable=SC2034 # read by the scripts that source this one
+  SIM_PID=$!
+  SIM_PORT="" SIM_DEVICE=""
+  if wait_until 100 grep -q '^brisko-sim: COM[0-9]* -> ' "$log"; then
+    SIM_PORT=$(sed -n 's/^brisko-sim: COM\([0-9]*\) -> .*/\1/p' "$log" | head -n 1)
+    # shellcheck disable=SC2034 # read by the scripts that source this one
+    SIM_DEVICE=$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$log" | head -n 1)
+  fi
+  if [[ -z "$SIM_PORT" ]]; then
+    echo "brisko-sim did not publish a port" >&2
+    cat "$log" >&2
+    return 1
+  fi
+}
+
+# find_brisko_window: sets $window to the mapped main window, titled with the
+# name and version ("Brisko 1.8"; one not yet mapped cannot take the keyboard).
+find_brisko_window() {
+  window=$(xdotool search --onlyvisible --name '^Brisko [0-9.]+$' 2>/dev/null | head -n 1) && [[ -n "$window" ]]
+}
+
+# press_key WINDOW KEY: KEY into WINDOW (focused first; "" for the window that
+# has the keyboard), then released on its own. When the key closes the window
+# its release in "key" fails, and a key left pressed repeats into every window
+# that opens next on the display.
+press_key() {
+  local status=0
+  if [[ -n "$1" ]]; then
+    xdotool windowfocus --sync "$1" key "$2" || status=$?
+  else
+    xdotool key "$2" || status=$?
+  fi
+  xdotool keyup "$2" || true
+  return $status
+}
+
+# stop_processes PID...: ends each child still running and waits for it;
+# empty arguments are skipped. Under Wine, stop the Wine server first
+# (wineserver -k): it may hold the simulator's pseudo-terminal.
+stop_processes() {
+  local pid
+  for pid in "$@"; do
+    [[ -n "$pid" ]] || continue
+    if kill "$pid" 2>/dev/null; then wait "$pid" 2>/dev/null || true; fi
+  done
+  return 0
+}
