@@ -126,6 +126,7 @@ class WriteTimingPorts : public PortSystem {
     return std::make_unique<TimedPort>(std::move(port), *this);
   }
   bool Probe(int portNumber) override { return platform_->Probe(portNumber); }
+  PortPresence PresentPorts() override { return platform_->PresentPorts(); }
   std::vector<Clock::time_point> writeStarts() {
     std::lock_guard<std::mutex> lock(mutex_);
     return writeStarts_;

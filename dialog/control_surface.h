@@ -3,7 +3,7 @@
 // plus message boxes, the two child dialogs, a timer and a way back to the
 // user-interface thread. The front end creates the controls from the template
 // and calls the handlers of LoggerDialog; it knows nothing of what a control
-// means. Every member runs on the user-interface thread except the two Post
+// means. Every member runs on the user-interface thread except the Post
 // functions.
 #pragma once
 
@@ -52,14 +52,19 @@ class ControlSurface {
   // page on Windows (what FormatMessageA gives).
   virtual void SetToolTip(int id, const std::string& tip) = 0;
 
-  // The drop-down list: entries (Latin-1) in the order added, each with its
-  // own tip. An index of -1 is "no entry selected"; selecting does not notify.
-  virtual void AddListEntry(int id, const std::string& text, const std::string& tip) = 0;
+  // The drop-down list: entries (Latin-1) in the order kept by their
+  // indexes, each with its own tip. An index of -1 is "no entry selected";
+  // selecting does not notify. Inserting or removing an entry may move the
+  // selection: the caller sets it again afterwards.
+  virtual void InsertListEntry(int id, int index, const std::string& text, const std::string& tip) = 0;
+  virtual void RemoveListEntry(int id, int index) = 0;
   virtual int ListCount(int id) const = 0;
   virtual std::string ListEntry(int id, int index) const = 0;
   virtual int ListSelection(int id) const = 0;
   virtual void SetListSelection(int id, int index) = 0;
 
+  // The control that has the keyboard focus, or 0 when none of the dialog's has.
+  virtual int FocusedControl() const = 0;
   virtual void Focus(int id) = 0;
   // Keyboard focus to the edit with its whole text selected.
   virtual void FocusAndSelectAll(int id) = 0;
@@ -77,9 +82,11 @@ class ControlSurface {
   virtual void StopTimer() = 0;
 
   // Any thread, never blocks: queue the notice for the user-interface thread,
-  // which hands it to LoggerDialog::OnSentenceArrived or OnPortLostArrived.
+  // which hands it to LoggerDialog::OnSentenceArrived, OnPortLostArrived or
+  // OnPortProbedArrived.
   virtual void PostSentenceToDialog(SentenceNotice notice) = 0;
   virtual void PostPortLostToDialog(std::uint32_t run) = 0;
+  virtual void PostPortProbedToDialog(int portNumber, bool openable) = 0;
 
   // Hides the window at once (it may already be hidden): the end of the
   // dialog may take a while after the user has left it.

@@ -6,7 +6,6 @@
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "link/decimal.h"
-#include "link/port_names.h"
 
 namespace brisko {
 
@@ -14,7 +13,8 @@ LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, con
     : surface_(surface),
       settings_(settings),
       core_(*this, *this, platform),
-      exchange_(core_.record(), surface) {
+      exchange_(core_.record(), surface),
+      portList_(surface, platform.ports) {
   // The port number last used, kept by the settings store between runs.
   core_.record().portNumber = settings_.ReadPortNumber();
 }
@@ -24,12 +24,22 @@ LoggerDialog::~LoggerDialog() = default;
 void LoggerDialog::OnInitDialog() {
   exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
-  FillPortList(core_.EnumeratePorts());
-  core_.OpenPort(LeadingInt(core_.record().portNumber));  // ends with a refresh that selects the entry
+  // The restored port opens at once; the other ports join the list as their
+  // probes finish, so that a port slow to open never holds the window up.
+  core_.OpenPort(LeadingInt(core_.record().portNumber));
+  if (core_.IsPortOpen()) {
+    portList_.Show(core_.HeldPortNumber());
+    RefreshControls();  // selects its entry
+  }
+  FollowPorts(true);
   surface_.StartTimer(kStaleTimerMs);
   ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
   surface_.Focus(FirstTabStopId(MainDialogTemplate(), [this](int id) { return IsEnabled(id); }));
   initialised_ = true;
+}
+
+void LoggerDialog::FollowPorts(bool thorough) {
+  if (portList_.Look(thorough, core_.HeldPortNumber())) core_.OnOpenPortVanished();
 }
 
 bool LoggerDialog::IsEnabled(int id) const {
@@ -37,15 +47,6 @@ bool LoggerDialog::IsEnabled(int id) const {
   if (std::find(portDependent.begin(), portDependent.end(), id) != portDependent.end()) return portControlsEnabled_;
   const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
   return control != nullptr && (control->flags & kDisabled) == 0;
-}
-
-void LoggerDialog::FillPortList(const std::vector<int>& portNumbers) {
-  for (int number : portNumbers) {
-    surface_.AddListEntry(kIdPortList, std::to_string(number), DevicePathForPort(number));
-  }
-  // A filled list selects nothing by itself: the refresh picks the entry of
-  // the port number, and a number without an entry leaves it unselected.
-  surface_.SetListSelection(kIdPortList, -1);
 }
 
 bool LoggerDialog::OnCommand(int id) {
@@ -86,7 +87,22 @@ void LoggerDialog::OnDeleteAllFlights() {
 }
 
 void LoggerDialog::OnTimer() {
-  if (!destroyed_) core_.OnTimer();
+  if (destroyed_) return;
+  core_.OnTimer();
+  if (++ticks_ % kTicksPerPortLook == 0) FollowPorts(false);
+}
+
+void LoggerDialog::OnPortProbedArrived(int portNumber, bool openable) {
+  if (!destroyed_) portList_.OnProbed(portNumber, openable);
+}
+
+void LoggerDialog::OnSystemPortsChanged() {
+  if (initialised_ && !destroyed_) FollowPorts(true);
+}
+
+void LoggerDialog::OnSystemPortRemoved(int portNumber) {
+  if (!initialised_ || destroyed_) return;
+  if (portList_.Forget(portNumber, core_.HeldPortNumber())) core_.OnOpenPortVanished();
 }
 
 void LoggerDialog::OnSentenceArrived(SentenceNotice notice) {
@@ -118,6 +134,7 @@ void LoggerDialog::OnDestroy() {
   // The drain may take its time: the user has left already.
   surface_.HideWindow();
   surface_.StopTimer();
+  portList_.StopProbing();
   // Every command queued before the end still reaches the logger; the port
   // number is stored after the link has shut down.
   if (core_.IsPortOpen()) core_.ExitDrain();
@@ -137,7 +154,13 @@ void LoggerDialog::ShowRecordControls(Visibility visibility) {
 
 void LoggerDialog::EnablePortControls(bool enable) {
   portControlsEnabled_ = enable;
-  for (int id : PortDependentControlIds()) surface_.SetEnabled(id, enable);
+  const std::vector<int>& ids = PortDependentControlIds();
+  // A disabled control keeps the focus on some systems, and typing would go
+  // nowhere: the focus moves to the port list first.
+  if (!enable && std::find(ids.begin(), ids.end(), surface_.FocusedControl()) != ids.end()) {
+    surface_.Focus(kIdPortList);
+  }
+  for (int id : ids) surface_.SetEnabled(id, enable);
 }
 
 MessageBoxAnswer LoggerDialog::ShowMessageBox(const std::string& text, const std::string& caption,

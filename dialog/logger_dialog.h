@@ -12,6 +12,7 @@
 
 #include "dialog/control_surface.h"
 #include "dialog/data_exchange.h"
+#include "dialog/port_list.h"
 #include "dialog/settings_store.h"
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
@@ -22,6 +23,8 @@ namespace brisko {
 
 // The staleness timer's period.
 inline constexpr int kStaleTimerMs = 500;
+// Every this many ticks the dialog looks whether ports came or went.
+inline constexpr int kTicksPerPortLook = 2;
 
 class LoggerDialog : public DialogCallouts, public SentencePoster {
  public:
@@ -35,9 +38,9 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   // --- Handlers the front end calls ---
 
   // Once, when the controls exist and before the window first shows: length
-  // limits, first refresh, port list, open the restored port, start the
-  // timer, hide the record-mode group, and the focus on the first enabled
-  // control with a tab stop ("&Exit").
+  // limits, first refresh, open and list the restored port, start probing
+  // the others off this thread, start the timer, hide the record-mode group,
+  // and the focus on the first enabled control with a tab stop ("&Exit").
   void OnInitDialog();
   // The user's command on a control, by id: a changed edit, a clicked radio
   // button, "&Set", "&Delete all flights", a choice in the port list, the OK
@@ -54,6 +57,13 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   // What PostSentenceToDialog and PostPortLostToDialog queued.
   void OnSentenceArrived(SentenceNotice notice);
   void OnPortLostArrived(std::uint32_t run);
+  // What PostPortProbedToDialog queued: an openable port joins the list.
+  void OnPortProbedArrived(int portNumber, bool openable);
+  // The system says its ports changed (a device arrived, or the front end
+  // cannot tell what): a thorough look at the ports.
+  void OnSystemPortsChanged();
+  // The system says port n went.
+  void OnSystemPortRemoved(int portNumber);
   // Enter: ends the dialog with Ok only after a successful read-back.
   void OnOK();
   // "&Exit", Escape and the close box: ends the dialog with Cancel, no read-back.
@@ -78,7 +88,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void PostPortLost(std::uint32_t run) override;
 
  private:
-  void FillPortList(const std::vector<int>& portNumbers);
+  // A look at the system's ports; the held port gone is reported lost.
+  void FollowPorts(bool thorough);
   // As the controls stand now: created so, or following the last open.
   bool IsEnabled(int id) const;
 
@@ -86,6 +97,9 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   SettingsStore& settings_;
   LoggerCore core_;
   DataExchange exchange_;
+  // After the core: it probes through the core's ports.
+  PortList portList_;
+  int ticks_ = 0;  // staleness ticks, which also pace the quick look at the ports
   bool portControlsEnabled_ = false;
   bool initialised_ = false;
   bool destroyed_ = false;

@@ -186,6 +186,9 @@ class PosixSerialPort final : public SerialPort {
 
 class PosixPortSystem final : public PortSystem {
  public:
+  // Names only: the ports directory and the built-in table's device nodes.
+  PortPresence PresentPorts() override { return PortPresence{ExistingPortNumbers(), true}; }
+
   // The open alone: no line settings, no modem lines, no exclusive flag. The
   // lock is tested and dropped again so that a port another program holds is
   // left out of the list.

@@ -240,6 +240,8 @@ class Win32PortSystem final : public PortSystem {
  public:
   explicit Win32PortSystem(const Win32SerialCalls& calls) : calls_(calls) {}
 
+  PortPresence PresentPorts() override { return NamedWin32Ports(); }
+
   // The open alone, closed again at once: the port's settings stay as they are.
   bool Probe(int portNumber) override {
     HANDLE handle = calls_.createFile(DevicePathForPort(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0,

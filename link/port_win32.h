@@ -33,4 +33,10 @@ const Win32SerialCalls& SystemSerialCalls();
 
 std::unique_ptr<PortSystem> MakeWin32PortSystem(const Win32SerialCalls& calls);
 
+// The COM ports that the system's device names (QueryDosDeviceW) and
+// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM name; opens nothing. Incomplete when
+// they name nothing beyond COM1, as under Wine, which opens "\\.\COM34"
+// through a dosdevices link that neither of them shows.
+PortPresence NamedWin32Ports();
+
 }  // namespace brisko

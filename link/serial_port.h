@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace brisko {
 
@@ -57,8 +58,18 @@ class SerialPort {
   virtual void Wake() {}
 };
 
+// The ports the system names now, found without opening any device.
+struct PortPresence {
+  std::vector<int> numbers;  // ascending
+  // False when the system names fewer ports than it has (Wine names COM1
+  // alone): a port missing here may still exist, and only a probe by name
+  // finds it.
+  bool complete = true;
+};
+
 // Opens ports by number, exclusively: a port that is open here or in another
-// program fails to open as Busy. Called on the user-interface thread.
+// program fails to open as Busy. Open runs on the user-interface thread;
+// Probe and PresentPorts may also run on a probing thread meanwhile.
 class PortSystem {
  public:
   virtual ~PortSystem() = default;
@@ -68,6 +79,8 @@ class PortSystem {
   // at once without changing any of its settings: the port may be another
   // program's GPS mouse or modem.
   virtual bool Probe(int portNumber) = 0;
+  // The ports that exist now, by name only: cheap enough for every second.
+  virtual PortPresence PresentPorts() = 0;
 };
 
 // The serial ports of the machine this runs on.

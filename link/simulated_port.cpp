@@ -1,7 +1,10 @@
 #include "link/simulated_port.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
+#include <set>
+#include <thread>
 #include <utility>
 
 namespace brisko {
@@ -149,13 +152,21 @@ void SimulatedDevice::Purge() {
 }
 
 SimulatedDevice& SimulatedPortSystem::AddDevice(int portNumber, LinkClock& clock) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   auto& device = devices_[portNumber];
   device = std::make_shared<SimulatedDevice>(clock);
   return *device;
 }
 
+void SimulatedPortSystem::RemoveDevice(int portNumber) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  devices_.erase(portNumber);
+  refusals_.erase(portNumber);
+}
+
 void SimulatedPortSystem::Refuse(int portNumber, PortErrorKind kind, const std::string& systemMessage,
                                  const std::string& group) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   PortOpenError& refusal = refusals_[portNumber];
   refusal.kind = kind;
   refusal.devicePath = "sim:COM" + std::to_string(portNumber);
@@ -163,12 +174,41 @@ void SimulatedPortSystem::Refuse(int portNumber, PortErrorKind kind, const std::
   refusal.deviceGroup = group;
 }
 
+void SimulatedPortSystem::DelayOpen(int portNumber, int milliseconds) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  delaysMs_[portNumber] = milliseconds;
+}
+
+void SimulatedPortSystem::HideNames(bool hide) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  hideNames_ = hide;
+}
+
 SimulatedDevice* SimulatedPortSystem::Device(int portNumber) {
+  const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = devices_.find(portNumber);
   return found == devices_.end() ? nullptr : found->second.get();
 }
 
+int SimulatedPortSystem::ProbeCount(int portNumber) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = probes_.find(portNumber);
+  return found == probes_.end() ? 0 : found->second;
+}
+
+void SimulatedPortSystem::Delay(int portNumber) const {
+  int milliseconds = 0;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = delaysMs_.find(portNumber);
+    if (found != delaysMs_.end()) milliseconds = found->second;
+  }
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
 std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenError& error) {
+  Delay(portNumber);
+  const std::lock_guard<std::mutex> lock(mutex_);
   error = PortOpenError{};
   error.devicePath = "sim:COM" + std::to_string(portNumber);
   if (const auto refused = refusals_.find(portNumber); refused != refusals_.end()) {
@@ -190,8 +230,26 @@ std::unique_ptr<SerialPort> SimulatedPortSystem::Open(int portNumber, PortOpenEr
 }
 
 bool SimulatedPortSystem::Probe(int portNumber) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ++probes_[portNumber];
+  }
   PortOpenError ignored;
   return Open(portNumber, ignored) != nullptr;
+}
+
+PortPresence SimulatedPortSystem::PresentPorts() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  PortPresence presence;
+  presence.complete = !hideNames_;
+  if (hideNames_) return presence;
+  std::set<int> numbers;
+  for (const auto& [number, device] : devices_) {
+    if (!device->Locked(device->unplugged_)) numbers.insert(number);
+  }
+  for (const auto& refusal : refusals_) numbers.insert(refusal.first);
+  presence.numbers.assign(numbers.begin(), numbers.end());
+  return presence;
 }
 
 }  // namespace brisko

@@ -90,21 +90,40 @@ class SimulatedDevice {
   int emptyWaitCount_ = 0;
 };
 
+// Safe to use from a probing thread, the user-interface thread and the test's
+// thread at once.
 class SimulatedPortSystem final : public PortSystem {
  public:
   // Port n is present; writes are stamped with clock's tick.
   SimulatedDevice& AddDevice(int portNumber, LinkClock& clock);
+  // Port n leaves the system (an open handle keeps working on its own).
+  void RemoveDevice(int portNumber);
   // Opening port n fails with this reason (for instance PermissionDenied).
   void Refuse(int portNumber, PortErrorKind kind, const std::string& systemMessage, const std::string& group = "");
+  // Every open or probe of port n first waits this long, in real time (a
+  // Bluetooth port is slow to open).
+  void DelayOpen(int portNumber, int milliseconds);
+  // The system names none of its ports, as Wine does: only probes find them.
+  void HideNames(bool hide);
   SimulatedDevice* Device(int portNumber);
+  // Probes of port n so far.
+  int ProbeCount(int portNumber) const;
 
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override;
   // Opens and closes again; counted as an open of the device.
   bool Probe(int portNumber) override;
+  // The devices not unplugged and the refusing ports.
+  PortPresence PresentPorts() override;
 
  private:
+  void Delay(int portNumber) const;
+
+  mutable std::mutex mutex_;
   std::map<int, std::shared_ptr<SimulatedDevice>> devices_;
   std::map<int, PortOpenError> refusals_;
+  std::map<int, int> delaysMs_;
+  std::map<int, int> probes_;
+  bool hideNames_ = false;
 };
 
 }  // namespace brisko

@@ -19,7 +19,7 @@ LoggerCore::~LoggerCore() { ClosePort(); }
 
 std::vector<int> LoggerCore::EnumeratePorts() {
   std::vector<int> openable;
-  for (int portNumber = kFirstListedPort; portNumber <= kLastListedPort; ++portNumber) {
+  for (int portNumber : ProbeCandidates(ports_.PresentPorts())) {
     // Only opened and closed: a port that is never chosen keeps its settings.
     if (ports_.Probe(portNumber)) openable.push_back(portNumber);
   }
@@ -28,7 +28,8 @@ std::vector<int> LoggerCore::EnumeratePorts() {
 
 void LoggerCore::OpenPort(int portNumber) {
   PortOpenError error;
-  if (!link_.Open(portNumber, error)) {
+  holdsPort_ = link_.Open(portNumber, error);
+  if (!holdsPort_) {
     ShowPortClosed(OpenFailureStatus(portNumber, error.kind), OpenFailureDetail(portNumber, error));
     return;
   }
@@ -46,6 +47,13 @@ void LoggerCore::OnPortLost(std::uint32_t run) {
   std::string reason;
   if (!link_.CloseLostPort(run, reason)) return;
   ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
+}
+
+void LoggerCore::OnOpenPortVanished() {
+  if (!link_.IsOpen()) return;
+  link_.Close();
+  ShowPortClosed(PortLostStatus(openPortNumber_),
+                 PortLostDetail(openPortNumber_, "the system no longer lists the port's device"));
 }
 
 void LoggerCore::ShowPortClosed(const std::string& status, const std::string& detail) {

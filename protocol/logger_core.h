@@ -30,9 +30,12 @@ class LoggerCore : public CommandPort {
   // The record the dialog exchanges with its controls.
   DeviceRecord& record() { return protocol_.record(); }
 
-  // The numbers of the listed ports (kFirstListedPort..kLastListedPort) that
-  // can be opened now, ascending.
+  // The ports that can be opened now, ascending: every candidate the system
+  // has (ProbeCandidates), probed here one after the other.
   std::vector<int> EnumeratePorts();
+  // The port whose list entry stays whatever the system says: the open port,
+  // or the one just lost until another open is tried; 0 for none.
+  int HeldPortNumber() const { return holdsPort_ ? openPortNumber_ : 0; }
   void OpenPort(int portNumber);
   void ClosePort();
   // A new entry was chosen in the port list: read back, close, open it.
@@ -50,6 +53,9 @@ class LoggerCore : public CommandPort {
   // closed, the status says "COMn lost" and the port's controls go off, as
   // after a failed open. Nothing when that port was closed or changed since.
   void OnPortLost(std::uint32_t run);
+  // The system no longer names the open port's device: the port is closed
+  // and reported lost as above. Nothing when no port is open.
+  void OnOpenPortVanished();
   // Posted sentences dropped because the worker had begun to refill their
   // slot before they were handled (the user-interface thread fell behind by a
   // whole ring) or their run had ended, counted over the core's life.
@@ -77,6 +83,7 @@ class LoggerCore : public CommandPort {
   std::string portStatusDetail_;
   std::uint64_t droppedSentences_ = 0;
   int openPortNumber_ = 0;
+  bool holdsPort_ = false;  // the last open succeeded
   // Last, so that it is destroyed first: the worker stops before the rest goes.
   SerialLink link_;
 };

@@ -252,32 +252,37 @@ void LoggerProtocol::ClearDeviceFields() {
   dialog_.RefreshControls();
 }
 
+bool LoggerProtocol::RefuseWithoutPort(const char* caption) {
+  if (port_.IsPortOpen()) return false;
+  dialog_.ShowMessageBox(kNoPortText, caption, MessageBoxKind::Warning);
+  return true;
+}
+
+bool LoggerProtocol::ConfirmDeletion() {
+  const bool yes =
+      dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes;
+  // The port may have gone while the question was up (a lost device is
+  // handled during the modal run): the answer then must not queue into a
+  // closed link, where it would vanish without a word.
+  return yes && !RefuseWithoutPort(kDeleteCaption);
+}
+
 void LoggerProtocol::OnSet() {
-  if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kSetCaption, MessageBoxKind::Warning);
-    return;
-  }
+  if (RefuseWithoutPort(kSetCaption)) return;
   if (family_ != LoggerFamily::Unknown) QueueOrTellBusy(port_, dialog_, SetSequence(family_, record_));
 }
 
 void LoggerProtocol::OnDeleteAllFlights() {
-  if (!port_.IsPortOpen()) {
-    dialog_.ShowMessageBox(kNoPortText, kDeleteCaption, MessageBoxKind::Warning);
-    return;
-  }
+  if (RefuseWithoutPort(kDeleteCaption)) return;
   if (family_ == LoggerFamily::Second) {
-    if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
-      QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsSecondFamily)});
-    }
+    if (ConfirmDeletion()) QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsSecondFamily)});
     return;
   }
   if (LeadingReal(record_.firmwareRev) >= kDeleteFlightDialogFirmware) {
     dialog_.RunDeleteFlightDialog();
     return;
   }
-  if (dialog_.ShowMessageBox(kConfirmDeletionText, kDeleteCaption, MessageBoxKind::Question) == MessageBoxAnswer::Yes) {
-    QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsOldFirmware)});
-  }
+  if (ConfirmDeletion()) QueueOrTellBusy(port_, dialog_, {std::string(kDeleteFlightsOldFirmware)});
 }
 
 }  // namespace brisko

@@ -59,6 +59,10 @@ class LoggerProtocol {
   void HandleNt800(FieldReader fields);
   void HandleNt801(FieldReader fields);
   void HandleNt805(FieldReader fields);
+  // "First select a COM port !" under `caption` when no port is open (true).
+  bool RefuseWithoutPort(const char* caption);
+  // The deletion question; true only for Yes with the port still open.
+  bool ConfirmDeletion();
 
   DialogCallouts& dialog_;
   CommandPort& port_;

@@ -128,11 +128,15 @@ void QtMainDialog::SetToolTip(int id, const std::string& tip) {
   if (QWidget* control = Control(id)) control->setToolTip(QString::fromStdString(tip));
 }
 
-void QtMainDialog::AddListEntry(int id, const std::string& text, const std::string& tip) {
+void QtMainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->addItem(FromLoggerBytes(text));
-  list->setItemData(list->count() - 1, QString::fromStdString(tip), Qt::ToolTipRole);
+  list->insertItem(index, FromLoggerBytes(text));
+  list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
+}
+
+void QtMainDialog::RemoveListEntry(int id, int index) {
+  if (auto* list = ControlAs<QComboBox>(id)) list->removeItem(index);
 }
 
 int QtMainDialog::ListCount(int id) const {
@@ -152,6 +156,14 @@ int QtMainDialog::ListSelection(int id) const {
 
 void QtMainDialog::SetListSelection(int id, int index) {
   if (auto* list = ControlAs<QComboBox>(id)) list->setCurrentIndex(index);
+}
+
+int QtMainDialog::FocusedControl() const {
+  const QWidget* focused = focusWidget();
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    if (control.id >= 0 && focused != nullptr && Control(control.id) == focused) return control.id;
+  }
+  return 0;
 }
 
 void QtMainDialog::Focus(int id) {
@@ -212,9 +224,18 @@ void QtMainDialog::HideWindow() { hide(); }
 
 void QtMainDialog::EndDialog(DialogResult result) { done(result == DialogResult::Ok ? Accepted : Rejected); }
 
+void QtMainDialog::PostPortProbedToDialog(int portNumber, bool openable) {
+  QCoreApplication::postEvent(this, new PortProbedEvent(portNumber, openable));
+}
+
 bool QtMainDialog::event(QEvent* event) {
   if (event->type() == SentenceEventType()) {
     dialog_.OnSentenceArrived(static_cast<const SentenceEvent*>(event)->notice());
+    return true;
+  }
+  if (event->type() == PortProbedEventType()) {
+    const auto* probed = static_cast<const PortProbedEvent*>(event);
+    dialog_.OnPortProbedArrived(probed->portNumber(), probed->openable());
     return true;
   }
   if (event->type() == PortLostEventType()) {

@@ -43,11 +43,13 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   void SetShown(int id, bool shown) override;
   void SetLengthLimit(int id, int limit) override;
   void SetToolTip(int id, const std::string& tip) override;
-  void AddListEntry(int id, const std::string& text, const std::string& tip) override;
+  void InsertListEntry(int id, int index, const std::string& text, const std::string& tip) override;
+  void RemoveListEntry(int id, int index) override;
   int ListCount(int id) const override;
   std::string ListEntry(int id, int index) const override;
   int ListSelection(int id) const override;
   void SetListSelection(int id, int index) override;
+  int FocusedControl() const override;
   void Focus(int id) override;
   void FocusAndSelectAll(int id) override;
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
@@ -57,6 +59,7 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   void StopTimer() override;
   void PostSentenceToDialog(SentenceNotice notice) override;
   void PostPortLostToDialog(std::uint32_t run) override;
+  void PostPortProbedToDialog(int portNumber, bool openable) override;
   void HideWindow() override;
   void EndDialog(DialogResult result) override;
 

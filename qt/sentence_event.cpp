@@ -14,4 +14,9 @@ QEvent::Type PortLostEventType() {
   return type;
 }
 
+QEvent::Type PortProbedEventType() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
 }  // namespace brisko

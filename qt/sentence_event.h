@@ -1,7 +1,9 @@
-// The events with which the link worker's sentences, and the news that its
-// port's device is gone, reach the main dialog: posted from the worker's
-// thread, handled on the user-interface thread. A sentence carries its notice
-// as the neutral dialog packed it; the news of a lost port the worker's run.
+// The events with which the link worker's sentences, the news that its port's
+// device is gone, and the port list's probe results reach the main dialog:
+// posted from the worker's or the probing thread, handled on the
+// user-interface thread. A sentence carries its notice as the neutral dialog
+// packed it; the news of a lost port the worker's run; a probe result the
+// port's number and whether it opened.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@ namespace brisko {
 // Registered event types, thread-safe on first use.
 QEvent::Type SentenceEventType();
 QEvent::Type PortLostEventType();
+QEvent::Type PortProbedEventType();
 
 class SentenceEvent : public QEvent {
  public:
@@ -32,6 +35,19 @@ class PortLostEvent : public QEvent {
 
  private:
   std::uint32_t run_;
+};
+
+// A probe of the port list, finished on the probing thread.
+class PortProbedEvent : public QEvent {
+ public:
+  PortProbedEvent(int portNumber, bool openable)
+      : QEvent(PortProbedEventType()), portNumber_(portNumber), openable_(openable) {}
+  int portNumber() const { return portNumber_; }
+  bool openable() const { return openable_; }
+
+ private:
+  int portNumber_;
+  bool openable_;
 };
 
 }  // namespace brisko

@@ -2,11 +2,12 @@
 # Benchmarks, each figure a ratio or a distribution from one run: receive-path
 # throughput; latency from a line's last byte on the pseudo-terminal to the
 # record; spacing of queued commands on the wire; ClosePort's duration; time
-# from starting brisko to its window showing the simulator's data (Xvfb); and
-# resident memory and CPU share while idle with a port open, of the core, of
-# brisko and of brisko.exe under Wine with its Wine server. Ends with each
-# figure against its requirement. Figures from this machine are in
-# bench/README.md.
+# from starting brisko to its window showing the simulator's data (Xvfb); the
+# restored port's data with COM5-COM7 taking 2.5 s each to open, on Linux and
+# under Wine; and resident memory and CPU share while idle with a port open,
+# of the core, of brisko and of brisko.exe under Wine with its Wine server.
+# Ends with each figure against its requirement. Figures from this machine are
+# in bench/README.md.
 #
 # Usage: scripts/bench.sh [idle seconds, default 30]
 # BRISKO_BENCH_DIR names the build directory (default build-bench).
@@ -19,7 +20,11 @@ out=$(mktemp /tmp/brisko-bench-XXXXXX.log)
 build=$(realpath -m "${BRISKO_BENCH_DIR:-build-bench}")
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON >/dev/null
 cmake --build "$build" --target brisko_bench_receive brisko_bench_link brisko_soak_core brisko_proc_sample \
-  brisko-sim brisko brisko_startup_probe
+  brisko-sim brisko brisko_startup_probe brisko_bench_slow_ports
+# The same start-up with slow ports, cross-built for Wine.
+cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=ON >/dev/null
+cmake --build "$build-mingw" --target brisko_bench_slow_ports brisko
 
 echo "== receive path (Google Benchmark, 5 repetitions; bytes_per_second against CPU time)"
 "$build/bench/brisko_bench_receive" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true | tee -a "$out"
@@ -39,6 +44,19 @@ session_sim_start
 echo "== brisko under Xvfb: start to window painted and to the logger's data shown"
 "$build/bench/brisko_startup_probe" --tool "$build/app/brisko" --port "$SIM_PORT" --workdir "$SESSION/run" --runs 5 | tee -a "$out"
 
+echo "== start-up with COM5-COM7 slow to open (2.5 s each): Linux, then Wine"
+"$build/bench/brisko_bench_slow_ports" --port "$SIM_PORT" --runs 5
+wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+if [[ -n $wine && $wine != *NOTFOUND ]]; then
+  export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
+  wineboot -i >"$SESSION/wineboot.log" 2>&1
+  ln -sfn "$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$SESSION/sim.log" | head -1)" \
+    "$WINEPREFIX/dosdevices/com$SIM_PORT"
+  "$wine" "$build-mingw/bench/brisko_bench_slow_ports.exe" --port "$SIM_PORT" --runs 5
+  wineserver -k
+  unset WINEPREFIX
+fi
+
 echo "== brisko idle with a port open, $idle s"
 tool_start
 sleep 5  # past start-up and the identification
@@ -47,14 +65,10 @@ sleep 5  # past start-up and the identification
 tool_close
 echo "Escape ended brisko in $TOOL_EXIT_SECONDS s"
 
-# brisko.exe in a fresh Wine prefix whose COM port is the same simulator, and
-# the Wine server of that prefix, which brisko.exe's every port call goes
-# through: their CPU time from /proc.
+# brisko.exe in a Wine prefix (the slow-port run's, else a fresh one) whose COM
+# port is the same simulator, and the Wine server of that prefix, which
+# brisko.exe's every port call goes through: their CPU time from /proc.
 echo "== brisko.exe under Wine with its Wine server, idle with a port open, $idle s"
-cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF -DBRISKO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build-mingw" --target brisko >/dev/null
-wine=$(sed -n 's/^BRISKO_WINE\(64\)\{0,1\}:FILEPATH=//p' "$build-mingw/CMakeCache.txt" | head -n 1)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
   local dir
@@ -65,7 +79,7 @@ wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
 }
 export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
 trap 'wineserver -k 2>/dev/null || true; session_stop; rm -f "$out"' EXIT
-wineboot -i >"$SESSION/wineboot.log" 2>&1
+[[ -d $WINEPREFIX ]] || wineboot -i >"$SESSION/wineboot.log" 2>&1
 ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com$SIM_PORT"
 mkdir -p "$SESSION/wine-run"
 printf '%d' "$SIM_PORT" >"$SESSION/wine-run/BRISKO.INI"

@@ -8,6 +8,7 @@
 #include "dialog/dialog_template.h"
 #include "win32/ansi_code_page.h"
 #include "win32/child_dialogs.h"
+#include "win32/device_change.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/resource_ids.h"
 #include "win32/sentence_message.h"
@@ -68,6 +69,12 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SENTENCE:
       dialog_->OnSentenceArrived({static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam)});
       return TRUE;
+    case WM_PORT_PROBED:
+      dialog_->OnPortProbedArrived(static_cast<int>(wParam), lParam != 0);
+      return TRUE;
+    case WM_DEVICECHANGE:
+      OnDeviceChange(*dialog_, wParam, lParam);
+      return TRUE;
     case WM_PORT_LOST:
       dialog_->OnPortLostArrived(static_cast<std::uint32_t>(wParam));
       return TRUE;
@@ -80,6 +87,7 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return TRUE;
     case WM_DESTROY:
+      StopDeviceChangeNotices(std::exchange(deviceNotices_, nullptr));
       dialog_->OnDestroy();
       return TRUE;
     default:
@@ -97,6 +105,7 @@ void Win32MainDialog::OnInitDialog() {
   AddAboutEntry();
   SetIcons();
   CentreDialog(window_);
+  deviceNotices_ = StartDeviceChangeNotices(window_);
   dialog_->OnInitDialog();
 }
 
@@ -234,10 +243,15 @@ void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   toolTips_[id] = tip;
 }
 
-void Win32MainDialog::AddListEntry(int id, const std::string& text, const std::string& /*tip*/) {
+void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& /*tip*/) {
   // A drop-down list has no tips of its own entries; the entries are bare
   // numbers whose device names ("\\.\COMn") the user knows.
-  SendMessageW(Item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
+  SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
+}
+
+void Win32MainDialog::RemoveListEntry(int id, int index) {
+  SendMessageW(Item(id), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 int Win32MainDialog::ListCount(int id) const {
@@ -260,6 +274,13 @@ int Win32MainDialog::ListSelection(int id) const {
 
 void Win32MainDialog::SetListSelection(int id, int index) {
   SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32MainDialog::FocusedControl() const {
+  HWND focused = GetFocus();
+  // The edit of a combo box is a child of it; the dialog's controls are its children.
+  while (focused != nullptr && GetParent(focused) != window_) focused = GetParent(focused);
+  return focused != nullptr ? GetDlgCtrlID(focused) : 0;
 }
 
 void Win32MainDialog::Focus(int id) {
@@ -300,6 +321,10 @@ void Win32MainDialog::PostSentenceToDialog(SentenceNotice notice) {
 
 void Win32MainDialog::PostPortLostToDialog(std::uint32_t run) {
   PostMessageW(window_, WM_PORT_LOST, static_cast<WPARAM>(run), 0);
+}
+
+void Win32MainDialog::PostPortProbedToDialog(int portNumber, bool openable) {
+  PostMessageW(window_, WM_PORT_PROBED, static_cast<WPARAM>(portNumber), openable ? 1 : 0);
 }
 
 void Win32MainDialog::HideWindow() { ShowWindow(window_, SW_HIDE); }

@@ -10,6 +10,8 @@
 //                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
 //   WM_TIMER       the staleness timer
 //   WM_SENTENCE, WM_PORT_LOST   the link worker's posted notices
+//   WM_PORT_PROBED the probing thread's results
+//   WM_DEVICECHANGE COM ports that came or went (win32/device_change.h)
 //   WM_SYSCOMMAND  the About entry
 //   WM_DPICHANGED  the system's rectangle, icons and tooltip tools for the DPI
 //   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
@@ -65,11 +67,13 @@ class Win32MainDialog final : public ControlSurface {
   void SetShown(int id, bool shown) override;
   void SetLengthLimit(int id, int limit) override;
   void SetToolTip(int id, const std::string& tip) override;
-  void AddListEntry(int id, const std::string& text, const std::string& tip) override;
+  void InsertListEntry(int id, int index, const std::string& text, const std::string& tip) override;
+  void RemoveListEntry(int id, int index) override;
   int ListCount(int id) const override;
   std::string ListEntry(int id, int index) const override;
   int ListSelection(int id) const override;
   void SetListSelection(int id, int index) override;
+  int FocusedControl() const override;
   void Focus(int id) override;
   void FocusAndSelectAll(int id) override;
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
@@ -79,6 +83,7 @@ class Win32MainDialog final : public ControlSurface {
   void StopTimer() override;
   void PostSentenceToDialog(SentenceNotice notice) override;
   void PostPortLostToDialog(std::uint32_t run) override;
+  void PostPortProbedToDialog(int portNumber, bool openable) override;
   void HideWindow() override;
   void EndDialog(DialogResult result) override;
 
@@ -97,6 +102,7 @@ class Win32MainDialog final : public ControlSurface {
   std::vector<WORD> template_;
   HWND window_ = nullptr;
   HWND toolTip_ = nullptr;
+  HDEVNOTIFY deviceNotices_ = nullptr;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   std::map<int, FieldEditGuard> edits_;

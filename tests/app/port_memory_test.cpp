@@ -40,6 +40,8 @@ class PortMemoryTest : public ::testing::Test {
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+    // The ports not open join the list as their probes come back.
+    EXPECT_TRUE(test::WaitFor([&] { return PortList().count() == 2; }));
     return *dialog_;
   }
   void Exit() { dialog_->ControlAs<QPushButton>(kCommandCancel)->click(); }

@@ -28,6 +28,7 @@ class FakeFront {
         dialog_.OnSentenceArrived(notice.sentence);
       }
     }
+    for (const auto& [port, openable] : surface_.TakeProbed()) dialog_.OnPortProbedArrived(port, openable);
   }
   void PressOnNextBox(MessageBoxAnswer answer) {
     surface_.answer = answer;

@@ -30,7 +30,7 @@ class DataExchangeTest : public ::testing::Test {
   }
   void SetPortEntries(const std::vector<std::string>& entries) {
     surface_.listEntries.clear();
-    for (const std::string& entry : entries) surface_.AddListEntry(kIdPortList, entry, "");
+    for (const std::string& entry : entries) surface_.InsertListEntry(kIdPortList, surface_.ListCount(kIdPortList), entry, "");
   }
 
   DeviceRecord record_;

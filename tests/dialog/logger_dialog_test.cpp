@@ -46,6 +46,13 @@ class NeutralDialogTest : public ::testing::Test {
     settings_.stored = portNumber;
     dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
     dialog_->OnInitDialog();
+    // Every port but the open one is probed off the user-interface thread.
+    const int opened = std::stoi(portNumber);
+    const bool restoredOpen = ports_.Device(opened) != nullptr && ports_.Device(opened)->isOpen();
+    const std::vector<int> candidates = ProbeCandidates(ports_.PresentPorts());
+    const std::size_t probes = static_cast<std::size_t>(
+        std::count_if(candidates.begin(), candidates.end(), [&](int n) { return !restoredOpen || n != opened; }));
+    EXPECT_TRUE(DeliverUntil([&] { return probesDelivered_ == probes; })) << "probes of the port list";
     // The worker empties the port when it starts: the test feeds replies only
     // once it has written its first command.
     SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
@@ -62,10 +69,15 @@ class NeutralDialogTest : public ::testing::Test {
   }
   // Hands the posted notices to the dialog, as a front end's event loop does,
   // until the condition holds or a generous deadline passes.
-  bool DeliverUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + WaitBound(std::chrono::seconds(20));
+  bool DeliverUntil(const std::function<bool()>& condition,
+                    std::chrono::milliseconds bound = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + WaitBound(bound);
     while (!condition()) {
       for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
+      for (const auto& [port, openable] : surface_.TakeProbed()) {
+        dialog_->OnPortProbedArrived(port, openable);
+        ++probesDelivered_;
+      }
       if (std::chrono::steady_clock::now() > deadline) return condition();
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -114,6 +126,7 @@ class NeutralDialogTest : public ::testing::Test {
   MemorySettings settings_;
   FakeSurface surface_;
   std::unique_ptr<LoggerDialog> dialog_;
+  std::size_t probesDelivered_ = 0;
 };
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
@@ -337,6 +350,115 @@ TEST_F(NeutralDialogTest, NoticesFromAnEndedRunAreIgnored) {
   EXPECT_EQ(surface_.Text(kIdSerialNumber), "") << "the reply of the old run must not show";
   EXPECT_TRUE(Device(5).isOpen()) << "a lost notice of the old run closes nothing";
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
+}
+
+// The list follows the system while the dialog runs. Each step changes the
+// simulated system, lets one quick look run (two staleness ticks) and hands
+// over the probes it caused; the selection stays on the open port's entry.
+TEST_F(NeutralDialogTest, TheListFollowsPortsThatComeAndGo) {
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> entries;
+  };
+  Start("5");  // ports 3 and 5; 5 open
+  const std::vector<Step> steps = {
+      {"a port plugged in below the open one", [&] { ports_.AddDevice(4, clock_); }, {"3", "4", "5"}},
+      {"one above it, numbered past 29", [&] { ports_.AddDevice(34, clock_); }, {"3", "4", "5", "34"}},
+      {"one pulled out", [&] { ports_.RemoveDevice(3); }, {"4", "5", "34"}},
+      {"one that refuses to open is not listed", [&] { ports_.Refuse(6, PortErrorKind::Busy, "held"); },
+       {"4", "5", "34"}},
+      {"an adapter unplugged", [&] { Device(4).Unplug(true); }, {"5", "34"}},
+      {"and plugged in again", [&] { Device(4).Unplug(false); }, {"4", "5", "34"}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    dialog_->OnTimer();
+    dialog_->OnTimer();
+    EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts() == step.entries; }));
+    ASSERT_GE(surface_.listSelection, 0);
+    EXPECT_EQ(surface_.ListEntry(kIdPortList, surface_.listSelection), "5");
+    EXPECT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok") << "nothing else in the dialog changes";
+  }
+  // Only ports that newly appeared were probed, each once; the open one never.
+  for (int tick = 0; tick < 20; ++tick) dialog_->OnTimer();
+  DeliverUntil([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(ports_.ProbeCount(34), 1);
+  EXPECT_EQ(ports_.ProbeCount(6), 1) << "a port that refused is not probed again on a timer";
+  EXPECT_EQ(ports_.ProbeCount(4), 2) << "probed again after it was plugged in again";
+  EXPECT_EQ(ports_.ProbeCount(5), 0);
+}
+
+// The open port's device disappears from the system: reported lost at once,
+// its entry and the selection stay, and the focus leaves the edit it was in
+// before the edit is disabled.
+TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
+  Start("3");
+  surface_.Focus(kIdPilotName);
+  ports_.RemoveDevice(3);
+  dialog_->OnTimer();
+  dialog_->OnTimer();
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
+  ExpectPortControls(false);
+  EXPECT_EQ(surface_.focus, kIdPortList);
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5"}));
+  EXPECT_EQ(surface_.listSelection, 0);
+
+  // Opening another port lets the lost one's entry go at the next look.
+  Choose("5");
+  dialog_->OnTimer();
+  dialog_->OnTimer();
+  EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"5"});
+  EXPECT_EQ(surface_.listSelection, 0);
+}
+
+// A port slow to open (a Bluetooth port) neither holds up the start nor the
+// restored port: the dialog is up before its probe has finished.
+TEST_F(NeutralDialogTest, ASlowPortDoesNotHoldUpTheStart) {
+  constexpr int kSlowMs = 1500;
+  ports_.DelayOpen(5, kSlowMs);
+  const auto begin = std::chrono::steady_clock::now();
+  settings_.stored = "3";
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
+  dialog_->OnInitDialog();
+  const auto initialised = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Device(3).isOpen());
+  if (initialised - begin < std::chrono::milliseconds(kSlowMs)) {
+    EXPECT_TRUE(surface_.TakeProbed().empty()) << "the slow probe had not finished";
+  }
+  EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"3"});
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts() == std::vector<std::string>{"3", "5"}; }));
+  EXPECT_EQ(surface_.listSelection, 0);
+}
+
+// A system that names none of its ports (Wine): every number is probed by
+// name at the start and when the system says its ports changed, never on the
+// quick look, and an entry leaves only when the system names it as gone.
+TEST_F(NeutralDialogTest, PortsTheSystemDoesNotNameAreFoundByName) {
+  ports_.HideNames(true);
+  ports_.AddDevice(34, clock_);
+  Start("3");
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34"}));
+  EXPECT_EQ(ports_.ProbeCount(255), 1);
+
+  ports_.AddDevice(200, clock_);
+  ports_.RemoveDevice(5);
+  for (int tick = 0; tick < 6; ++tick) dialog_->OnTimer();
+  EXPECT_EQ(ports_.ProbeCount(200), 1) << "probed at the start only: the quick look opens nothing";
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34"}));
+
+  dialog_->OnSystemPortsChanged();
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts().size() == 4; }));
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34", "200"}));
+  EXPECT_EQ(ports_.ProbeCount(34), 1) << "a listed port is not probed again";
+  EXPECT_EQ(ports_.ProbeCount(200), 2);
+
+  dialog_->OnSystemPortRemoved(5);
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "34", "200"}));
+  dialog_->OnSystemPortRemoved(3);
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
+  EXPECT_EQ(surface_.listSelection, 0);
 }
 
 // The run travels as its low 16 bits and is widened against the open run.

@@ -25,6 +25,7 @@ class FaultInjectingPorts final : public PortSystem {
   // The open itself is the inner system's, faults and all.
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override;
   bool Probe(int portNumber) override { return inner_.Probe(portNumber); }
+  PortPresence PresentPorts() override { return inner_.PresentPorts(); }
 
   FaultSwitches& switches() { return switches_; }
 

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "link/port_names.h"
 #include "link/serial_port.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/link_test_support.h"
@@ -161,6 +164,31 @@ TEST_F(PosixPortTest, ProbeLeavesOutWhatCannotBeOpened) {
   EXPECT_FALSE(system_->Probe(7)) << "not a terminal";
   held.reset();
   EXPECT_TRUE(system_->Probe(3));
+}
+
+// The quick look names the entries of the ports directory, dangling ones
+// too, by their exact "COM<n>" names up to 255, and opens none of them.
+TEST_F(PosixPortTest, PresentPortsAreTheDirectoryEntriesByName) {
+  ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged-adapter"));
+  ASSERT_TRUE(ports_.Link(255, terminal_.slavePath()));
+  ASSERT_TRUE(ports_.Link(256, terminal_.slavePath()));
+  ports_.File("COM07");
+  ports_.File("com9");
+  ports_.File("COM12x");
+  auto held = OpenOrFail();
+  const PortPresence presence = system_->PresentPorts();
+  EXPECT_EQ(presence.numbers, (std::vector<int>{3, 5, 255}));
+  EXPECT_TRUE(presence.complete);
+  EXPECT_NE(held, nullptr) << "the open port is still named";
+}
+
+// The names a system gives its COM ports, as the port list reads them.
+TEST(PortNames, NumberOfName) {
+  const std::pair<const char*, int> cases[] = {
+      {"COM1", 1},   {"COM34", 34}, {"com34", 34}, {"Com255", 255}, {"COM256", 0}, {"COM0", 0},
+      {"COM03", 0},  {"COM", 0},    {"COM3x", 0},  {"LPT1", 0},     {"COM-3", 0},  {"COM1000", 0},
+  };
+  for (const auto& [name, number] : cases) EXPECT_EQ(PortNumberOfName(name), number) << name;
 }
 
 TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {

@@ -121,6 +121,7 @@ TEST(OnDeleteAllFlights, Decisions) {
     std::vector<MessageBoxCall> messages;
     Sequences queued;
     int deleteDialogRuns;
+    bool portLostDuringBox = false;  // the device goes while the question is up
   };
   const Case cases[] = {
       {"ClosedPort", false, Family::Second, "3.0", MessageBoxAnswer::Yes, {kNoPortOnDelete}, {}, 0},
@@ -140,12 +141,18 @@ TEST(OnDeleteAllFlights, Decisions) {
       {"FirmwareJustBelow", true, Family::First, "2.7999", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"FirmwareWithComma", true, Family::First, "2,8", MessageBoxAnswer::Yes, {kConfirm}, {{"$NT978,0"}}, 0},
       {"FirmwareAsExponent", true, Family::First, "28e-1", MessageBoxAnswer::Yes, {}, {}, 1},
+      {"SecondFamilyYesAfterLoss", true, Family::Second, "", MessageBoxAnswer::Yes, {kConfirm, kNoPortOnDelete}, {},
+       0, true},
+      {"Firmware27YesAfterLoss", true, Family::First, "2.7", MessageBoxAnswer::Yes, {kConfirm, kNoPortOnDelete}, {},
+       0, true},
+      {"Firmware27NoAfterLoss", true, Family::First, "2.7", MessageBoxAnswer::No, {kConfirm}, {}, 0, true},
   };
   for (const Case& c : cases) {
     FakeDialog dialog;
     dialog.answer = c.answer;
     FakePort port;
     port.open = c.portOpen;
+    if (c.portLostDuringBox) dialog.onMessageBox = [&port] { port.open = false; };
     LoggerProtocol protocol(dialog, port, dialog.wallClock());
     Identify(protocol, c.family);
     protocol.record().firmwareRev = c.firmwareRev;

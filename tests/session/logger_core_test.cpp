@@ -181,22 +181,23 @@ TEST_F(LoggerCoreTest, ChoosingAnotherPortClosesTheOldOneAfterItsCommandsAndOpen
   }
 }
 
-TEST_F(LoggerCoreTest, EnumerationListsPortsOneToTwentyNineThatOpenAndLeavesNoneOpen) {
+TEST_F(LoggerCoreTest, EnumerationListsPortsOneTo255ThatOpenAndLeavesNoneOpen) {
   SimulatedDevice& com1 = AddDevice(1);
   AddDevice(2);
   SimulatedDevice& com3 = AddDevice(3);
   SimulatedDevice& com29 = AddDevice(29);
-  SimulatedDevice& com30 = AddDevice(30);
+  SimulatedDevice& com34 = AddDevice(34);
+  SimulatedDevice& com256 = AddDevice(256);
   PortOpenError ignored;
   auto otherProgram = ports_.Open(2, ignored);
   ports_.Refuse(5, PortErrorKind::PermissionDenied, "Permission denied");
 
-  EXPECT_EQ(core_.EnumeratePorts(), (std::vector<int>{1, 3, 29}));
-  for (SimulatedDevice* device : {&com1, &com3, &com29}) {
+  EXPECT_EQ(core_.EnumeratePorts(), (std::vector<int>{1, 3, 29, 34}));
+  for (SimulatedDevice* device : {&com1, &com3, &com29, &com34}) {
     EXPECT_FALSE(device->isOpen());
     EXPECT_EQ(device->openCount(), 1);
   }
-  EXPECT_EQ(com30.openCount(), 0);
+  EXPECT_EQ(com256.openCount(), 0);
   EXPECT_FALSE(core_.IsPortOpen());
 }
 

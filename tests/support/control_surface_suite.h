@@ -74,6 +74,8 @@ class ControlSurfaceSuite : public ::testing::Test {
     // The worker empties the port when it starts: replies are fed once it has
     // written its first command.
     EXPECT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty(); })) << "the identification never went out";
+    // Port 5 joins the list when its probe comes back.
+    EXPECT_TRUE(PumpUntil([&] { return surface().ListCount(kIdPortList) == 2; })) << "port 5 was never listed";
   }
   ~ControlSurfaceSuite() override { front_.reset(); }
 
@@ -142,9 +144,26 @@ TYPED_TEST_P(ControlSurfaceSuite, TextsKeepEveryLatin1LetterAndShowIt) {
     EXPECT_EQ(this->front().Displayed(id), shown);
   }
   const int count = this->surface().ListCount(kIdPortList);
-  this->surface().AddListEntry(kIdPortList, latin1, "");
+  this->surface().InsertListEntry(kIdPortList, count, latin1, "");
   ASSERT_EQ(this->surface().ListCount(kIdPortList), count + 1);
   EXPECT_EQ(this->surface().ListEntry(kIdPortList, count), latin1);
+}
+
+// Entries go in and out at their index, the others keep their order.
+TYPED_TEST_P(ControlSurfaceSuite, ListEntriesAreInsertedAndRemovedInPlace) {
+  ControlSurface& surface = this->surface();
+  while (surface.ListCount(kIdPortList) > 0) surface.RemoveListEntry(kIdPortList, 0);
+  surface.InsertListEntry(kIdPortList, 0, "34", "");
+  surface.InsertListEntry(kIdPortList, 0, "3", "");
+  surface.InsertListEntry(kIdPortList, 1, "5", "");
+  const auto entries = [&] {
+    std::vector<std::string> texts;
+    for (int i = 0; i < surface.ListCount(kIdPortList); ++i) texts.push_back(surface.ListEntry(kIdPortList, i));
+    return texts;
+  };
+  EXPECT_EQ(entries(), (std::vector<std::string>{"3", "5", "34"}));
+  surface.RemoveListEntry(kIdPortList, 1);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"3", "34"}));
 }
 
 TYPED_TEST_P(ControlSurfaceSuite, UncheckingTheLastCheckedRadioButtonLeavesItsGroupEmpty) {
@@ -229,6 +248,7 @@ TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextS
   ControlSurface& surface = this->surface();
   surface.Focus(kIdGliderId);
   EXPECT_EQ(this->front().FocusedId(), kIdGliderId);
+  EXPECT_EQ(surface.FocusedControl(), kIdGliderId);
   EXPECT_EQ(this->front().SelectedText(kIdCompetitionClass), "");
   surface.SetText(kIdCompetitionClass, "Club");
   surface.FocusAndSelectAll(kIdCompetitionClass);
@@ -238,6 +258,7 @@ TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextS
 
 REGISTER_TYPED_TEST_SUITE_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBackThePressedOne,
                             TheDeleteFlightDialogRunsModallyUntilItIsClosed, TextsKeepEveryLatin1LetterAndShowIt,
+                            ListEntriesAreInsertedAndRemovedInPlace,
                             UncheckingTheLastCheckedRadioButtonLeavesItsGroupEmpty,
                             ASelectionSetByTheProgramOpensNothingAndMinusOneShowsNoEntry,
                             ALoggersReplyIsShownOnlyWhenTheUserInterfaceThreadRuns,

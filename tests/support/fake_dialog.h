@@ -55,6 +55,7 @@ class FakeDialog : public DialogCallouts {
   }
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override {
     if (keepCalls_) messages.push_back({text, caption, kind});
+    if (onMessageBox) onMessageBox();
     return answer;
   }
   void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
@@ -71,6 +72,7 @@ class FakeDialog : public DialogCallouts {
   std::int64_t now = 1000;  // the time while the clock is Fixed
   MessageBoxAnswer answer = MessageBoxAnswer::Yes;  // the button every message box returns
   std::function<void()> onRefresh;
+  std::function<void()> onMessageBox;  // what happens while a box is up
   std::function<bool()> readBack;  // the user's edits; none by default
 
   // What it saw. The lists stay empty when only counts are kept.

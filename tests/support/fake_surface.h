@@ -109,8 +109,16 @@ class FakeSurface : public ControlSurface {
     }
   }
 
-  void AddListEntry(int /*id*/, const std::string& text, const std::string& tip) override {
-    listEntries.emplace_back(text, tip);
+  // Like a toolkit, the selection does not follow an entry that moves.
+  void InsertListEntry(int /*id*/, int index, const std::string& text, const std::string& tip) override {
+    listEntries.emplace(listEntries.begin() + index, text, tip);
+  }
+  void RemoveListEntry(int /*id*/, int index) override { listEntries.erase(listEntries.begin() + index); }
+  // The entries' texts, in order.
+  std::vector<std::string> ListTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& entry : listEntries) texts.push_back(entry.first);
+    return texts;
   }
   int ListCount(int /*id*/) const override { return static_cast<int>(listEntries.size()); }
   std::string ListEntry(int /*id*/, int index) const override {
@@ -119,6 +127,7 @@ class FakeSurface : public ControlSurface {
   int ListSelection(int /*id*/) const override { return listSelection; }
   void SetListSelection(int /*id*/, int index) override { listSelection = index; }
 
+  int FocusedControl() const override { return focus; }
   void Focus(int id) override {
     focus = id;
     selectedAll = false;
@@ -153,6 +162,15 @@ class FakeSurface : public ControlSurface {
   void PostPortLostToDialog(std::uint32_t run) override {
     const std::lock_guard<std::mutex> lock(postedMutex_);
     posted_.push_back({true, run, {}});
+  }
+  void PostPortProbedToDialog(int portNumber, bool openable) override {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    probed_.emplace_back(portNumber, openable);
+  }
+  // The probe results posted so far, taken out of the queue.
+  std::vector<std::pair<int, bool>> TakeProbed() {
+    const std::lock_guard<std::mutex> lock(postedMutex_);
+    return std::exchange(probed_, {});
   }
   // The notices posted so far, oldest first, taken out of the queue.
   std::deque<PostedNotice> TakePosted() {
@@ -190,6 +208,7 @@ class FakeSurface : public ControlSurface {
  private:
   std::mutex postedMutex_;
   std::deque<PostedNotice> posted_;
+  std::vector<std::pair<int, bool>> probed_;
 };
 
 }  // namespace brisko::testing

@@ -8,9 +8,13 @@
 #include "win32/win32_main_dialog.h"
 
 #include <commctrl.h>
+#include <dbt.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,6 +80,8 @@ class Win32MainDialogTest : public ::testing::Test {
     dialog_ = std::make_unique<Win32MainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
     window_ = dialog_->CreateModeless();
     ASSERT_NE(window_, nullptr);
+    // The other port joins the list when its probe comes back.
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageW(Item(kIdPortList), CB_GETCOUNT, 0, 0) == 2; }));
     // The worker empties the port when it starts: replies are fed once it
     // has written its first command.
     SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
@@ -239,6 +245,42 @@ TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLe
   EXPECT_TRUE(named);
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
   EXPECT_TRUE(Device(3).isOpen());
+}
+
+// The system's word about COM ports, as WM_DEVICECHANGE brings it: an arrival
+// makes the dialog look for new ports, a removal that names its port takes
+// that entry out, and the open port named gone is reported lost with the
+// keyboard focus moved off the edit that is about to be disabled.
+TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
+  ports_.HideNames(true);  // as under Wine: only a probe by name finds a port
+  Start("3");
+  ports_.AddDevice(34, clock_);
+  // The port's name runs on past the structure's one character, as the
+  // system sends it.
+  std::vector<unsigned char> message(sizeof(DEV_BROADCAST_PORT_W) + 16 * sizeof(wchar_t));
+  const auto sendNamed = [&](WPARAM event, const wchar_t* name) {
+    DEV_BROADCAST_PORT_W port{};
+    port.dbcp_size = static_cast<DWORD>(message.size());
+    port.dbcp_devicetype = DBT_DEVTYP_PORT;
+    std::memcpy(message.data(), &port, sizeof(port));
+    std::memcpy(message.data() + offsetof(DEV_BROADCAST_PORT_W, dbcp_name), name, (wcslen(name) + 1) * sizeof(wchar_t));
+    SendMessageW(window_, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(message.data()));
+  };
+  const auto entries = [&] { return SendMessageW(Item(kIdPortList), CB_GETCOUNT, 0, 0); };
+
+  sendNamed(DBT_DEVICEARRIVAL, L"COM34");
+  ASSERT_TRUE(PumpUntil([&] { return entries() == 3; })) << "COM34 joins the list";
+  EXPECT_EQ(SendMessageW(Item(kIdPortList), CB_GETCURSEL, 0, 0), 0) << "the selection stays on 3";
+
+  sendNamed(DBT_DEVICEREMOVECOMPLETE, L"COM5");
+  EXPECT_EQ(entries(), 2);
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
+
+  SetFocus(Item(kIdPilotName));
+  sendNamed(DBT_DEVICEREMOVECOMPLETE, L"COM3");
+  EXPECT_EQ(Shown(kIdPortStatus), L"COM3 lost");
+  EXPECT_FALSE(IsWindowEnabled(Item(kIdPilotName)));
+  EXPECT_EQ(GetFocus(), Item(kIdPortList));
 }
 
 }  // namespace

@@ -7,11 +7,22 @@
 //   1033 entry <text>       (each entry of the port list, in order)
 //   1033 selected <index>   (the selected entry, -1 for none)
 //   focus <id>              (the control with the keyboard focus)
-// It exits with 1 when there is no such window.
+// It exits with 1 when there is no such window. With arguments it acts on
+// the window instead, as another program or the system would:
+//   arrival COMn / removal COMn   sends WM_DEVICECHANGE (DBT_DEVICEARRIVAL or
+//                                 DBT_DEVICEREMOVECOMPLETE) with a
+//                                 DEV_BROADCAST_PORT naming the port
+//   choose <text>                 selects that port list entry as the user's
+//                                 choice (CBN_SELCHANGE)
 #include <windows.h>
 
+#include <dbt.h>
+
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "dialog/dialog_template.h"
 #include "win32/dialog_template_ex.h"
@@ -40,11 +51,47 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+std::wstring Widen(const char* text) {
+  std::wstring wide;
+  for (; *text != '\0'; ++text) wide.push_back(static_cast<unsigned char>(*text));
+  return wide;
+}
+
+// The port's name runs on past the structure's one character, as the system
+// sends it.
+void SendPortChange(HWND dialog, WPARAM event, const std::wstring& name) {
+  std::vector<unsigned char> message(sizeof(DEV_BROADCAST_PORT_W) + (name.size() + 1) * sizeof(wchar_t));
+  DEV_BROADCAST_PORT_W port{};
+  port.dbcp_size = static_cast<DWORD>(message.size());
+  port.dbcp_devicetype = DBT_DEVTYP_PORT;
+  std::memcpy(message.data(), &port, sizeof(port));
+  std::memcpy(message.data() + offsetof(DEV_BROADCAST_PORT_W, dbcp_name), name.c_str(),
+              (name.size() + 1) * sizeof(wchar_t));
+  SendMessageW(dialog, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(message.data()));
+}
+
+int Choose(HWND dialog, const std::wstring& entry) {
+  HWND list = GetDlgItem(dialog, 1033);
+  const LRESULT index =
+      SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+  if (index == CB_ERR) return 1;
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1033, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   HWND dialog = FindWindowW(nullptr, brisko::Latin1ToWide(brisko::MainDialogTemplate().title).c_str());
   if (dialog == nullptr) return 1;
+  if (argc == 3) {
+    const std::string action = argv[1];
+    if (action == "choose") return Choose(dialog, Widen(argv[2]));
+    if (action != "arrival" && action != "removal") return 2;
+    SendPortChange(dialog, action == "arrival" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE, Widen(argv[2]));
+    return 0;
+  }
   for (const brisko::ControlTemplate& control : brisko::MainDialogTemplate().controls) {
     if (control.id < 0) continue;
     HWND item = GetDlgItem(dialog, control.id);

@@ -19,6 +19,11 @@
 #   firstrun    no BRISKO.INI: the port list selects nothing; the About box
 #               opens centred over the main window from the system menu; the
 #               close box ends the program and BRISKO.INI is written.
+#   hotplug     a second simulator linked as COM34 while the window runs and
+#               announced by a WM_DEVICECHANGE from another process joins the
+#               list, opens and identifies; unlinked and announced gone while
+#               open it is reported lost; once COM3 is open again, the next
+#               announcement takes its entry out; Escape keeps "3".
 # Prints how long the window took to show the logger's data.
 # Usage: wine_window_test.sh BRISKO_EXE WINDOW_PEEK_EXE BRISKO_SIM
 # Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine),
@@ -34,14 +39,14 @@ export WINEDEBUG=-all
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-window.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
-SIM_PID="" XVFB_PID="" brisko_pid=""
+SIM_PID="" sim34_pid="" XVFB_PID="" brisko_pid=""
 # Ends one row's programs. The Wine server may hold the pseudo-terminal: it
 # goes before the simulator.
 stop_row() {
   wineserver -k 2>/dev/null || true
-  stop_processes "$brisko_pid" "$SIM_PID"
-  brisko_pid="" SIM_PID=""
-  rm -f "$WINEPREFIX/dosdevices/com3"
+  stop_processes "$brisko_pid" "$SIM_PID" "$sim34_pid"
+  brisko_pid="" SIM_PID="" sim34_pid=""
+  rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com34"
   return 0
 }
 cleanup() {
@@ -249,5 +254,30 @@ press_key "" Escape
 wait_until 30 test -z "$(about_window)" || fail "Escape did not close the About box"
 click_close_box "$window"
 ends_with_ini ""
+stop_row
+# --- hotplug: Wine announces no dosdevices link; Windows sends WM_DEVICECHANGE
+# for a driver that announces its ports, here from another process.
+row=hotplug
+start_row 3
+wait_for_logger
+first_sim=$SIM_PID
+BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim34.log" "$sim" --port 34 --serial W-3434 ||
+  fail "brisko-sim on COM34 did not start"
+sim34_pid=$SIM_PID SIM_PID=$first_sim
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" arrival COM34 2>/dev/null
+wait_until 100 shows_all "1033 entry 34" || fail "COM34 did not join the port list: $(grep '^1033' "$work/peek.txt")"
+"$wine" "$peek" choose 34 2>/dev/null || fail "no entry 34 to choose"
+wait_until 300 shows_all "1000 text W-3434" "1009 text COM34 Open Ok" ||
+  fail "COM34's logger is not shown: $(cat "$work/peek.txt")"
+rm -f "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" removal COM34 2>/dev/null
+wait_until 100 shows_all "1009 text COM34 lost" "1018 disabled" || fail "COM34 not reported lost: $(cat "$work/peek.txt")"
+"$wine" "$peek" choose 3 2>/dev/null || fail "no entry 3 to choose"
+wait_for_logger
+"$wine" "$peek" removal COM34 2>/dev/null
+wait_until 100 shows_none "1033 entry 34" || fail "COM34 stayed in the list after its removal"
+press_key "$window" Escape
+ends_with_ini 3
 stop_row
 echo "window test passed"

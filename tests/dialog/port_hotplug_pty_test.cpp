@@ -1,0 +1,117 @@
+// Ports that come and go while the dialog runs, on the machine's own port
+// layer: pseudo-terminals linked into a private ports directory stand in for
+// USB serial adapters plugged in and pulled out.
+#include <unistd.h>
+
+#include <chrono>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dialog/control_ids.h"
+#include "dialog/logger_dialog.h"
+#include "protocol/platform.h"
+#include "tests/support/far_end_terminal.h"
+#include "tests/support/fake_surface.h"
+#include "tests/support/on_the_wire.h"
+
+namespace brisko {
+namespace {
+
+using testing::FakeSurface;
+using testing::MemorySettings;
+using testing::PostedNotice;
+
+class PortHotplugTest : public ::testing::Test {
+ protected:
+  // One staleness tick, then the posted notices, as a front end's loop runs them.
+  void Tick() {
+    dialog_->OnTimer();
+    Deliver();
+  }
+  void Deliver() {
+    for (const PostedNotice& notice : surface_.TakePosted()) {
+      if (notice.portLost) {
+        dialog_->OnPortLostArrived(notice.run);
+      } else {
+        dialog_->OnSentenceArrived(notice.sentence);
+      }
+    }
+    for (const auto& [port, openable] : surface_.TakeProbed()) dialog_->OnPortProbedArrived(port, openable);
+  }
+  // Delivers until the condition holds; fails after a generous bound.
+  bool DeliverUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      Deliver();
+    }
+    return true;
+  }
+  // The quick look runs every second tick of the staleness timer: within two
+  // ticks a change has been seen, and a new port's probe is under way.
+  bool SeenWithinTwoTicks(const std::function<bool()>& condition) {
+    Tick();
+    Tick();
+    return DeliverUntil(condition);
+  }
+  bool Listed(const std::string& entry) {
+    const std::vector<std::string> texts = surface_.ListTexts();
+    return std::find(texts.begin(), texts.end(), entry) != texts.end();
+  }
+
+  PrivatePortsDirectory directory_;
+  MachinePlatform machine_;
+  MemorySettings settings_;
+  FakeSurface surface_;
+  std::unique_ptr<LoggerDialog> dialog_;
+};
+
+TEST_F(PortHotplugTest, APluggedInPortJoinsTheListAndIdentifiesThePulledOutOneLeaves) {
+  FarEndTerminal early;
+  FarEndTerminal logger;
+  ASSERT_TRUE(early.ok() && logger.ok());
+  ASSERT_TRUE(directory_.Link(5, early.slavePath()));
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, machine_.platform());
+  dialog_->OnInitDialog();
+  ASSERT_TRUE(DeliverUntil([&] { return surface_.ListTexts() == std::vector<std::string>{"5"}; }));
+
+  // The logger's adapter is plugged in after the start, numbered past 29.
+  ASSERT_TRUE(directory_.Link(34, logger.slavePath()));
+  ASSERT_TRUE(SeenWithinTwoTicks([&] { return Listed("34"); })) << "a new port shows in the list";
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"5", "34"}));
+  surface_.listSelection = 1;
+  dialog_->OnCommand(kIdPortList);
+  ASSERT_EQ(surface_.Text(kIdPortStatus), "COM34 Open Ok");
+  std::string identification;
+  for (const std::string& command : IdentificationOnTheWire()) identification += command;
+  ASSERT_EQ(FarEndTerminal::Joined(logger.Receive(identification.size())), identification);
+  ASSERT_TRUE(logger.Send(Wire("$NT800,NT3434,12,28,0,0,2,1,1,0")));
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.Text(kIdSerialNumber) == "NT3434"; }));
+
+  // The other adapter is pulled out: its entry leaves, the selection stays.
+  ASSERT_EQ(::unlink((directory_.path() + "/COM5").c_str()), 0);
+  ASSERT_TRUE(SeenWithinTwoTicks([&] { return !Listed("5"); })) << "a removed port leaves the list";
+  EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"34"});
+  EXPECT_EQ(surface_.listSelection, 0);
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM34 Open Ok");
+
+  // The open port's entry goes: reported lost at once, and the link is closed.
+  ASSERT_EQ(::unlink((directory_.path() + "/COM34").c_str()), 0);
+  Tick();
+  Tick();
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM34 lost");
+  dialog_->OnCommand(kIdSet);
+  ASSERT_FALSE(surface_.boxes.empty());
+  EXPECT_EQ(surface_.boxes.back().text, "First select a COM port !") << "the link is closed";
+  dialog_->OnDestroy();
+}
+
+}  // namespace
+}  // namespace brisko
