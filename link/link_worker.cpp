@@ -36,7 +36,7 @@ bool LinkWorker::RunPass() {
   // Only a reader waits on the port: bytes left unread while draining, or an
   // error the port keeps reporting, would end every wait at once.
   if (reading && !readFailed) {
-    parts_.port.WaitReadable(WaitMs(parts_.port.Wakes() ? kIdleWaitMs : kStopBoundMs));
+    parts_.port.WaitReadable(WaitMs(parts_.port.Wakes() ? kIdleWaitMs : kUnwokenReadWaitMs));
   } else {
     parts_.clock.Sleep(WaitMs(kStopBoundMs));
   }

@@ -24,9 +24,17 @@ namespace brisko {
 
 inline constexpr std::uint32_t kCommandSpacingMs = 100;  // a command leaves more than this after the previous
 inline constexpr std::size_t kMaxCommandBytes = 255;     // tail included; longer ones are dropped
-// The longest the worker sleeps on a port that its owner cannot wake, and on
-// the clock: a new command or a stop request is seen within this.
+// The longest the worker sleeps on the clock (draining, or after a failed
+// read): a stop request is seen within this.
 inline constexpr std::uint32_t kStopBoundMs = 50;
+// The longest the worker waits for bytes on a port that its owner cannot wake
+// (Windows): a new command or a request to drain is seen within this. Each
+// such wait costs a wake-up, and under Wine a round trip to its server, so it
+// is as long as it can be without delaying what the link promises: the first
+// identification command, due just over 100 ms after the start, still leaves
+// on time, and once the owner asks to drain, the worker's clock sleeps see the
+// stop request before the owner's second 100 ms look.
+inline constexpr std::uint32_t kUnwokenReadWaitMs = 100;
 // On a port that the owner wakes for every command and stop request.
 inline constexpr std::uint32_t kIdleWaitMs = 60000;
 

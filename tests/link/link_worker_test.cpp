@@ -259,7 +259,7 @@ TEST_F(LinkWorkerTest, BytesReadInTheStepWhereTheStateChangedAreDroppedUnframed)
 
 // One pass with nothing to read: how long the worker sleeps, and where. It
 // sleeps on the port while it reads (bytes end that wait at once), on the
-// clock otherwise, never longer than the stop bound, and no longer than until
+// clock otherwise, never longer than its bound there, and no longer than until
 // the next command falls due.
 TEST_F(LinkWorkerTest, EachPassSleepsUntilTheNextCommandIsDueOrTheStopBound) {
   struct Case {
@@ -272,9 +272,9 @@ TEST_F(LinkWorkerTest, EachPassSleepsUntilTheNextCommandIsDueOrTheStopBound) {
     bool onThePort;
   };
   const Case cases[] = {
-      {"idle", LinkState::Running, false, false, 0, kStopBoundMs, true},
-      {"idle long after a write", LinkState::Running, false, false, 5000, kStopBoundMs, true},
-      {"command due in 71 ms", LinkState::Running, false, true, 30, kStopBoundMs, true},
+      {"idle", LinkState::Running, false, false, 0, kUnwokenReadWaitMs, true},
+      {"idle long after a write", LinkState::Running, false, false, 5000, kUnwokenReadWaitMs, true},
+      {"command due in 71 ms", LinkState::Running, false, true, 30, 71, true},
       {"command due in 21 ms", LinkState::Running, false, true, 80, 21, true},
       {"command due in 1 ms", LinkState::Running, false, true, 100, 1, true},
       {"draining, command due in 21 ms", LinkState::Draining, false, true, 80, 21, false},
