@@ -192,7 +192,7 @@ selected=$(sed -n 's/^1033 selected //p' "$work/peek.txt")
 ! grep -qxF "1033 entry 4" "$work/peek.txt" || fail "COM4 has no link but is listed"
 ! grep -qxF "1018 disabled" "$work/peek.txt" || fail "\"&Set\" is disabled with the port open"
 type_pilot "Carla, Verdi"
-wait_until 50 shows_all "1011 text Carla Verdi" || fail "the typed pilot name is not shown: $(grep '^1011' "$work/peek.txt")"
+wait_until 150 shows_all "1011 text Carla Verdi" || fail "the typed pilot name is not shown: $(grep '^1011' "$work/peek.txt")"
 send_set "Carla Verdi"
 press_key "$window" Escape
 ends_with_ini 3
@@ -210,7 +210,7 @@ for entry in "${codepage_rows[@]}"; do
   row_locale=$locale start_row 3
   wait_for_logger
   type_pilot "$typed"
-  wait_until 50 shows_all "1011 text $peeked" || fail "\"$peeked\" is not shown: $(grep '^1011' "$work/peek.txt")"
+  wait_until 150 shows_all "1011 text $peeked" || fail "\"$peeked\" is not shown: $(grep '^1011' "$work/peek.txt")"
   send_set "$bytes"
   xdotool key alt+F4
   ends_with_ini 3
@@ -223,14 +223,14 @@ for key in Escape Return; do
   row="delete $key"
   start_row 3 --family 0 --firmware 28
   wait_for_logger
-  wait_until 50 shows_none "1032 disabled" || fail "\"&Delete all flights\" stays disabled"
+  wait_until 150 shows_none "1032 disabled" || fail "\"&Delete all flights\" stays disabled"
   xdotool windowfocus --sync "$window" key alt+d
-  wait_until 50 test -n "$(shown_window 'Delete flight')" || fail "\"Delete flight\" did not open"
+  wait_until 150 test -n "$(shown_window 'Delete flight')" || fail "\"Delete flight\" did not open"
   dialog=$(shown_window 'Delete flight')
   # shellcheck disable=SC2046 # two numbers
   centred "$dialog" $(middle_of "$window") || fail "\"Delete flight\" is not centred over the main window"
   press_key "" "$key"
-  wait_until 30 test -z "$(shown_window 'Delete flight')" || fail "the first $key did not close \"Delete flight\""
+  wait_until 100 test -z "$(shown_window 'Delete flight')" || fail "the first $key did not close \"Delete flight\""
   sleep 0.5
   main_shown || fail "the $key that closed \"Delete flight\" reached the main window too"
   click_close_box "$window"
@@ -247,11 +247,11 @@ grep -qxF "1033 selected -1" "$work/peek.txt" || fail "a first run selects an en
 xdotool windowfocus --sync "$window" key alt+space
 sleep 0.5
 xdotool key Up Return
-wait_until 50 test -n "$(about_window)" || fail "the About box did not open"
+wait_until 150 test -n "$(about_window)" || fail "the About box did not open"
 # shellcheck disable=SC2046 # two numbers
 centred "$(about_window)" $(middle_of "$window") || fail "the About box is not centred over the main window"
 press_key "" Escape
-wait_until 30 test -z "$(about_window)" || fail "Escape did not close the About box"
+wait_until 100 test -z "$(about_window)" || fail "Escape did not close the About box"
 click_close_box "$window"
 ends_with_ini ""
 stop_row
