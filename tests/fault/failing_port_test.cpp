@@ -27,9 +27,10 @@ using std::chrono::milliseconds;
 constexpr milliseconds kDeadline{20000};
 constexpr int kPort = 1;
 
-// A pass as the worker must run it while the fault lasts, bytes read left
-// out: one write attempt at most, then exactly one read that ends the read
-// step, each failure followed by one clear and one purge.
+// A pass as the worker must run it while the fault lasts: one write attempt
+// at most, then the read step ended by one read (reads that returned bytes
+// before it folded into it), each failure followed by one clear and one
+// purge.
 struct FailureCase {
   const char* name;
   bool readsFail;
@@ -100,7 +101,14 @@ TEST_P(FailingPortTest, EachPassHandlesTheFailureOnceAndTheLinkRecoversWithThePo
   passes.erase(passes.begin());
   std::set<std::string> shapes;
   for (std::string pass : passes) {
-    pass.erase(std::remove(pass.begin(), pass.end(), static_cast<char>(PortEvent::ReadBytes)), pass.end());
+    // A read step ends at its first read that returns nothing or fewer bytes
+    // than asked for; which of the two it was depends on when the logger's
+    // reply arrived, so both count as the one read that ends it.
+    std::replace(pass.begin(), pass.end(), static_cast<char>(PortEvent::ReadBytes),
+                 static_cast<char>(PortEvent::ReadNothing));
+    pass.erase(std::unique(pass.begin(), pass.end(),
+                           [](char a, char b) { return a == b && a == static_cast<char>(PortEvent::ReadNothing); }),
+               pass.end());
     shapes.insert(pass);
   }
   EXPECT_EQ(shapes, c.passShapes);
