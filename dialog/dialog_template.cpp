@@ -158,11 +158,13 @@ int FirstTabStopId(const DialogTemplate& dialog, const std::function<bool(int id
   return -1;
 }
 
+bool CreatedEnabled(const DialogTemplate& dialog, int id) {
+  const ControlTemplate* control = FindControl(dialog, id);
+  return control != nullptr && (control->flags & kDisabled) == 0;
+}
+
 int FirstTabStopId(const DialogTemplate& dialog) {
-  return FirstTabStopId(dialog, [&dialog](int id) {
-    const ControlTemplate* control = FindControl(dialog, id);
-    return control != nullptr && (control->flags & kDisabled) == 0;
-  });
+  return FirstTabStopId(dialog, [&dialog](int id) { return CreatedEnabled(dialog, id); });
 }
 
 const ControlTemplate* NameLabelOf(const DialogTemplate& dialog, int id) {

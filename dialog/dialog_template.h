@@ -63,6 +63,8 @@ const std::vector<int>& RecordModeControlIds();
 
 // The control with this id in the template, or nullptr (-1 finds nothing).
 const ControlTemplate* FindControl(const DialogTemplate& dialog, int id);
+// True when the template creates the control with this id enabled.
+bool CreatedEnabled(const DialogTemplate& dialog, int id);
 // The radio groups of a template: a group runs from a control with the group
 // flag up to the next one, and its buttons are numbered in template order.
 std::vector<std::vector<int>> RadioGroups(const DialogTemplate& dialog);

@@ -45,8 +45,7 @@ void LoggerDialog::FollowPorts(bool thorough) {
 bool LoggerDialog::IsEnabled(int id) const {
   const std::vector<int>& portDependent = PortDependentControlIds();
   if (std::find(portDependent.begin(), portDependent.end(), id) != portDependent.end()) return portControlsEnabled_;
-  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
-  return control != nullptr && (control->flags & kDisabled) == 0;
+  return CreatedEnabled(MainDialogTemplate(), id);
 }
 
 bool LoggerDialog::OnCommand(int id) {
