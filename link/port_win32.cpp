@@ -244,8 +244,7 @@ class Win32PortSystem final : public PortSystem {
 
   // The open alone, closed again at once: the port's settings stay as they are.
   bool Probe(int portNumber) override {
-    HANDLE handle = calls_.createFile(DevicePathForPort(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = OpenDevice(DevicePathForPort(portNumber));
     if (handle == INVALID_HANDLE_VALUE) return false;
     calls_.closeHandle(handle);
     return true;
@@ -254,8 +253,7 @@ class Win32PortSystem final : public PortSystem {
   std::unique_ptr<SerialPort> Open(int portNumber, PortOpenError& error) override {
     error = PortOpenError{};
     error.devicePath = DevicePathForPort(portNumber);
-    HANDLE handle = calls_.createFile(error.devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = OpenDevice(error.devicePath);
     if (handle == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       error.kind = KindOfError(code);
@@ -267,6 +265,12 @@ class Win32PortSystem final : public PortSystem {
   }
 
  private:
+  // Read and write access, share mode 0 (a port another program holds fails
+  // to open), synchronous I/O.
+  HANDLE OpenDevice(const std::string& devicePath) const {
+    return calls_.createFile(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+
   Win32SerialCalls calls_;
 };
 
