@@ -60,10 +60,6 @@ void SelectByPrefix(ControlSurface& surface, int listId, const std::string& valu
   }
 }
 
-std::string ReadSelection(const ControlSurface& surface, int listId) {
-  const int selected = surface.ListSelection(listId);
-  return selected >= 0 ? surface.ListEntry(listId, selected) : std::string();
-}
 
 // Each kind of step: how it shows its record field in its control, and how
 // it reads the control back into the field (false: a text longer than the
@@ -104,9 +100,12 @@ void ShowListText(const DeviceRecord& record, ControlSurface& surface, int listI
   SelectByPrefix(surface, listId, record.*Field);
 }
 
+// With no entry selected (the chosen one has left the list) the field keeps
+// its port: the settings file is never emptied behind the user's back.
 template <std::string DeviceRecord::*Field>
 bool ReadListText(DeviceRecord& record, const ControlSurface& surface, int listId, int /*limit*/) {
-  record.*Field = ReadSelection(surface, listId);
+  const int selected = surface.ListSelection(listId);
+  if (selected >= 0) record.*Field = surface.ListEntry(listId, selected);
   return true;
 }
 
@@ -175,6 +174,11 @@ void DataExchange::LimitLengths() {
 void DataExchange::Refresh() {
   const Running running(depth_);
   for (const ExchangeStep& step : kSteps) step.show(record_, surface_, step.controlId);
+}
+
+void DataExchange::ShowPortSelection() {
+  const Running running(depth_);
+  ShowListText<&DeviceRecord::portNumber>(record_, surface_, kIdPortList);
 }
 
 bool DataExchange::ReadBack() {

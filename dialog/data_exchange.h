@@ -23,6 +23,10 @@ class DataExchange {
   void LimitLengths();
   // Record to controls. A control whose text already matches is not touched.
   void Refresh();
+  // The port list's step of the refresh alone: the entry the record's port
+  // number begins, when there is one. For entries that come and go between
+  // refreshes.
+  void ShowPortSelection();
   // Controls to record; false when a text exceeded its limit: the length
   // message has shown, the focus and a full selection are on that edit, the
   // steps before it took effect and the ones after it did not run.

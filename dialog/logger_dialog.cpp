@@ -6,6 +6,7 @@
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "link/decimal.h"
+#include "link/port_names.h"
 
 namespace brisko {
 
@@ -13,8 +14,7 @@ LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, con
     : surface_(surface),
       settings_(settings),
       core_(*this, *this, platform),
-      exchange_(core_.record(), surface),
-      portList_(surface, platform.ports) {
+      exchange_(core_.record(), surface) {
   // The port number last used, kept by the settings store between runs.
   core_.record().portNumber = settings_.ReadPortNumber();
 }
@@ -24,22 +24,15 @@ LoggerDialog::~LoggerDialog() = default;
 void LoggerDialog::OnInitDialog() {
   exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
-  // The restored port opens at once; the other ports join the list as their
-  // probes finish, so that a port slow to open never holds the window up.
+  // The restored port opens at once (and is listed, its entry selected); the
+  // other ports join the list as their probes finish, so that a port slow to
+  // open never holds the window up.
   core_.OpenPort(LeadingInt(core_.record().portNumber));
-  if (core_.IsPortOpen()) {
-    portList_.Show(core_.HeldPortNumber());
-    RefreshControls();  // selects its entry
-  }
-  FollowPorts(true);
+  core_.FollowPorts(true);
   surface_.StartTimer(kStaleTimerMs);
   ShowRecordControls(Visibility::Hidden);  // until the logger turns out to be of the second family
   surface_.Focus(FirstTabStopId(MainDialogTemplate(), [this](int id) { return IsEnabled(id); }));
   initialised_ = true;
-}
-
-void LoggerDialog::FollowPorts(bool thorough) {
-  if (portList_.Look(thorough, core_.HeldPortNumber())) core_.OnOpenPortVanished();
 }
 
 bool LoggerDialog::IsEnabled(int id) const {
@@ -88,20 +81,19 @@ void LoggerDialog::OnDeleteAllFlights() {
 void LoggerDialog::OnTimer() {
   if (destroyed_) return;
   core_.OnTimer();
-  if (++ticks_ % kTicksPerPortLook == 0) FollowPorts(false);
+  if (++ticks_ % kTicksPerPortLook == 0) core_.FollowPorts(false);
 }
 
 void LoggerDialog::OnPortProbedArrived(int portNumber, bool openable) {
-  if (!destroyed_) portList_.OnProbed(portNumber, openable);
+  if (!destroyed_) core_.OnPortProbed(portNumber, openable);
 }
 
 void LoggerDialog::OnSystemPortsChanged() {
-  if (initialised_ && !destroyed_) FollowPorts(true);
+  if (initialised_ && !destroyed_) core_.FollowPorts(true);
 }
 
 void LoggerDialog::OnSystemPortRemoved(int portNumber) {
-  if (!initialised_ || destroyed_) return;
-  if (portList_.Forget(portNumber, core_.HeldPortNumber())) core_.OnOpenPortVanished();
+  if (initialised_ && !destroyed_) core_.OnSystemPortRemoved(portNumber);
 }
 
 void LoggerDialog::OnSentenceArrived(SentenceNotice notice) {
@@ -133,7 +125,7 @@ void LoggerDialog::OnDestroy() {
   // The drain may take its time: the user has left already.
   surface_.HideWindow();
   surface_.StopTimer();
-  portList_.StopProbing();
+  core_.StopFollowingPorts();
   // Every command queued before the end still reaches the logger; the port
   // number is stored after the link has shut down.
   if (core_.IsPortOpen()) core_.ExitDrain();
@@ -174,5 +166,24 @@ void LoggerDialog::PostSentence(std::uint32_t run, std::uint32_t sequenceNumber,
 }
 
 void LoggerDialog::PostPortLost(std::uint32_t run) { surface_.PostPortLostToDialog(run); }
+
+void LoggerDialog::PostPortProbed(int portNumber, bool openable) {
+  surface_.PostPortProbedToDialog(portNumber, openable);
+}
+
+void LoggerDialog::InsertPortEntry(int index, int portNumber) {
+  const int selection = surface_.ListSelection(kIdPortList);
+  surface_.InsertListEntry(kIdPortList, index, std::to_string(portNumber), DevicePathForPort(portNumber));
+  // The entry that was selected stays selected, whatever the toolkit does.
+  surface_.SetListSelection(kIdPortList, selection >= index ? selection + 1 : selection);
+  exchange_.ShowPortSelection();
+}
+
+void LoggerDialog::RemovePortEntry(int index) {
+  const int selection = surface_.ListSelection(kIdPortList);
+  surface_.RemoveListEntry(kIdPortList, index);
+  surface_.SetListSelection(kIdPortList, selection == index ? -1 : selection > index ? selection - 1 : selection);
+  exchange_.ShowPortSelection();
+}
 
 }  // namespace brisko

@@ -2,8 +2,8 @@
 // run, exchanges the record with the controls through a ControlSurface,
 // answers the core's call-outs and holds the handlers that a front end calls
 // when the user acts, the timer ticks or a posted notice arrives, and the
-// order in which the dialog ends. User-interface thread only, except
-// PostSentence and PostPortLost, which the link worker calls on its thread.
+// order in which the dialog ends. User-interface thread only, except the
+// three Post functions of SentencePoster, which the link's threads call.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,6 @@
 
 #include "dialog/control_surface.h"
 #include "dialog/data_exchange.h"
-#include "dialog/port_list.h"
 #include "dialog/settings_store.h"
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
@@ -83,13 +82,18 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
   void RunDeleteFlightDialog() override;
 
-  // --- SentencePoster: the worker's thread; handed on to the surface ---
+  // The core's list changes map onto the surface's entries; the selection
+  // stays on the entry it was on, and the prefix rule of the refresh applies
+  // at once, whenever a probe's result arrives.
+  void InsertPortEntry(int index, int portNumber) override;
+  void RemovePortEntry(int index) override;
+
+  // --- SentencePoster: the link's threads; handed on to the surface ---
   void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
   void PostPortLost(std::uint32_t run) override;
+  void PostPortProbed(int portNumber, bool openable) override;
 
  private:
-  // A look at the system's ports; the held port gone is reported lost.
-  void FollowPorts(bool thorough);
   // As the controls stand now: created so, or following the last open.
   bool IsEnabled(int id) const;
 
@@ -97,8 +101,6 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   SettingsStore& settings_;
   LoggerCore core_;
   DataExchange exchange_;
-  // After the core: it probes through the core's ports.
-  PortList portList_;
   int ticks_ = 0;  // staleness ticks, which also pace the quick look at the ports
   bool portControlsEnabled_ = false;
   bool initialised_ = false;

@@ -52,6 +52,7 @@ class NoPoster final : public SentencePoster {
  public:
   void PostSentence(std::uint32_t, std::uint32_t, int) override { Require(false); }  // nothing is ever received
   void PostPortLost(std::uint32_t) override { Require(false); }  // the simulated port stays plugged in
+  void PostPortProbed(int, bool) override {}
 };
 
 // Commands 2 to 6 carry the five texts, unchanged and last; command 7 ends

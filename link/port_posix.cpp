@@ -189,6 +189,11 @@ class PosixPortSystem final : public PortSystem {
   // Names only: the ports directory and the built-in table's device nodes.
   PortPresence PresentPorts() override { return PortPresence{ExistingPortNumbers(), true}; }
 
+  AdapterInfo Adapter(int portNumber) override {
+    const std::string path = DevicePathForPort(portNumber);
+    return path.empty() ? AdapterInfo{} : ReadAdapterInfo(path);
+  }
+
   // The open alone: no line settings, no modem lines, no exclusive flag. The
   // lock is tested and dropped again so that a port another program holds is
   // left out of the list.

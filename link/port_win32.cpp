@@ -241,6 +241,7 @@ class Win32PortSystem final : public PortSystem {
   explicit Win32PortSystem(const Win32SerialCalls& calls) : calls_(calls) {}
 
   PortPresence PresentPorts() override { return NamedWin32Ports(); }
+  AdapterInfo Adapter(int portNumber) override { return ReadAdapterInfo(portNumber); }
 
   // The open alone, closed again at once: the port's settings stay as they are.
   bool Probe(int portNumber) override {

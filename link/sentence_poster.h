@@ -1,7 +1,8 @@
-// How the link worker hands a good sentence, or the news that its port's
-// device is gone, to its owner: calls made on the worker's thread that must
-// not block (the dialog turns them into posted events and handles them on the
-// user-interface thread). Each carries the worker's run, a number that is new
+// How the link's threads hand news to their owner: the worker a good
+// sentence or the news that its port's device is gone, the port prober a
+// probe's result. Calls made on those threads that must not block (the
+// dialog turns them into posted events and handles them on the
+// user-interface thread). The worker's carry its run, a number that is new
 // with every open of a port, so that a post handled after the port was closed
 // or changed can be told from one of the run now open.
 #pragma once
@@ -19,6 +20,8 @@ class SentencePoster {
   // The port's device is gone (an adapter pulled out): the worker of this run
   // has stopped on its own, and the owner should close the port.
   virtual void PostPortLost(std::uint32_t run) = 0;
+  // The prober's thread: whether port n could be opened when it was probed.
+  virtual void PostPortProbed(int portNumber, bool openable) = 0;
 };
 
 }  // namespace brisko

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "link/adapter_identity.h"
+
 namespace brisko {
 
 // Why an open failed, in the classes a user can act on.
@@ -81,6 +83,9 @@ class PortSystem {
   virtual bool Probe(int portNumber) = 0;
   // The ports that exist now, by name only: cheap enough for every second.
   virtual PortPresence PresentPorts() = 0;
+  // Which adapter is behind port n now, without opening it; an empty identity
+  // when the system does not tell.
+  virtual AdapterInfo Adapter(int /*portNumber*/) { return AdapterInfo{}; }
 };
 
 // The serial ports of the machine this runs on.

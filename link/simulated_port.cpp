@@ -1,5 +1,7 @@
 #include "link/simulated_port.h"
 
+#include "link/port_names.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -238,6 +240,17 @@ bool SimulatedPortSystem::Probe(int portNumber) {
   return Open(portNumber, ignored) != nullptr;
 }
 
+void SimulatedPortSystem::SetAdapter(int portNumber, const std::string& identity) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  adapters_[portNumber] = identity;
+}
+
+AdapterInfo SimulatedPortSystem::Adapter(int portNumber) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = adapters_.find(portNumber);
+  return found == adapters_.end() ? AdapterInfo{} : AdapterInfo{found->second};
+}
+
 PortPresence SimulatedPortSystem::PresentPorts() {
   const std::lock_guard<std::mutex> lock(mutex_);
   PortPresence presence;
@@ -245,7 +258,8 @@ PortPresence SimulatedPortSystem::PresentPorts() {
   if (hideNames_) return presence;
   std::set<int> numbers;
   for (const auto& [number, device] : devices_) {
-    if (!device->Locked(device->unplugged_)) numbers.insert(number);
+    // As the real systems, it names no number past the listed range.
+    if (!device->Locked(device->unplugged_) && number <= kLastListedPort) numbers.insert(number);
   }
   for (const auto& refusal : refusals_) numbers.insert(refusal.first);
   presence.numbers.assign(numbers.begin(), numbers.end());

@@ -105,6 +105,8 @@ class SimulatedPortSystem final : public PortSystem {
   void DelayOpen(int portNumber, int milliseconds);
   // The system names none of its ports, as Wine does: only probes find them.
   void HideNames(bool hide);
+  // The adapter behind port n now tells this identity.
+  void SetAdapter(int portNumber, const std::string& identity);
   SimulatedDevice* Device(int portNumber);
   // Probes of port n so far.
   int ProbeCount(int portNumber) const;
@@ -114,6 +116,7 @@ class SimulatedPortSystem final : public PortSystem {
   bool Probe(int portNumber) override;
   // The devices not unplugged and the refusing ports.
   PortPresence PresentPorts() override;
+  AdapterInfo Adapter(int portNumber) override;
 
  private:
   void Delay(int portNumber) const;
@@ -123,6 +126,7 @@ class SimulatedPortSystem final : public PortSystem {
   std::map<int, PortOpenError> refusals_;
   std::map<int, int> delaysMs_;
   std::map<int, int> probes_;
+  std::map<int, std::string> adapters_;
   bool hideNames_ = false;
 };
 

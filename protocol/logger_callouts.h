@@ -1,6 +1,6 @@
 // What the protocol core needs from outside: the dialog's side (refresh,
-// record-mode controls, port-dependent controls, message boxes, the
-// delete-flight dialog) and the link's side (is a port open, queue
+// record-mode controls, port-dependent controls, the port list's entries,
+// message boxes, the delete-flight dialog) and the link's side (is a port open, queue
 // commands). Tests fake both.
 #pragma once
 
@@ -34,6 +34,10 @@ class DialogCallouts {
   virtual void ShowRecordControls(Visibility visibility) = 0;
   // Enables or disables the 17 port-dependent controls.
   virtual void EnablePortControls(bool enable) = 0;
+  // The port list gained port n's entry at this index, or lost the entry at
+  // this index; the other entries keep their order.
+  virtual void InsertPortEntry(int index, int portNumber) = 0;
+  virtual void RemovePortEntry(int index) = 0;
   // A modal message box over the main dialog; returns the button pressed.
   virtual MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
                                           MessageBoxKind kind) = 0;

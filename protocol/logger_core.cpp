@@ -13,27 +13,29 @@ LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Pla
       ports_(platform.ports),
       wallClock_(platform.wallClock),
       protocol_(dialog, *this, platform.wallClock),
+      portList_(platform.ports, dialog, poster),
       link_(platform.ports, platform.linkClock, poster) {}
 
 LoggerCore::~LoggerCore() { ClosePort(); }
 
-std::vector<int> LoggerCore::EnumeratePorts() {
-  std::vector<int> openable;
-  for (int portNumber : ProbeCandidates(ports_.PresentPorts())) {
-    // Only opened and closed: a port that is never chosen keeps its settings.
-    if (ports_.Probe(portNumber)) openable.push_back(portNumber);
-  }
-  return openable;
+void LoggerCore::OpenPort(int portNumber) {
+  lostPort_ = 0;
+  // A probe holds the port for its open and close: the user's choice waits
+  // for it rather than fail as busy.
+  portList_.AwaitProbeOf(portNumber);
+  Open(portNumber);
 }
 
-void LoggerCore::OpenPort(int portNumber) {
+bool LoggerCore::Open(int portNumber) {
   PortOpenError error;
   holdsPort_ = link_.Open(portNumber, error);
   if (!holdsPort_) {
     ShowPortClosed(OpenFailureStatus(portNumber, error.kind), OpenFailureDetail(portNumber, error));
-    return;
+    return false;
   }
   openPortNumber_ = portNumber;
+  openAdapter_ = ports_.Adapter(portNumber);
+  portList_.Show(portNumber);
   // The ring was emptied by the open, so the three always fit.
   link_.QueueCommands(IdentificationSequence());
   record().portStatus = OpenOkStatus(portNumber);
@@ -41,19 +43,62 @@ void LoggerCore::OpenPort(int portNumber) {
   dialog_.EnablePortControls(true);
   protocol_.setLastSentenceTime(wallClock_());
   protocol_.ClearDeviceFields();
+  return true;
 }
 
 void LoggerCore::OnPortLost(std::uint32_t run) {
   std::string reason;
-  if (!link_.CloseLostPort(run, reason)) return;
+  if (link_.CloseLostPort(run, reason)) Lose(reason, false);
+}
+
+void LoggerCore::Lose(const std::string& reason, bool seenGone) {
+  lostPort_ = openPortNumber_;
+  lostPortSeenGone_ = seenGone;
   ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
 }
 
-void LoggerCore::OnOpenPortVanished() {
-  if (!link_.IsOpen()) return;
-  link_.Close();
-  ShowPortClosed(PortLostStatus(openPortNumber_),
-                 PortLostDetail(openPortNumber_, "the system no longer lists the port's device"));
+void LoggerCore::FollowPorts(bool thorough) {
+  if (!portList_.Look(thorough, HeldPortNumber(), lostPort_)) return;
+  if (link_.IsOpen()) {
+    link_.Close();
+    Lose("the system no longer lists the port's device", true);
+  } else if (lostPort_ != 0) {
+    lostPortSeenGone_ = true;
+  }
+}
+
+void LoggerCore::OnSystemPortRemoved(int portNumber) {
+  if (!portList_.Forget(portNumber, HeldPortNumber())) return;
+  if (link_.IsOpen()) {
+    link_.Close();
+    Lose("the system announced the port's removal", true);
+  } else if (portNumber == lostPort_) {
+    lostPortSeenGone_ = true;
+  }
+}
+
+void LoggerCore::OnPortProbed(int portNumber, bool openable) {
+  if (portNumber != lostPort_ || link_.IsOpen()) {
+    portList_.OnProbed(portNumber, openable);
+  } else if (!openable) {
+    lostPortSeenGone_ = true;
+  } else if (lostPortSeenGone_) {
+    BringBack();
+  }
+}
+
+void LoggerCore::BringBack() {
+  const int portNumber = lostPort_;
+  if (!openAdapter_.identity.empty() && ports_.Adapter(portNumber).identity != openAdapter_.identity) {
+    // Another adapter under the lost one's number: never opened by itself.
+    // Looked at again once it has gone.
+    lostPortSeenGone_ = false;
+    return;
+  }
+  record().portNumber = std::to_string(portNumber);
+  // Not opened yet (udev may not have given the node its group): tried again
+  // at the next probe that finds it openable.
+  if (Open(portNumber)) lostPort_ = 0;
 }
 
 void LoggerCore::ShowPortClosed(const std::string& status, const std::string& detail) {

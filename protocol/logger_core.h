@@ -1,7 +1,10 @@
 // The one object that the main dialog owns for the whole run: the protocol
 // (record, dispatch, command sequences) together with the link (port, worker,
-// command queue, sentence slots), and the opening and closing of ports that
-// ties the two together. Its handlers run on the user-interface thread.
+// command queue, sentence slots), the opening and closing of ports that ties
+// the two together, and the port list: which port is held and which are
+// listed. A port lost while open is watched, and opened again by itself when
+// it comes back under its number (and, where the system tells, on the same
+// adapter). Its handlers run on the user-interface thread.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +16,7 @@
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
 #include "protocol/platform.h"
+#include "protocol/port_list.h"
 
 namespace brisko {
 
@@ -30,12 +34,9 @@ class LoggerCore : public CommandPort {
   // The record the dialog exchanges with its controls.
   DeviceRecord& record() { return protocol_.record(); }
 
-  // The ports that can be opened now, ascending: every candidate the system
-  // has (ProbeCandidates), probed here one after the other.
-  std::vector<int> EnumeratePorts();
-  // The port whose list entry stays whatever the system says: the open port,
-  // or the one just lost until another open is tried; 0 for none.
-  int HeldPortNumber() const { return holdsPort_ ? openPortNumber_ : 0; }
+  // Opens port n as the user's choice (or the restored one): a probe of it in
+  // progress ends first, and a lost port is no longer watched. An open port
+  // joins the list.
   void OpenPort(int portNumber);
   void ClosePort();
   // A new entry was chosen in the port list: read back, close, open it.
@@ -53,9 +54,21 @@ class LoggerCore : public CommandPort {
   // closed, the status says "COMn lost" and the port's controls go off, as
   // after a failed open. Nothing when that port was closed or changed since.
   void OnPortLost(std::uint32_t run);
-  // The system no longer names the open port's device: the port is closed
-  // and reported lost as above. Nothing when no port is open.
-  void OnOpenPortVanished();
+
+  // --- The port list ---
+  // The ports listed now, ascending, as the dialog shows them.
+  const std::vector<int>& listedPorts() const { return portList_.listed(); }
+  // A look at the system's ports (see PortList::Look). The held port gone is
+  // reported lost, and a lost port is probed to see whether it came back.
+  void FollowPorts(bool thorough);
+  // The system says port n went: its entry leaves, or, when it is the open
+  // port, the port is reported lost.
+  void OnSystemPortRemoved(int portNumber);
+  // A probe's result, posted back: the port joins the list, or, when it is
+  // the lost port back again, it is opened as if the user had chosen it.
+  void OnPortProbed(int portNumber, bool openable);
+  // At the end: probes stop (the ones in progress are waited for).
+  void StopFollowingPorts() { portList_.StopProbing(); }
   // Posted sentences dropped because the worker had begun to refill their
   // slot before they were handled (the user-interface thread fell behind by a
   // whole ring) or their run had ended, counted over the core's life.
@@ -73,6 +86,16 @@ class LoggerCore : public CommandPort {
   bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
 
  private:
+  // The port whose list entry stays whatever the system says: the open port,
+  // or the one just lost until another open is tried; 0 for none.
+  int HeldPortNumber() const { return holdsPort_ ? openPortNumber_ : 0; }
+  bool Open(int portNumber);
+  // The open port went: closed, reported lost and watched. `seenGone` when the
+  // system itself said so (not only the link's reads).
+  void Lose(const std::string& reason, bool seenGone);
+  // The lost port can be opened again: the same adapter (as far as the system
+  // tells) is opened as if chosen.
+  void BringBack();
   // A failed open or a lost port: status and tooltip, controls off, fields blank.
   void ShowPortClosed(const std::string& status, const std::string& detail);
 
@@ -84,6 +107,13 @@ class LoggerCore : public CommandPort {
   std::uint64_t droppedSentences_ = 0;
   int openPortNumber_ = 0;
   bool holdsPort_ = false;  // the last open succeeded
+  AdapterInfo openAdapter_;  // behind the port opened last
+  // The port lost while open, until it comes back or another open is tried;
+  // it comes back only after a probe or the system has seen it gone, so a
+  // port whose reads fail while it stays plugged in is not opened in a loop.
+  int lostPort_ = 0;
+  bool lostPortSeenGone_ = false;
+  PortList portList_;
   // Last, so that it is destroyed first: the worker stops before the rest goes.
   SerialLink link_;
 };

@@ -137,12 +137,12 @@ TEST_F(DataExchangeTest, PortListSelectsTheFirstEntryThatBeginsWithThePortNumber
       {{"3", "10"}, -1, "1", 1, "10"},  // a prefix match: the next read-back stores "10"
       {{"1", "3", "10"}, -1, "3", 1, "3"},
       {{"1", "3"}, 1, "3\n", 1, "3"},  // no match: the list stays as it was
-      {{"1", "3"}, -1, "7", -1, ""},
+      {{"1", "3"}, -1, "7", -1, "7"},  // nothing selected: the read-back keeps the port
       {{"1", "3"}, -1, "", -1, ""},  // no port remembered: nothing is selected
       {{"1", "3"}, 1, "", 1, "3"},   // ... and the user's choice stays
       {{"Com1", "COM2"}, -1, "com2", 1, "COM2"},
       {{"\xC0" "1"}, -1, "\xE0", 0, "\xC0" "1"},  // Latin-1 letters compare without case too
-      {{}, -1, "3", -1, ""},
+      {{}, -1, "3", -1, "3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.portNumber);

@@ -128,7 +128,7 @@ TEST_P(LoggerEndToEndTest, OpeningThePortFillsTheRecordWithWhatTheLoggerReports)
   const SimLogger& logger = s.logger;
   ToolUnderTest& tool = s.tool;
   // Port enumeration opens and closes the port; the logger must survive it.
-  EXPECT_THAT(tool.core().EnumeratePorts(), ElementsAreArray({s.sim.port()}));
+  EXPECT_THAT(tool.ListAfterLook(), ElementsAreArray({s.sim.port()}));
   ASSERT_TRUE(s.OpenAndFill());
   EXPECT_EQ(tool.record().portStatus, "COM" + std::to_string(s.sim.port()) + " Open Ok");
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/port_names.h"
+
 namespace brisko {
 
 namespace {
@@ -21,6 +23,17 @@ void QueuedPoster::PostPortLost(std::uint32_t run) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back({run, 0, 0, true});
+  }
+  posted_.notify_one();
+}
+
+void QueuedPoster::PostPortProbed(int portNumber, bool openable) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    QueuedPost post;
+    post.probedPort = portNumber;
+    post.openable = openable;
+    queue_.push_back(post);
   }
   posted_.notify_one();
 }
@@ -49,13 +62,28 @@ bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::mi
     if (!poster_.Pop(post, std::chrono::duration_cast<std::chrono::milliseconds>(wait) + std::chrono::milliseconds(1))) {
       continue;
     }
-    if (post.lost) {
+    if (post.probedPort != 0) {
+      core_.OnPortProbed(post.probedPort, post.openable);
+      ++probesHandled_;
+    } else if (post.lost) {
       core_.OnPortLost(post.run);
     } else {
       core_.OnSentence(post.run, post.sequenceNumber, post.slot);
       ++sentencesHandled_;
     }
   }
+}
+
+std::vector<int> ToolUnderTest::ListAfterLook(std::chrono::milliseconds timeout) {
+  const std::vector<int>& listed = core_.listedPorts();
+  std::size_t probes = 0;
+  for (int number : ProbeCandidates(ports_.PresentPorts())) {
+    if (std::find(listed.begin(), listed.end(), number) == listed.end()) ++probes;
+  }
+  const std::size_t target = probesHandled_ + probes;
+  core_.FollowPorts(true);
+  PumpUntil([&] { return probesHandled_ >= target; }, timeout);
+  return core_.listedPorts();
 }
 
 }  // namespace brisko

@@ -23,13 +23,15 @@
 
 namespace brisko {
 
-// A post as the user-interface loop receives it: a sentence, or the news that
-// the port's device is gone (lost).
+// A post as the user-interface loop receives it: a sentence, the news that
+// the port's device is gone (lost), or a probe's result (probedPort not 0).
 struct QueuedPost {
   std::uint32_t run = 0;
   std::uint32_t sequenceNumber = 0;
   int slot = 0;
   bool lost = false;
+  int probedPort = 0;
+  bool openable = false;
 };
 
 // The posts run on the worker thread and must not block for long: they only
@@ -38,6 +40,7 @@ class QueuedPoster : public SentencePoster {
  public:
   void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
   void PostPortLost(std::uint32_t run) override;
+  void PostPortProbed(int portNumber, bool openable) override;
   // Waits up to `timeout` for the next post.
   bool Pop(QueuedPost& post, std::chrono::milliseconds timeout);
   long postedCount() {
@@ -57,12 +60,15 @@ class ToolUnderTest {
   // On the machine's serial ports and clocks.
   ToolUnderTest()
       : machine_(std::make_unique<MachinePlatform>()),
+        ports_(machine_->platform().ports),
         dialog_(testing::FakeDialog::Clock::Wall),
         core_(dialog_, poster_, machine_->platform()) {}
   // On the given ports and link clock (simulated or wrapped ones), which must
   // outlive it, and the wall clock.
   ToolUnderTest(PortSystem& ports, LinkClock& clock)
-      : dialog_(testing::FakeDialog::Clock::Wall), core_(dialog_, poster_, Platform{ports, clock, dialog_.wallClock()}) {}
+      : ports_(ports),
+        dialog_(testing::FakeDialog::Clock::Wall),
+        core_(dialog_, poster_, Platform{ports, clock, dialog_.wallClock()}) {}
 
   // Runs the user-interface loop until `done` holds or `timeout` passes;
   // returns whether `done` held.
@@ -70,6 +76,10 @@ class ToolUnderTest {
   void PumpFor(std::chrono::milliseconds duration) {
     PumpUntil([] { return false; }, duration);
   }
+
+  // The ports listed after a thorough look, as at the dialog's start, once
+  // every probe it caused has come back.
+  std::vector<int> ListAfterLook(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
   LoggerCore& core() { return core_; }
   DeviceRecord& record() { return core_.record(); }
@@ -80,11 +90,13 @@ class ToolUnderTest {
 
  private:
   std::unique_ptr<MachinePlatform> machine_;  // none when the ports were given
+  PortSystem& ports_;
   testing::FakeDialog dialog_;
   QueuedPoster poster_;
   LoggerCore core_;
   std::chrono::steady_clock::time_point nextTimer_ = std::chrono::steady_clock::now();
   long sentencesHandled_ = 0;
+  std::size_t probesHandled_ = 0;
 };
 
 }  // namespace brisko

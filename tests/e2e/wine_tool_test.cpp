@@ -49,7 +49,7 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   FaultInjectingPorts ports(*platformPorts, trace);
   TracingClock clock(*platformClock, trace);
   ToolUnderTest tool(ports, clock);
-  EXPECT_THAT(tool.core().EnumeratePorts(), Contains(port));
+  EXPECT_THAT(tool.ListAfterLook(), Contains(port));
   tool.core().OpenPort(port);
   ASSERT_EQ(tool.record().portStatus, "COM" + std::to_string(port) + " Open Ok") << tool.core().portStatusDetail();
   ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline))
@@ -104,7 +104,7 @@ TEST(WineToolTest, AComNumberWithoutADeviceIsNotFound) {
   ASSERT_GT(absent, 0) << "BRISKO_WINE_ABSENT_PORT is not set";
   const std::string name = "COM" + std::to_string(absent);
   ToolUnderTest tool;
-  EXPECT_THAT(tool.core().EnumeratePorts(), Not(Contains(absent)));
+  EXPECT_THAT(tool.ListAfterLook(), Not(Contains(absent)));
   tool.core().OpenPort(absent);
   EXPECT_FALSE(tool.core().IsPortOpen());
   EXPECT_EQ(tool.record().portStatus, name + " not found");

@@ -222,7 +222,7 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   ASSERT_TRUE(holder.holding());
 
   ToolUnderTest& tool = StartTool();
-  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{});
+  EXPECT_EQ(tool.ListAfterLook(), std::vector<int>{});
   ExpectRefused(3, "busy");
   EXPECT_NE(tool.core().portStatusDetail().find("Another program"), std::string::npos)
       << tool.core().portStatusDetail();
@@ -230,7 +230,7 @@ TEST_F(PtyFaultTest, PortHeldByAnotherProgramIsBusyAndGetsNothing) {
   // Once the port is free, the identification is the first thing the far end
   // receives: nothing went out while the port was refused.
   holder.LetGo();
-  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{3});
+  EXPECT_EQ(tool.ListAfterLook(), std::vector<int>{3});
   tool.core().OpenPort(3);
   EXPECT_EQ(tool.record().portStatus, "COM3 Open Ok");
   const std::string identification = OnTheWire(IdentificationSequence());
@@ -288,7 +288,7 @@ TEST_F(PtyFaultTest, EntriesThatLeadNowhereOrToNoSerialPortDoNotOpen) {
     }
   }
   ToolUnderTest& tool = StartTool();
-  EXPECT_EQ(tool.core().EnumeratePorts(), std::vector<int>{});
+  EXPECT_EQ(tool.ListAfterLook(), std::vector<int>{});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ExpectRefused(c.portNumber, c.status);

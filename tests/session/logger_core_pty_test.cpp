@@ -20,6 +20,7 @@
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/port_look.h"
 
 namespace brisko {
 namespace {
@@ -99,7 +100,7 @@ TEST_F(LoggerCorePtyTest, HeldPortFailsToOpenWithAClearStatus) {
 
     testing::FakeDialog dialog;
     auto core = MakeCore(dialog);
-    EXPECT_EQ(core->EnumeratePorts(), std::vector<int>{}) << "a held port is not listed";
+    EXPECT_EQ(ListAfterLook(*core, machine_->platform().ports, poster_), std::vector<int>{}) << "a held port is not listed";
     core->OpenPort(3);
     EXPECT_FALSE(core->IsPortOpen());
     EXPECT_EQ(core->record().portStatus, "COM3 busy");
@@ -124,7 +125,7 @@ TEST_F(LoggerCorePtyTest, EnumerationListsOnlyPortsThatOpen) {
 
   testing::FakeDialog dialog;
   auto core = MakeCore(dialog);
-  EXPECT_EQ(core->EnumeratePorts(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(ListAfterLook(*core, machine_->platform().ports, poster_), (std::vector<int>{1, 3}));
   // Nothing stays open: both ports open again at once, and 256 opens although
   // it is never listed.
   for (int portNumber : {1, 3, 256}) {

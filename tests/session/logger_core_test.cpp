@@ -14,6 +14,7 @@
 #include "tests/protocol/fake_callouts.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/port_look.h"
 
 namespace brisko {
 namespace {
@@ -192,7 +193,7 @@ TEST_F(LoggerCoreTest, EnumerationListsPortsOneTo255ThatOpenAndLeavesNoneOpen) {
   auto otherProgram = ports_.Open(2, ignored);
   ports_.Refuse(5, PortErrorKind::PermissionDenied, "Permission denied");
 
-  EXPECT_EQ(core_.EnumeratePorts(), (std::vector<int>{1, 3, 29, 34}));
+  EXPECT_EQ(ListAfterLook(core_, ports_, poster_), (std::vector<int>{1, 3, 29, 34}));
   for (SimulatedDevice* device : {&com1, &com3, &com29, &com34}) {
     EXPECT_FALSE(device->isOpen());
     EXPECT_EQ(device->openCount(), 1);

@@ -21,6 +21,7 @@
 #include "link/simulated_clock.h"
 #include "tests/support/fake_dialog.h"
 #include "tests/support/link_test_support.h"
+#include "tests/support/port_look.h"
 #include "protocol/logger_core.h"
 
 namespace brisko {
@@ -74,7 +75,7 @@ TEST(LoggerCoreWin32Test, EachRefusalOfTheOpenShowsItsClassAndTheSystemsWords) {
     testing::FakeDialog dialog;
     RecordingPoster poster;
     LoggerCore core(dialog, poster, Platform{*ports, *clock, dialog.wallClock()});
-    EXPECT_EQ(core.EnumeratePorts(), std::vector<int>{});
+    EXPECT_EQ(ListAfterLook(core, *ports, poster), std::vector<int>{});
     core.OpenPort(3);
     EXPECT_FALSE(core.IsPortOpen());
     EXPECT_EQ(core.record().portStatus, c.status);

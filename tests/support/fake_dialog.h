@@ -59,6 +59,10 @@ class FakeDialog : public DialogCallouts {
     return answer;
   }
   void RunDeleteFlightDialog() override { ++deleteDialogRuns; }
+  void InsertPortEntry(int index, int portNumber) override {
+    portEntries.insert(portEntries.begin() + index, portNumber);
+  }
+  void RemovePortEntry(int index) override { portEntries.erase(portEntries.begin() + index); }
 
   // The wall clock to give the core: `now` while the clock is Fixed, read at
   // each call, so that a test moves time by changing `now`.
@@ -83,6 +87,7 @@ class FakeDialog : public DialogCallouts {
   std::vector<Visibility> shows;
   std::vector<bool> portControlChanges;
   std::vector<MessageBoxCall> messages;
+  std::vector<int> portEntries;  // the port list as the core's changes left it
 
  private:
   bool keepCalls_;

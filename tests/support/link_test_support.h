@@ -34,6 +34,14 @@ class RecordingPoster final : public SentencePoster {
     std::lock_guard<std::mutex> lock(mutex_);
     lostRuns_.push_back(run);
   }
+  void PostPortProbed(int portNumber, bool openable) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    probed_.emplace_back(portNumber, openable);
+  }
+  std::vector<std::pair<int, bool>> TakeProbed() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(probed_, {});
+  }
   std::vector<std::uint32_t> lostRuns() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return lostRuns_;
@@ -55,6 +63,7 @@ class RecordingPoster final : public SentencePoster {
   mutable std::mutex mutex_;
   std::vector<Posted> posted_;
   std::vector<std::uint32_t> lostRuns_;
+  std::vector<std::pair<int, bool>> probed_;
 };
 
 // The deadline a wait gets: none once the running test has failed, so that a

@@ -1,47 +1,51 @@
-#include "dialog/port_list.h"
+#include "protocol/port_list.h"
 
 #include <algorithm>
-#include <string>
 #include <utility>
 
-#include "dialog/control_ids.h"
 #include "link/port_names.h"
 
 namespace brisko {
 
-PortList::PortList(ControlSurface& surface, PortSystem& ports)
-    : surface_(surface),
+PortList::PortList(PortSystem& ports, DialogCallouts& dialog, SentencePoster& poster)
+    : dialog_(dialog),
       ports_(ports),
-      prober_(std::make_unique<PortProber>(ports, [&surface](int portNumber, bool openable) {
-        surface.PostPortProbedToDialog(portNumber, openable);
+      prober_(std::make_unique<PortProber>(ports, [&poster](int portNumber, bool openable) {
+        poster.PostPortProbed(portNumber, openable);
       })) {}
 
-void PortList::Show(int portNumber) {
-  if (std::find(listed_.begin(), listed_.end(), portNumber) == listed_.end()) Insert(portNumber);
+bool PortList::Listed(int portNumber) const {
+  return std::find(listed_.begin(), listed_.end(), portNumber) != listed_.end();
 }
 
-bool PortList::Look(bool thorough, int heldPort) {
+void PortList::Show(int portNumber) {
+  if (!Listed(portNumber)) Insert(portNumber);
+}
+
+bool PortList::Look(bool thorough, int heldPort, int watchedPort) {
   const PortPresence presence = ports_.PresentPorts();
   const std::set<int> before = std::exchange(named_, std::set<int>(presence.numbers.begin(), presence.numbers.end()));
   std::vector<int> toProbe;
   for (int number : thorough ? ProbeCandidates(presence) : presence.numbers) {
     const bool known = !thorough && before.count(number) != 0;
-    const bool listed = std::find(listed_.begin(), listed_.end(), number) != listed_.end();
     // Never the held port: probing would open it a second time.
-    if (!known && !listed && number != heldPort) toProbe.push_back(number);
+    if (!known && !Listed(number) && number != heldPort) toProbe.push_back(number);
   }
-  if (prober_ != nullptr && !toProbe.empty()) prober_->Probe(toProbe);
+  if (watchedPort != 0) toProbe.push_back(watchedPort);
+  // Also with nothing to queue: a probe that hangs gets a thread beside it.
+  if (prober_ != nullptr) prober_->Probe(toProbe);
 
-  // A system that names only some of its ports proves no absence.
+  // A system that names only some of its ports proves no absence, and the
+  // held port is gone only when the system named it before.
   bool heldGone = false;
   if (presence.complete) {
     const std::vector<int> listed = listed_;
     for (int number : listed) {
       if (named_.count(number) != 0) continue;
-      if (number == heldPort) {
-        heldGone = true;
-      } else {
+      if (number != heldPort) {
         Remove(number);
+      } else if (before.count(number) != 0) {
+        heldGone = true;
       }
     }
   }
@@ -56,7 +60,11 @@ bool PortList::Forget(int portNumber, int heldPort) {
 }
 
 void PortList::OnProbed(int portNumber, bool openable) {
-  if (openable) Show(portNumber);
+  if (openable && prober_ != nullptr) Show(portNumber);
+}
+
+void PortList::AwaitProbeOf(int portNumber) {
+  if (prober_ != nullptr) prober_->AwaitProbeOf(portNumber, kChoiceWaitsForProbe);
 }
 
 void PortList::StopProbing() { prober_.reset(); }
@@ -64,21 +72,16 @@ void PortList::StopProbing() { prober_.reset(); }
 void PortList::Insert(int portNumber) {
   const auto place = std::lower_bound(listed_.begin(), listed_.end(), portNumber);
   const int index = static_cast<int>(place - listed_.begin());
-  const int selection = surface_.ListSelection(kIdPortList);
   listed_.insert(place, portNumber);
-  surface_.InsertListEntry(kIdPortList, index, std::to_string(portNumber), DevicePathForPort(portNumber));
-  // The entry that was selected stays selected, whatever the toolkit does.
-  surface_.SetListSelection(kIdPortList, selection >= index ? selection + 1 : selection);
+  dialog_.InsertPortEntry(index, portNumber);
 }
 
 void PortList::Remove(int portNumber) {
   const auto place = std::find(listed_.begin(), listed_.end(), portNumber);
   if (place == listed_.end()) return;
   const int index = static_cast<int>(place - listed_.begin());
-  const int selection = surface_.ListSelection(kIdPortList);
   listed_.erase(place);
-  surface_.RemoveListEntry(kIdPortList, index);
-  surface_.SetListSelection(kIdPortList, selection == index ? -1 : selection > index ? selection - 1 : selection);
+  dialog_.RemovePortEntry(index);
 }
 
 }  // namespace brisko
