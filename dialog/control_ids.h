@@ -15,6 +15,8 @@ inline constexpr int kIdSerialNumber = 1000;
 inline constexpr int kIdHardwareRev = 1001;
 inline constexpr int kIdFirmwareRev = 1002;
 inline constexpr int kIdPortStatus = 1009;
+// Not a control: the dialog itself, as a target of the keyboard focus.
+inline constexpr int kNoControl = 0;
 inline constexpr int kIdGpsFixLine = 1010;
 inline constexpr int kIdPilotName = 1011;
 inline constexpr int kIdCompetitionClass = 1012;

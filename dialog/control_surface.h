@@ -44,7 +44,9 @@ class ControlSurface {
 
   virtual void SetEnabled(int id, bool enabled) = 0;
   virtual void SetShown(int id, bool shown) = 0;
-  // The most characters the user may bring an edit's text to.
+  // The most bytes (in the code page the texts travel in) the user may bring
+  // an edit's text to. The edit may count characters meanwhile: the front
+  // end's rule for the user's changes counts the bytes.
   virtual void SetLengthLimit(int id, int limit) = 0;
   // The tip shown over a control; empty removes it. Tips (here and on list
   // entries) carry the system's own texts, device paths and error messages,
@@ -65,6 +67,9 @@ class ControlSurface {
 
   // The control that has the keyboard focus, or 0 when none of the dialog's has.
   virtual int FocusedControl() const = 0;
+  // Keyboard focus to the control; kNoControl gives it to the dialog itself,
+  // where typed characters reach no control (not even as a mnemonic), while
+  // Tab, Enter and Escape keep their meaning for the dialog.
   virtual void Focus(int id) = 0;
   // Keyboard focus to the edit with its whole text selected.
   virtual void FocusAndSelectAll(int id) = 0;

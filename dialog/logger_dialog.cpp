@@ -147,9 +147,12 @@ void LoggerDialog::EnablePortControls(bool enable) {
   portControlsEnabled_ = enable;
   const std::vector<int>& ids = PortDependentControlIds();
   // A disabled control keeps the focus on some systems, and typing would go
-  // nowhere: the focus moves to the port list first.
+  // nowhere, or the focus falls to the next control. Keys the user meant for
+  // the edit must not act elsewhere: in the port list a digit would choose
+  // and open a port, on a button a letter is its mnemonic and the space
+  // presses it. The dialog itself takes the focus, where they do nothing.
   if (!enable && std::find(ids.begin(), ids.end(), surface_.FocusedControl()) != ids.end()) {
-    surface_.Focus(kIdPortList);
+    surface_.Focus(kNoControl);
   }
   for (int id : ids) surface_.SetEnabled(id, enable);
 }

@@ -20,8 +20,8 @@ struct AdapterInfo {
 AdapterInfo ReadAdapterInfo(int portNumber);
 #else
 // The adapter behind a device node (links followed): the USB device found by
-// walking up from <sysfsRoot>/class/tty/<node>/device to the first directory
-// with a "serial" file, named by vendor, product and that serial number.
+// walking up from <sysfsRoot>/class/tty/<node>/device to the first USB
+// device, named by vendor, product and its serial number when it has one.
 AdapterInfo ReadAdapterInfo(const std::string& devicePath, const std::string& sysfsRoot = "/sys");
 #endif
 

@@ -30,12 +30,14 @@ AdapterInfo ReadAdapterInfo(const std::string& devicePath, const std::string& sy
   if (node.empty() || root.empty()) return info;
   const std::string name = node.substr(node.rfind('/') + 1);
   std::string directory = RealPath(sysfsRoot + "/class/tty/" + name + "/device");
-  // Up from the serial interface to the USB device that carries the number;
-  // never above the sysfs root.
+  // Up from the serial interface to the first USB device (the adapter); never
+  // above the sysfs root, and never on to the hub, whose own serial attribute
+  // names the host controller, not the adapter.
   while (directory.size() > root.size() && directory.compare(0, root.size(), root) == 0) {
-    const std::string serial = Attribute(directory, "serial");
-    if (!serial.empty()) {
-      info.identity = Attribute(directory, "idVendor") + ":" + Attribute(directory, "idProduct") + ":" + serial;
+    const std::string vendor = Attribute(directory, "idVendor");
+    if (!vendor.empty()) {
+      const std::string serial = Attribute(directory, "serial");
+      if (!serial.empty()) info.identity = vendor + ":" + Attribute(directory, "idProduct") + ":" + serial;
       return info;
     }
     directory.erase(directory.rfind('/'));

@@ -17,6 +17,23 @@ bool CanTravelInField(char16_t character, CodePageEncoder encode) {
   return true;
 }
 
+namespace {
+
+// The text's length as the record will hold it: bytes of the page, so that a
+// double-byte character counts twice, as the read-back counts it. A character
+// the page cannot write (only a logger's text holds one) counts once.
+std::size_t PageBytes(std::u16string_view text, CodePageEncoder encode) {
+  std::size_t bytes = 0;
+  std::string written;
+  for (char16_t character : text) {
+    written.clear();
+    bytes += encode(character, written) && !written.empty() ? written.size() : 1;
+  }
+  return bytes;
+}
+
+}  // namespace
+
 bool MayAcceptFieldEdit(std::u16string_view accepted, std::u16string_view edited, std::size_t limit,
                         CodePageEncoder encode) {
   // Any change, undo and redo included, replaces one contiguous run of
@@ -34,7 +51,8 @@ bool MayAcceptFieldEdit(std::u16string_view accepted, std::u16string_view edited
     if (!CanTravelInField(edited[i], encode)) return false;
   }
   // A longer text from the logger may be shortened, never lengthened.
-  return newSize <= limit || newSize <= oldSize;
+  const std::size_t newBytes = PageBytes(edited, encode);
+  return newBytes <= limit || newBytes <= PageBytes(accepted, encode);
 }
 
 }  // namespace brisko

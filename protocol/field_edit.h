@@ -3,7 +3,8 @@
 // alike: a change may not add a field separator ",", a "*" or "$" (they would
 // cut or restart the sentence), a control character or a character that the
 // code page the texts travel in cannot write (the record keeps the logger's
-// bytes), nor make the text longer than the edit's limit. Only what a change
+// bytes), nor make the text longer than the edit's limit, counted in bytes of
+// that page, as the read-back counts it (two for a double-byte character). Only what a change
 // adds is judged, so a text from the logger that breaks the rule is still
 // shown, kept and sent back unchanged.
 #pragma once

@@ -167,7 +167,11 @@ int QtMainDialog::FocusedControl() const {
 }
 
 void QtMainDialog::Focus(int id) {
-  if (QWidget* control = Control(id)) control->setFocus();
+  if (id == kNoControl) {
+    setFocus();  // a QDialog ignores characters; Enter and Escape still reach it
+  } else if (QWidget* control = Control(id)) {
+    control->setFocus();
+  }
 }
 
 void QtMainDialog::FocusAndSelectAll(int id) {

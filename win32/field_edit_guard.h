@@ -22,9 +22,11 @@ class FieldEditGuard {
 
   HWND edit() const { return edit_; }
 
-  // The most characters the user may bring the text to, also given to the
-  // edit so that typing stops there. A longer text shown by the program may be
-  // shortened but not lengthened.
+  // The most bytes of the ANSI code page the user may bring the text to, as
+  // the read-back counts them. The edit, a Unicode one, gets it as its
+  // EM_LIMITTEXT in characters, which never stops typing before the byte
+  // count does; a double-byte character past the limit is refused here. A
+  // longer text shown by the program may be shortened but not lengthened.
   void SetLimit(std::size_t limit);
   std::size_t limit() const { return limit_; }
 

@@ -83,6 +83,18 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if ((wParam & 0xFFF0) != kIdmAboutBox) return FALSE;
       dialog_->OnAbout();
       return TRUE;
+    case WM_SETFOCUS:
+      // The system's dialog would hand the focus on to a control; after
+      // Focus(kNoControl) the dialog keeps it.
+      return focusOnDialog_ ? TRUE : FALSE;
+    case WM_KILLFOCUS:
+      focusOnDialog_ = false;
+      return FALSE;
+    case WM_GETDLGCODE:
+      // Asked only while the dialog itself holds the focus: characters are
+      // then typed into nothing, never taken as a control's mnemonic.
+      SetWindowLongPtrW(window_, DWLP_MSGRESULT, DLGC_WANTCHARS);
+      return TRUE;
     case WM_DPICHANGED:
       OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return TRUE;
@@ -284,7 +296,12 @@ int Win32MainDialog::FocusedControl() const {
 }
 
 void Win32MainDialog::Focus(int id) {
-  SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+  focusOnDialog_ = id == kNoControl;
+  if (focusOnDialog_) {
+    SetFocus(window_);
+  } else {
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+  }
 }
 
 void Win32MainDialog::FocusAndSelectAll(int id) {

@@ -101,6 +101,8 @@ class Win32MainDialog final : public ControlSurface {
 
   std::vector<WORD> template_;
   HWND window_ = nullptr;
+  // The dialog itself holds the keyboard focus (Focus(kNoControl)).
+  bool focusOnDialog_ = false;
   HWND toolTip_ = nullptr;
   HDEVNOTIFY deviceNotices_ = nullptr;
   HICON bigIcon_ = nullptr;

@@ -401,7 +401,7 @@ TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
   dialog_->OnTimer();
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
   ExpectPortControls(false);
-  EXPECT_EQ(surface_.focus, kIdPortList);
+  EXPECT_EQ(surface_.focus, kNoControl) << "keys meant for the edit must not choose a port";
   EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5"}));
   EXPECT_EQ(surface_.listSelection, 0);
 
@@ -411,6 +411,92 @@ TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
   dialog_->OnTimer();
   EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"5"});
   EXPECT_EQ(surface_.listSelection, 0);
+}
+
+// The lost port back under its number is opened by itself as if chosen, but
+// only once it has been seen gone, only that number, and only the same
+// adapter where the system tells which one it is.
+TEST_F(NeutralDialogTest, ALostPortThatComesBackIsOpenedAgainAsTheSameAdapterOnly) {
+  ports_.SetAdapter(3, "0403:6001:A600XYZ");
+  Start("3");
+  const std::size_t writesAtStart = Device(3).Writes().size();
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    const char* status;
+  } const steps[] = {
+      {"pulled out", [&] { Device(3).Unplug(true); }, "COM3 lost"},
+      {"another adapter under its number",
+       [&] {
+         ports_.SetAdapter(3, "067b:2303:");
+         Device(3).Unplug(false);
+       },
+       "COM3 lost"},
+      {"a new port elsewhere is only listed", [&] { ports_.AddDevice(6, clock_); }, "COM3 lost"},
+      {"gone again", [&] { Device(3).Unplug(true); }, "COM3 lost"},
+      {"the same adapter back",
+       [&] {
+         ports_.SetAdapter(3, "0403:6001:A600XYZ");
+         Device(3).Unplug(false);
+       },
+       "COM3 Open Ok"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    // Two looks: one that sees the change, one whose probe answers it.
+    for (int look = 0; look < 2; ++look) {
+      dialog_->OnTimer();
+      dialog_->OnTimer();
+      DeliverUntil([] { return false; }, std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(surface_.Text(kIdPortStatus), step.status);
+  }
+  EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "6"}));
+  EXPECT_EQ(surface_.ListEntry(kIdPortList, surface_.listSelection), "3");
+  ExpectPortControls(true);
+  EXPECT_FALSE(Device(6).isOpen());
+  EXPECT_TRUE(DeliverUntil([&] { return Device(3).Writes().size() > writesAtStart; })) << "identified again";
+}
+
+// A port the system cannot name (past 255) is never taken as gone, and an
+// entry chosen but not open that leaves the list keeps its port for the
+// settings file.
+TEST_F(NeutralDialogTest, ThePortKeptIsNeverLostToWhatTheSystemCannotSay) {
+  ports_.AddDevice(256, clock_);
+  Start("256");
+  for (int tick = 0; tick < 6; ++tick) dialog_->OnTimer();
+  EXPECT_EQ(surface_.Text(kIdPortStatus), "COM256 Open Ok");
+  EXPECT_TRUE(Device(256).isOpen());
+
+  PortOpenError ignored;
+  auto otherProgram = ports_.Open(5, ignored);
+  Choose("5");
+  ASSERT_EQ(surface_.Text(kIdPortStatus), "COM5 busy");
+  otherProgram.reset();
+  ports_.RemoveDevice(5);
+  dialog_->OnTimer();
+  dialog_->OnTimer();
+  EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"3"});
+  EXPECT_EQ(surface_.listSelection, -1);
+  dialog_->OnFieldChanged();
+  dialog_->OnDestroy();
+  EXPECT_EQ(settings_.stored, "5");
+}
+
+// The refresh's prefix rule holds for entries that arrive later: a restored
+// "1" selects "10" once its probe is in, with no refresh after it, and "1"
+// once that arrives.
+TEST_F(NeutralDialogTest, ThePrefixRuleAppliesToEntriesThatArriveLater) {
+  ports_.AddDevice(10, clock_);
+  Start("1");
+  ASSERT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "10"}));
+  EXPECT_EQ(surface_.listSelection, 2);
+  ports_.AddDevice(1, clock_);
+  dialog_->OnTimer();
+  dialog_->OnTimer();
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts().size() == 4; }));
+  EXPECT_EQ(surface_.ListEntry(kIdPortList, surface_.listSelection), "1");
 }
 
 // A port slow to open (a Bluetooth port) neither holds up the start nor the

@@ -63,5 +63,35 @@ TEST(Windows1252Test, APasteWithOneCharacterThePageLacksIsRefusedWhole) {
   EXPECT_TRUE(MayAcceptFieldEdit(u"\u0141,", u"\u0141,a", 31, EncodeWindows1252));
 }
 
+// A double-byte page as Japanese Windows has one: kana and ideographs take
+// two bytes, ASCII one.
+bool EncodeDoubleByte(char16_t character, std::string& bytes) {
+  if (character < 0x80) {
+    bytes.push_back(static_cast<char>(character));
+  } else {
+    bytes.append({'\x82', '\xA0'});
+  }
+  return true;
+}
+
+// The limit counts bytes of the page, as the read-back does: 15 bytes hold
+// seven double-byte characters and one more single-byte one, not eight.
+TEST(Windows1252Test, TheLimitCountsBytesOfTheCodePage) {
+  struct Case {
+    std::u16string accepted;
+    std::u16string edited;
+    bool accepted_;
+  } const cases[] = {
+      {u"", u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042", true},
+      {u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042", u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042a", true},
+      {u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042", u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042\u3042", false},
+      // A logger's overlong text may still be shortened.
+      {u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042\u3042\u3042", u"\u3042\u3042\u3042\u3042\u3042\u3042\u3042\u3042", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MayAcceptFieldEdit(c.accepted, c.edited, 15, EncodeDoubleByte), c.accepted_) << c.edited.size();
+  }
+}
+
 }  // namespace
 }  // namespace brisko

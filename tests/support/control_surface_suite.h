@@ -254,6 +254,10 @@ TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextS
   surface.FocusAndSelectAll(kIdCompetitionClass);
   EXPECT_EQ(this->front().FocusedId(), kIdCompetitionClass);
   EXPECT_EQ(this->front().SelectedText(kIdCompetitionClass), "Club");
+  // The dialog itself, where typed keys reach no control.
+  surface.Focus(kNoControl);
+  EXPECT_EQ(surface.FocusedControl(), kNoControl);
+  EXPECT_EQ(this->front().FocusedId(), kNoControl);
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBackThePressedOne,
