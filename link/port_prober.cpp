@@ -28,7 +28,10 @@ void PortProber::Probe(const std::vector<int>& portNumbers) {
     AddLaneIfAllStuck();
     // No thread to be had at all: probe here, slow ports and all, rather than
     // leave the list empty.
-    if (lanes_.empty()) unthreaded.assign(waiting_.begin(), waiting_.end()), waiting_.clear();
+    if (lanes_.empty()) {
+      unthreaded.assign(waiting_.begin(), waiting_.end());
+      waiting_.clear();
+    }
   }
   for (int number : unthreaded) report_(number, ports_.Probe(number));
   wake_.notify_one();

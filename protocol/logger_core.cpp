@@ -96,6 +96,7 @@ void LoggerCore::BringBack() {
     return;
   }
   record().portNumber = std::to_string(portNumber);
+  portList_.AwaitProbeOf(portNumber);
   // Not opened yet (udev may not have given the node its group): tried again
   // at the next probe that finds it openable.
   if (Open(portNumber)) lostPort_ = 0;

@@ -3,8 +3,9 @@
 // owns, reads and writes them. It turns the widgets' signals, its timer, the
 // posted events, the context menu's About entry and the ways a dialog ends
 // into calls of LoggerDialog's handlers and knows nothing of what a control
-// means. Every member runs on the user-interface thread except the two Post
-// functions, which the link worker reaches through LoggerDialog.
+// means. Every member runs on the user-interface thread except the three Post
+// functions, which the link worker and the port prober reach through
+// LoggerDialog.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,8 @@
 # record; spacing of queued commands on the wire; ClosePort's duration; time
 # from starting brisko to its window showing the simulator's data (Xvfb); the
 # restored port's data with COM5-COM7 taking 2.5 s each to open, on Linux and
-# under Wine; and resident memory and CPU share while idle with a port open,
+# under Wine; time from a port's arrival to its list entry after a burst of 20
+# plug/unplug rounds (Linux); and resident memory and CPU share while idle with a port open,
 # of the core, of brisko and of brisko.exe under Wine with its Wine server.
 # Ends with each figure against its requirement. Figures from this machine are
 # in bench/README.md.
@@ -20,7 +21,7 @@ out=$(mktemp /tmp/brisko-bench-XXXXXX.log)
 build=$(realpath -m "${BRISKO_BENCH_DIR:-build-bench}")
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON >/dev/null
 cmake --build "$build" --target brisko_bench_receive brisko_bench_link brisko_soak_core brisko_proc_sample \
-  brisko-sim brisko brisko_startup_probe brisko_bench_slow_ports
+  brisko-sim brisko brisko_startup_probe brisko_bench_slow_ports brisko_bench_port_burst
 # The same start-up with slow ports, cross-built for Wine.
 cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=ON >/dev/null
@@ -56,6 +57,9 @@ if [[ -n $wine && $wine != *NOTFOUND ]]; then
   wineserver -k
   unset WINEPREFIX
 fi
+
+echo "== a port's arrival to its list entry after 20 plug/unplug rounds of another adapter (Linux)"
+"$build/bench/brisko_bench_port_burst" --runs 5 --rounds 20 | tee -a "$out"
 
 echo "== brisko idle with a port open, $idle s"
 tool_start
@@ -122,6 +126,8 @@ figure "command spacing on the wire (write calls), min" "$(field '^spacing of [0
   ms ">" 100
 figure "command spacing on the wire (write calls), max" "$(field '^spacing of [0-9]* queued commands, write' max)" \
   ms "<=" 110
+figure "port arrival to its list entry after a burst, max" \
+  "$(grep -m 1 '^port arrival to its list entry' "$out" | sed -n 's/.*max \([0-9.]*\) s.*/\1/p')" s "<=" 2
 figure "ClosePort, empty queue, median" "$(field '^ClosePort, empty' median)" ms "<=" 800
 figure "receive path, median" "$(grep -m 1 'BM_ReceivePath_median' "$out" |
   sed -n 's/.*bytes_per_second=\([0-9.]*\)Mi\{0,1\}\/s.*/\1/p')" "MiB/s" ">=" 151

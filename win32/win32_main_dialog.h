@@ -16,7 +16,8 @@
 //   WM_DPICHANGED  the system's rectangle, icons and tooltip tools for the DPI
 //   WM_DESTROY     OnDestroy: window hidden, queue drained, port closed,
 //                  settings written
-// User-interface thread only, except the two Post functions.
+// User-interface thread only, except the three Post functions (the link
+// worker's and the port prober's threads).
 #pragma once
 
 #include <windows.h>

@@ -113,5 +113,50 @@ TEST_F(PortHotplugTest, APluggedInPortJoinsTheListAndIdentifiesThePulledOutOneLe
   dialog_->OnDestroy();
 }
 
+// The logger's adapter pulled out (its device node goes, the ports directory's
+// link stays) and plugged in again: the port comes back by itself, while a
+// burst of plugging another adapter in and out goes on, and a port plugged in
+// after the burst still joins the list. Linux tells nothing: the timer's
+// quick looks see it all.
+TEST_F(PortHotplugTest, APulledOutPortComesBackByItselfAndABurstLosesNoArrival) {
+  auto logger = std::make_unique<FarEndTerminal>();
+  FarEndTerminal other;
+  FarEndTerminal late;
+  ASSERT_TRUE(logger->ok() && other.ok() && late.ok());
+  ASSERT_TRUE(directory_.Link(3, logger->slavePath()));
+  settings_.stored = "3";
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, machine_.platform());
+  dialog_->OnInitDialog();
+  ASSERT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
+  std::string identification;
+  for (const std::string& command : IdentificationOnTheWire()) identification += command;
+  ASSERT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification);
+
+  logger.reset();
+  ASSERT_TRUE(SeenWithinTwoTicks([&] { return surface_.Text(kIdPortStatus) == "COM3 lost"; }));
+  const std::string com3 = directory_.path() + "/COM3";
+  const std::string com6 = directory_.path() + "/COM6";
+  // Each round spans one quick look, as plugging at human speed does.
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_EQ(::symlink(other.slavePath().c_str(), com6.c_str()), 0);
+    Tick();
+    ASSERT_EQ(::unlink(com6.c_str()), 0);
+    Tick();
+    if (round == 10) {
+      // The logger's adapter back, as a new node under the same number.
+      logger = std::make_unique<FarEndTerminal>();
+      ASSERT_TRUE(logger->ok());
+      ASSERT_EQ(::unlink(com3.c_str()), 0);
+      ASSERT_EQ(::symlink(logger->slavePath().c_str(), com3.c_str()), 0);
+    }
+  }
+  ASSERT_TRUE(directory_.Link(7, late.slavePath()));
+  EXPECT_TRUE(SeenWithinTwoTicks([&] { return Listed("7"); })) << "a port plugged in after the burst";
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.Text(kIdPortStatus) == "COM3 Open Ok"; }));
+  EXPECT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification) << "identified again";
+  EXPECT_FALSE(Listed("6"));
+  dialog_->OnDestroy();
+}
+
 }  // namespace
 }  // namespace brisko

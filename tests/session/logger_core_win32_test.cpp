@@ -156,8 +156,8 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
-HANDLE WINAPI DriverCreateFile(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-  if (driver.out) {
+HANDLE WINAPI DriverCreateFile(LPCSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+  if (driver.out || std::string(name) != "//./COM3") {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
@@ -255,9 +255,10 @@ const DriverRow kDrivers[] = {
 };
 
 // Each driver's way of failing ends in "COM3 lost" within 2 s of the
-// adapter going out, with the handle closed and the worker stopped; a
-// failure that is not a loss leaves the port open. Plugged in again, choosing
-// the port reopens it.
+// adapter going out, with the handle closed and the worker stopped, and the
+// port comes back by itself once a look has found it gone and then back; a
+// failure that is not a loss leaves the port open, and choosing the port
+// again reopens it.
 TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain) {
   Win32SerialCalls scripted{&DriverCreateFile,     &DriverCloseHandle,     &DriverSetupComm, &DriverGetCommState,
                          &DriverSetCommState,   &DriverGetCommTimeouts, &DriverSetCommTimeouts,
@@ -276,6 +277,18 @@ TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain)
     LoggerCore core(dialog, poster, Platform{*ports, clock, dialog.wallClock()});
     core.OpenPort(3);
     ASSERT_EQ(core.record().portStatus, "COM3 Open Ok");
+    // One look of the dialog's timer, until the lost port's probe is back.
+    const auto look = [&] {
+      core.FollowPorts(false);
+      bool probed = false;
+      return WaitUntil([&] {
+        for (const auto& [number, openable] : poster.TakeProbed()) {
+          core.OnPortProbed(number, openable);
+          probed = probed || number == 3;
+        }
+        return probed;
+      });
+    };
 
     // Out while the identification is still queued.
     const std::uint32_t outAt = clock.Tick();
@@ -302,13 +315,20 @@ TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain)
     EXPECT_EQ(driver.closes, 1);
     EXPECT_EQ(driver.failures, row.failedCalls);
 
-    driver.out = false;
-    core.record().portNumber = "3";
-    core.OnPortSelChange();
+    if (row.lost) {
+      ASSERT_TRUE(look()) << "found gone";
+      EXPECT_EQ(core.record().portStatus, "COM3 lost");
+      driver.out = false;
+      ASSERT_TRUE(look()) << "found back";
+    } else {
+      driver.out = false;
+      core.record().portNumber = "3";
+      core.OnPortSelChange();
+    }
     EXPECT_EQ(core.record().portStatus, "COM3 Open Ok");
     core.ClosePort();
-    EXPECT_EQ(driver.opens, 2);
-    EXPECT_EQ(driver.closes, 2);
+    EXPECT_EQ(driver.opens, row.lost ? 3 : 2) << "a probe too when it came back";
+    EXPECT_EQ(driver.closes, driver.opens);
     EXPECT_EQ(driver.stateWrites, 2) << "the line settings are written at the open alone";
     EXPECT_EQ(driver.badTimeouts, 0);
   }

@@ -24,6 +24,12 @@
 #               list, opens and identifies; unlinked and announced gone while
 #               open it is reported lost; once COM3 is open again, the next
 #               announcement takes its entry out; Escape keeps "3".
+#   comesback   COM34 open, unlinked and announced gone: "COM34 lost"; linked
+#               and announced again, it opens by itself and identifies.
+#   burst       with COM3 open, 20 rounds of linking and unlinking COM6, each
+#               announced; COM7 linked and announced after them joins the list
+#               within 2 s, and Down in the port list reaches it and opens it;
+#               Escape keeps "7".
 # Prints how long the window took to show the logger's data.
 # Usage: wine_window_test.sh BRISKO_EXE WINDOW_PEEK_EXE BRISKO_SIM
 # Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine),
@@ -46,7 +52,8 @@ stop_row() {
   wineserver -k 2>/dev/null || true
   stop_processes "$brisko_pid" "$SIM_PID" "$sim34_pid"
   brisko_pid="" SIM_PID="" sim34_pid=""
-  rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com34"
+  rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com34" "$WINEPREFIX/dosdevices/com6" \
+    "$WINEPREFIX/dosdevices/com7"
   return 0
 }
 cleanup() {
@@ -279,5 +286,53 @@ wait_for_logger
 wait_until 100 shows_none "1033 entry 34" || fail "COM34 stayed in the list after its removal"
 press_key "$window" Escape
 ends_with_ini 3
+stop_row
+# --- comesback: the open port's adapter pulled out and plugged in again.
+row=comesback
+start_row 3
+wait_for_logger
+first_sim=$SIM_PID
+BRISKO_PORTS_DIR="$work/ports" sim_start "$work/sim34.log" "$sim" --port 34 --serial W-3434 ||
+  fail "brisko-sim on COM34 did not start"
+sim34_pid=$SIM_PID SIM_PID=$first_sim
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" arrival COM34 2>/dev/null
+wait_until 100 shows_all "1033 entry 34" || fail "COM34 did not join the port list: $(grep '^1033' "$work/peek.txt")"
+"$wine" "$peek" choose 34 2>/dev/null || fail "no entry 34 to choose"
+wait_until 300 shows_all "1000 text W-3434" "1009 text COM34 Open Ok" || fail "COM34 is not open: $(cat "$work/peek.txt")"
+sim34_device=$(readlink "$WINEPREFIX/dosdevices/com34")
+rm -f "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" removal COM34 2>/dev/null
+wait_until 100 shows_all "1009 text COM34 lost" || fail "COM34 not reported lost: $(cat "$work/peek.txt")"
+ln -sfn "$sim34_device" "$WINEPREFIX/dosdevices/com34"
+"$wine" "$peek" arrival COM34 2>/dev/null
+wait_until 300 shows_all "1000 text W-3434" "1009 text COM34 Open Ok" "1018 enabled" ||
+  fail "COM34 did not come back by itself: $(cat "$work/peek.txt")"
+press_key "$window" Escape
+ends_with_ini 34
+stop_row
+# --- burst: quick plugging of another adapter while COM3 is open.
+row=burst
+start_row 3
+wait_for_logger
+for _ in $(seq 20); do
+  ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com6"
+  "$wine" "$peek" arrival COM6 2>/dev/null
+  rm -f "$WINEPREFIX/dosdevices/com6"
+  "$wine" "$peek" removal COM6 2>/dev/null
+done
+ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com7"
+"$wine" "$peek" arrival COM7 2>/dev/null
+arrived=$(date +%s.%N)
+wait_until 100 shows_all "1033 entry 7" || fail "COM7 did not join the list after the burst: $(grep '^1033' "$work/peek.txt")"
+awk -v a="$arrived" -v b="$(date +%s.%N)" 'BEGIN { printf "COM7 listed %.2f s after its arrival\n", b - a; exit !(b - a <= 2) }' ||
+  fail "COM7 joined the list later than 2 s after its arrival"
+shows_none "1033 entry 6" || fail "COM6 stayed in the list"
+# From "&Exit", the first tab stop, Shift+Tab wraps round to the port list.
+xdotool windowfocus --sync "$window"
+xdotool key --delay 100 shift+Tab Down
+wait_until 300 shows_all "1009 text COM7 Open Ok" || fail "Down did not reach COM7: $(cat "$work/peek.txt")"
+press_key "$window" Escape
+ends_with_ini 7
 stop_row
 echo "window test passed"
