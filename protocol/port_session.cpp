@@ -52,8 +52,8 @@ std::string PortLostStatus(int portNumber) { return PortName(portNumber) + " los
 
 std::string PortLostDetail(int portNumber, const std::string& systemMessage) {
   return PortName(portNumber) + ": " + (systemMessage.empty() ? std::string("the device is gone") : systemMessage) +
-         ". The port's device went away while it was open: plug the logger's cable or adapter in again, then "
-         "choose the port again.";
+         ". The port's device went away while it was open: plug the logger's cable or adapter in again, and the "
+         "port opens again by itself.";
 }
 
 std::string OpenFailureDetail(int portNumber, const PortOpenError& error) {

@@ -2,7 +2,7 @@
 // after a failed one the port and the reason in a few words that fit the small
 // field ("COM3 busy"), with the whole story for its tooltip: the device, the
 // system's words and what the user can do about it. "COM3 lost" when the open
-// port's device went away.
+// port's device went away (until it comes back by itself).
 #pragma once
 
 #include <string>

@@ -70,6 +70,7 @@ class QtFront {
   bool Enabled(int id) const { return dialog_.Control(id)->isEnabled(); }
   bool Visible(int id) const { return dialog_.Control(id)->isVisible(); }
   int FocusedId() const {
+    if (QApplication::focusWidget() == &dialog_) return kNoControl;
     for (const ControlTemplate& control : MainDialogTemplate().controls) {
       if (control.id >= 0 && dialog_.Control(control.id) == QApplication::focusWidget()) return control.id;
     }

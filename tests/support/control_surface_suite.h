@@ -13,7 +13,8 @@
 //   SeenBox LastBox()                   what that window showed, once it has gone
 //   std::string Displayed(int id)       what the user sees in the control, UTF-8
 //   bool Enabled(int id), bool Visible(int id)
-//   int FocusedId()                     the id of the control with the keyboard focus
+//   int FocusedId()                     the id of the control with the keyboard focus,
+//                                       kNoControl for the dialog itself, -1 for none
 //   std::string SelectedText(int id)    an edit's selected text, Latin-1
 //   void Type(int id, const std::string& latin1)  keys as a user types them
 //

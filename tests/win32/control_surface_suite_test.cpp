@@ -74,6 +74,7 @@ class Win32Front {
   bool Visible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
   int FocusedId() const {
     HWND focus = GetFocus();
+    if (focus != nullptr && focus == window_) return kNoControl;
     return focus != nullptr && GetParent(focus) == window_ ? GetDlgCtrlID(focus) : -1;
   }
   std::string SelectedText(int id) const {
