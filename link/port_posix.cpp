@@ -184,10 +184,32 @@ class PosixSerialPort final : public SerialPort {
   std::string lostReason_;  // empty while the device is there
 };
 
+// The identity of the entry and of the device node it leads to, and the
+// node's last change of owner or mode: a new adapter is a new node, and udev
+// gives it its group a moment after it appears.
+std::uint64_t DeviceStamp(const std::string& path) {
+  struct stat entry {};
+  struct stat node {};
+  if (::lstat(path.c_str(), &entry) != 0) return 0;
+  if (::stat(path.c_str(), &node) != 0) node = {};
+  std::uint64_t stamp = entry.st_ino;
+  for (std::uint64_t part : {static_cast<std::uint64_t>(node.st_ino), static_cast<std::uint64_t>(node.st_rdev),
+                             static_cast<std::uint64_t>(node.st_ctim.tv_sec),
+                             static_cast<std::uint64_t>(node.st_ctim.tv_nsec)}) {
+    stamp = stamp * 1000003u ^ part;
+  }
+  return stamp;
+}
+
 class PosixPortSystem final : public PortSystem {
  public:
   // Names only: the ports directory and the built-in table's device nodes.
-  PortPresence PresentPorts() override { return PortPresence{ExistingPortNumbers(), true}; }
+  PortPresence PresentPorts() override {
+    PortPresence presence;
+    presence.numbers = ExistingPortNumbers();
+    for (int number : presence.numbers) presence.stamps.push_back(DeviceStamp(DevicePathForPort(number)));
+    return presence;
+  }
 
   AdapterInfo Adapter(int portNumber) override {
     const std::string path = DevicePathForPort(portNumber);

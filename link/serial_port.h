@@ -67,6 +67,10 @@ struct PortPresence {
   // alone): a port missing here may still exist, and only a probe by name
   // finds it.
   bool complete = true;
+  // Beside each number, when the system tells: a value that changes whenever
+  // the device behind the name does (unplugged and plugged in again between
+  // two looks, or given its group by udev). Empty when it does not tell.
+  std::vector<std::uint64_t> stamps;
 };
 
 // Opens ports by number, exclusively: a port that is open here or in another

@@ -24,10 +24,16 @@ void PortList::Show(int portNumber) {
 
 bool PortList::Look(bool thorough, int heldPort, int watchedPort) {
   const PortPresence presence = ports_.PresentPorts();
-  const std::set<int> before = std::exchange(named_, std::set<int>(presence.numbers.begin(), presence.numbers.end()));
+  std::map<int, std::uint64_t> named;
+  for (std::size_t i = 0; i < presence.numbers.size(); ++i) {
+    named[presence.numbers[i]] = i < presence.stamps.size() ? presence.stamps[i] : 0;
+  }
+  const std::map<int, std::uint64_t> before = std::exchange(named_, std::move(named));
   std::vector<int> toProbe;
   for (int number : thorough ? ProbeCandidates(presence) : presence.numbers) {
-    const bool known = !thorough && before.count(number) != 0;
+    // Named at the last look too, and the same device behind the name.
+    const auto last = before.find(number);
+    const bool known = !thorough && last != before.end() && last->second == named_.at(number);
     // Never the held port: probing would open it a second time.
     if (!known && !Listed(number) && number != heldPort) toProbe.push_back(number);
   }

@@ -10,8 +10,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "link/port_prober.h"
@@ -59,7 +60,7 @@ class PortList {
   PortSystem& ports_;
   std::unique_ptr<PortProber> prober_;
   std::vector<int> listed_;  // ascending, as the dialog shows them
-  std::set<int> named_;      // what the system named at the last look
+  std::map<int, std::uint64_t> named_;  // what the system named at the last look, with its stamp
 };
 
 }  // namespace brisko

@@ -155,6 +155,15 @@ TEST_F(PortHotplugTest, APulledOutPortComesBackByItselfAndABurstLosesNoArrival) 
   }
   ASSERT_TRUE(directory_.Link(7, late.slavePath()));
   EXPECT_TRUE(SeenWithinTwoTicks([&] { return Listed("7"); })) << "a port plugged in after the burst";
+  // COM8 named while its device is not there yet, then there under the same
+  // name before the next look: probed again, since the device changed.
+  const std::string com8 = directory_.path() + "/COM8";
+  ASSERT_TRUE(directory_.Link(8, directory_.path() + "/not-yet"));
+  Tick();
+  Tick();
+  ASSERT_EQ(::unlink(com8.c_str()), 0);
+  ASSERT_EQ(::symlink(other.slavePath().c_str(), com8.c_str()), 0);
+  EXPECT_TRUE(SeenWithinTwoTicks([&] { return Listed("8"); })) << "a port whose device came under its name";
   EXPECT_TRUE(DeliverUntil([&] { return surface_.Text(kIdPortStatus) == "COM3 Open Ok"; }))
       << surface_.Text(kIdPortStatus);
   EXPECT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification) << "identified again";
