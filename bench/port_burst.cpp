@@ -129,10 +129,16 @@ int main(int argc, char** argv) {
   int runs = 5;
   int rounds = 20;
   int gapMs = 50;
+  const struct {
+    const char* name;
+    int* value;
+  } options[] = {{"--runs", &runs}, {"--rounds", &rounds}, {"--gap-ms", &gapMs}};
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--gap-ms") == 0) gapMs = std::atoi(argv[i + 1]);
+    for (const auto& option : options) {
+      if (std::strcmp(argv[i], option.name) == 0) {
+        *option.value = static_cast<int>(std::strtol(argv[i + 1], nullptr, 10));
+      }
+    }
   }
   if (runs <= 0 || rounds < 0 || gapMs < 0) {
     std::fprintf(stderr, "usage: brisko_bench_port_burst [--runs R] [--rounds N] [--gap-ms MS]\n");

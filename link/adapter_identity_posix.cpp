@@ -37,7 +37,9 @@ AdapterInfo ReadAdapterInfo(const std::string& devicePath, const std::string& sy
     const std::string vendor = Attribute(directory, "idVendor");
     if (!vendor.empty()) {
       const std::string serial = Attribute(directory, "serial");
-      if (!serial.empty()) info.identity = vendor + ":" + Attribute(directory, "idProduct") + ":" + serial;
+      if (!serial.empty()) {
+        info.identity.append(vendor).append(":").append(Attribute(directory, "idProduct")).append(":").append(serial);
+      }
       return info;
     }
     directory.erase(directory.rfind('/'));

@@ -420,26 +420,20 @@ TEST_F(NeutralDialogTest, ALostPortThatComesBackIsOpenedAgainAsTheSameAdapterOnl
   ports_.SetAdapter(3, "0403:6001:A600XYZ");
   Start("3");
   const std::size_t writesAtStart = Device(3).Writes().size();
+  const auto plugIn = [&](const char* adapter) {
+    ports_.SetAdapter(3, adapter);
+    Device(3).Unplug(false);
+  };
   struct Step {
     const char* what;
     std::function<void()> change;
     const char* status;
   } const steps[] = {
       {"pulled out", [&] { Device(3).Unplug(true); }, "COM3 lost"},
-      {"another adapter under its number",
-       [&] {
-         ports_.SetAdapter(3, "067b:2303:");
-         Device(3).Unplug(false);
-       },
-       "COM3 lost"},
+      {"another adapter under its number", [&] { plugIn("067b:2303:"); }, "COM3 lost"},
       {"a new port elsewhere is only listed", [&] { ports_.AddDevice(6, clock_); }, "COM3 lost"},
       {"gone again", [&] { Device(3).Unplug(true); }, "COM3 lost"},
-      {"the same adapter back",
-       [&] {
-         ports_.SetAdapter(3, "0403:6001:A600XYZ");
-         Device(3).Unplug(false);
-       },
-       "COM3 Open Ok"},
+      {"the same adapter back", [&] { plugIn("0403:6001:A600XYZ"); }, "COM3 Open Ok"},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
