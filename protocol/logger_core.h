@@ -63,6 +63,13 @@ class LoggerCore : public CommandPort {
   void OnTimer() { protocol_.OnTimer(); }
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
+  // Identify again on the open port: the logger-derived fields go blank and
+  // the identification commands are queued, so that what the record shows
+  // next is what the logger reports now. False when nothing could be queued.
+  bool Reidentify();
+  LoggerFamily family() const { return protocol_.family(); }
+  // True while any queued command has not yet left.
+  bool CommandsPending() const { return link_.queue().AnySlotHoldsCommand(); }
 
   // The full reason of the last failed open or lost port (device path, system
   // message, remedy), for the status field's tooltip; empty after a

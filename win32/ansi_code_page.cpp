@@ -38,4 +38,9 @@ bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   return true;
 }
 
+std::u16string AnsiCodePageToUtf16(std::string_view bytes) {
+  const std::wstring text = FromAnsiCodePage(std::string(bytes));
+  return std::u16string(text.begin(), text.end());
+}
+
 }  // namespace brisko

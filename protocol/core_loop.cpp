@@ -1,6 +1,8 @@
-#include "tests/e2e/tool_harness.h"
+#include "protocol/core_loop.h"
 
 #include <algorithm>
+
+#include "protocol/logger_core.h"
 
 namespace brisko {
 
@@ -33,14 +35,14 @@ bool QueuedPoster::Pop(QueuedPost& post, std::chrono::milliseconds timeout) {
   return true;
 }
 
-bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool CoreLoop::PumpUntil(LoggerCore& core, const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return true;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     if (now >= nextTimer_) {
-      core_.OnTimer();
+      core.OnTimer();
       nextTimer_ = now + kTimerPeriod;
       continue;
     }
@@ -50,9 +52,9 @@ bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::mi
       continue;
     }
     if (post.lost) {
-      core_.OnPortLost(post.run);
+      core.OnPortLost(post.run);
     } else {
-      core_.OnSentence(post.run, post.sequenceNumber, post.slot);
+      core.OnSentence(post.run, post.sequenceNumber, post.slot);
       ++sentencesHandled_;
     }
   }
