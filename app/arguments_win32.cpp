@@ -13,15 +13,6 @@ namespace brisko {
 
 namespace {
 
-std::string ToUtf8(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return std::string();
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-  utf8.pop_back();  // the terminating zero
-  return utf8;
-}
-
 // A standard handle that already goes somewhere (a file or a pipe) stays.
 void Reopen(DWORD which, const char* mode, std::FILE* stream) {
   const HANDLE handle = GetStdHandle(which);
@@ -35,7 +26,7 @@ std::vector<std::string> Utf8Arguments() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> utf8;
-  for (int i = 1; arguments != nullptr && i < count; ++i) utf8.push_back(ToUtf8(arguments[i]));
+  for (int i = 1; arguments != nullptr && i < count; ++i) utf8.push_back(WideToUtf8(arguments[i]));
   LocalFree(arguments);
   return utf8;
 }

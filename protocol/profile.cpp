@@ -72,6 +72,14 @@ std::string LoggerTextToUtf8(std::string_view bytes, const CodePage& codePage) {
   return Utf16ToUtf8(codePage.decode(bytes));
 }
 
+std::string Utf8ToLatin1(std::string_view utf8) {
+  std::u16string text;
+  if (!Utf8ToUtf16(utf8, text)) return std::string(utf8);
+  std::string latin1;
+  for (char16_t character : text) latin1.push_back(character <= 0xFF ? static_cast<char>(character) : '?');
+  return latin1;
+}
+
 namespace {
 
 std::string Describe(const ProfileText& text) { return std::string(text.name) + " (" + text.key + ")"; }

@@ -78,6 +78,9 @@ std::string ProfileJson(const Profile& profile);
 std::string ApplyProfile(const Profile& profile, const CodePage& codePage, DeviceRecord& record);
 // A text of the record (the logger's bytes) as UTF-8.
 std::string LoggerTextToUtf8(std::string_view bytes, const CodePage& codePage);
+// A UTF-8 text for the dialog's messages, which are Latin-1: "?" stands for
+// a character Latin-1 lacks.
+std::string Utf8ToLatin1(std::string_view utf8);
 // The record's five texts and, when one is chosen, the fix rate.
 Profile ProfileOf(const DeviceRecord& record, const CodePage& codePage);
 

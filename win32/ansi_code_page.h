@@ -20,6 +20,9 @@ std::string ToAnsiCodePage(const std::wstring& text);
 // returns false when the page has none of its own (no best-fit stand-in).
 bool EncodeAnsiCharacter(char16_t character, std::string& bytes);
 
+// A zero-terminated UTF-16 text (a file name, an argument) as UTF-8.
+std::string WideToUtf8(const wchar_t* text);
+
 std::u16string AnsiCodePageToUtf16(std::string_view bytes);
 inline constexpr CodePage kAnsiCodePage{EncodeAnsiCharacter, AnsiCodePageToUtf16};
 

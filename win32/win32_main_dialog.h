@@ -38,8 +38,10 @@ namespace brisko {
 
 inline constexpr UINT_PTR kStaleTimerId = 12345;
 // The About entry's command in the system menu; the system uses the low four
-// bits of WM_SYSCOMMAND's command for itself.
+// bits of WM_SYSCOMMAND's command for itself. The entries of kMenuEntries
+// follow it, 0x0010 apart, in their order (About is the first).
 inline constexpr UINT_PTR kIdmAboutBox = 0x0010;
+inline constexpr UINT_PTR SystemMenuId(std::size_t entryIndex) { return kIdmAboutBox * (entryIndex + 1); }
 
 class Win32MainDialog final : public ControlSurface {
  public:
@@ -79,6 +81,8 @@ class Win32MainDialog final : public ControlSurface {
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
                                   MessageBoxKind kind) override;
   void RunChildDialog(ChildDialog which) override;
+  std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) override;
+  CodePage TextCodePage() const override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
   void PostSentenceToDialog(SentenceNotice notice) override;
@@ -91,7 +95,9 @@ class Win32MainDialog final : public ControlSurface {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
-  void AddAboutEntry();
+  void AddMenuEntries();
+  // An entry of the system menu chosen: false for the system's own commands.
+  bool OnSystemCommand(WPARAM command);
   void SetIcons();
   void OnDpiChanged(const RECT& suggested);
   // The status tooltip's tool for a control: its rectangle on the dialog.
