@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #if defined(_WIN32)
-#include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -250,7 +250,9 @@ int DeleteFlights(CommandSession& session, std::ostream& out) {
 
 bool ConsoleTerminal::Interactive() const {
 #if defined(_WIN32)
-  return _isatty(_fileno(stdin)) != 0;
+  // A console, not just any character device: input from NUL is one too.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 #else
   return isatty(fileno(stdin)) != 0;
 #endif

@@ -10,6 +10,7 @@
 
 #include "dialog/windows_1252.h"
 #include "protocol/profile.h"
+#include "tests/protocol/fake_callouts.h"
 
 namespace brisko {
 namespace {
@@ -18,12 +19,7 @@ using ::testing::HasSubstr;
 
 DeviceRecord LoggerRecord() {
   DeviceRecord record;
-  record.pilotName = "Anna Rossi";
-  record.competitionClass = "Club";
-  record.competitionId = "AR";
-  record.gliderType = "ASK 21";
-  record.gliderId = "D-1234";
-  record.fixRateIndex = 1;
+  testing::FillWithOldValues(record);
   return record;
 }
 
@@ -98,16 +94,16 @@ TEST(Profile, SavedFromTheRecordLoadsBackIntoAnotherUnchanged) {
   Profile loaded;
   ASSERT_EQ(ReadProfileFile(path, loaded), "");
   DeviceRecord other;
-  other.serialNumber = "kept";
+  other.serialNumber = "NT0815";
   ASSERT_EQ(ApplyProfile(loaded, kWindows1252, other), "");
   EXPECT_EQ(Settings(other), Settings(shown));
-  EXPECT_EQ(other.serialNumber, "kept");
+  EXPECT_EQ(other.serialNumber, "NT0815");
 
   // The file itself is UTF-8 with the keys named in the README.
   std::ifstream file(path);
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_THAT(text, HasSubstr("\"pilot\": \"Jos\xC3\xA9 \xE2\x82\xACuro\""));
-  EXPECT_THAT(text, HasSubstr("\"fix-rate\": 2"));
+  EXPECT_THAT(text, HasSubstr("\"fix-rate\": 5"));
   std::remove(path.c_str());
 }
 
@@ -122,7 +118,7 @@ TEST(Profile, PlaneFileFillsTheGlidersThreeTextsOnly) {
   ASSERT_EQ(ReadProfileFile(path, plane), "");
   DeviceRecord record = LoggerRecord();
   ASSERT_EQ(ApplyProfile(plane, kWindows1252, record), "");
-  EXPECT_EQ(Settings(record), (std::vector<std::string>{"Anna Rossi", "Club", "XY", "Discus 2b", "D-KXYZ", "1"}));
+  EXPECT_EQ(Settings(record), (std::vector<std::string>{"old-pilot", "old-class", "XY", "Discus 2b", "D-KXYZ", "4"}));
 
   std::ofstream(path, std::ios::binary) << "PolarName=LS 8\n";
   EXPECT_THAT(ReadProfileFile(path, plane), HasSubstr("not a plane file"));
