@@ -100,7 +100,11 @@ class CommandSession : public DialogCallouts {
                                   MessageBoxKind kind) override {
     if (kind == MessageBoxKind::Question) {
       if (line_.yes) return MessageBoxAnswer::Yes;
-      if (terminal_.Interactive()) return terminal_.AskYesNo(text) ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
+      if (terminal_.Interactive()) {
+        if (terminal_.AskYesNo(text)) return MessageBoxAnswer::Yes;
+        err_ << "Nothing deleted\n";
+        return MessageBoxAnswer::No;
+      }
       err_ << caption << ": no terminal to ask \"" << text << "\"; nothing deleted (--yes answers for a script)\n";
       refused_ = true;
       return MessageBoxAnswer::No;
@@ -239,8 +243,9 @@ int Apply(CommandSession& session, const CommandLine& line, const Profile& asked
 }
 
 int DeleteFlights(CommandSession& session, std::ostream& out) {
+  const std::uint64_t before = session.core().sequencesQueued();
   session.core().OnDeleteAllFlights();
-  if (session.refused() || !session.core().CommandsPending()) return kExitRefused;
+  if (session.refused() || session.core().sequencesQueued() == before) return kExitRefused;
   if (!session.WaitForCommandsToLeave()) return kExitNoLogger;
   out << "All flights deleted\n";
   return kExitDone;

@@ -77,7 +77,14 @@ class LoggerCore : public CommandPort {
   const std::string& portStatusDetail() const { return portStatusDetail_; }
 
   bool IsPortOpen() const override { return link_.IsOpen(); }
-  bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
+  bool QueueCommands(const std::vector<std::string>& sequence) override {
+    const bool queued = link_.QueueCommands(sequence);
+    if (queued) ++sequencesQueued_;
+    return queued;
+  }
+  // The Set and deletion sequences the protocol queued over the core's life:
+  // whether one was queued, even when the worker has sent it already.
+  std::uint64_t sequencesQueued() const { return sequencesQueued_; }
 
  private:
   // A failed open or a lost port: status and tooltip, controls off, fields blank.
@@ -89,6 +96,7 @@ class LoggerCore : public CommandPort {
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
   std::uint64_t droppedSentences_ = 0;
+  std::uint64_t sequencesQueued_ = 0;
   int openPortNumber_ = 0;
   bool holdsPort_ = false;  // the last open succeeded
   // Last, so that it is destroyed first: the worker stops before the rest goes.

@@ -61,6 +61,8 @@ struct Row {
   std::vector<std::string> afterIdentification;
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 std::vector<std::string> With(std::vector<std::string> head, const std::vector<std::string>& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
