@@ -64,9 +64,9 @@ struct MenuEntry {
   const char* text;  // Latin-1, "&" before the mnemonic
 };
 inline constexpr MenuEntry kMenuEntries[] = {
-    {MenuCommand::About, kAboutEntryText},
     {MenuCommand::LoadProfile, "&Load profile..."},
     {MenuCommand::SaveProfile, "&Save profile..."},
+    {MenuCommand::About, kAboutEntryText},  // last, where it always was
 };
 
 // The 17 controls that need an open port: created disabled, enabled by a

@@ -140,25 +140,25 @@ void Win32MainDialog::AddMenuEntries() {
   HMENU menu = GetSystemMenu(window_, FALSE);
   if (menu == nullptr) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  for (std::size_t i = 0; i < std::size(kMenuEntries); ++i) {
+  for (const MenuEntry& menuEntry : kMenuEntries) {
     std::wstring entry;
-    if (kMenuEntries[i].command == MenuCommand::About) {
+    if (menuEntry.command == MenuCommand::About) {
       // The string table's entry in place, not a copy: length 0 when it is missing.
       const wchar_t* text = nullptr;
       const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
       if (length <= 0 || text == nullptr) continue;
       entry.assign(text, static_cast<std::size_t>(length));
     } else {
-      for (const char* c = kMenuEntries[i].text; *c != '\0'; ++c) entry.push_back(static_cast<unsigned char>(*c));
+      for (const char* c = menuEntry.text; *c != '\0'; ++c) entry.push_back(static_cast<unsigned char>(*c));
     }
-    AppendMenuW(menu, MF_STRING, SystemMenuId(i), entry.c_str());
+    AppendMenuW(menu, MF_STRING, SystemMenuId(menuEntry.command), entry.c_str());
   }
 }
 
 bool Win32MainDialog::OnSystemCommand(WPARAM command) {
-  for (std::size_t i = 0; i < std::size(kMenuEntries); ++i) {
-    if ((command & 0xFFF0) != SystemMenuId(i)) continue;
-    dialog_->OnMenuCommand(kMenuEntries[i].command);
+  for (const MenuEntry& entry : kMenuEntries) {
+    if ((command & 0xFFF0) != SystemMenuId(entry.command)) continue;
+    dialog_->OnMenuCommand(entry.command);
     return true;
   }
   return false;

@@ -38,10 +38,12 @@ namespace brisko {
 
 inline constexpr UINT_PTR kStaleTimerId = 12345;
 // The About entry's command in the system menu; the system uses the low four
-// bits of WM_SYSCOMMAND's command for itself. The entries of kMenuEntries
-// follow it, 0x0010 apart, in their order (About is the first).
+// bits of WM_SYSCOMMAND's command for itself. Each entry of kMenuEntries
+// has its command's own, 0x0010 apart, About's first.
 inline constexpr UINT_PTR kIdmAboutBox = 0x0010;
-inline constexpr UINT_PTR SystemMenuId(std::size_t entryIndex) { return kIdmAboutBox * (entryIndex + 1); }
+inline constexpr UINT_PTR SystemMenuId(MenuCommand command) {
+  return kIdmAboutBox * (static_cast<UINT_PTR>(command) + 1);
+}
 
 class Win32MainDialog final : public ControlSurface {
  public:

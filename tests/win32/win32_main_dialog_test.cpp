@@ -123,17 +123,17 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
 
   HMENU menu = GetSystemMenu(window_, FALSE);
   ASSERT_NE(menu, nullptr);
-  // A separator, then the window's entries in their order, About first with
+  // A separator, then the window's entries in their order, About last with
   // its text from the string table.
   const int count = GetMenuItemCount(menu);
   const int entries = static_cast<int>(std::size(kMenuEntries));
   ASSERT_GE(count, entries + 1);
   EXPECT_EQ(GetMenuState(menu, count - entries - 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
-  EXPECT_EQ(GetMenuItemID(menu, count - entries), static_cast<UINT>(kIdmAboutBox));
+  EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(kIdmAboutBox));
   for (int i = 0; i < entries; ++i) {
     wchar_t entry[64] = {};
     GetMenuStringW(menu, count - entries + i, entry, 64, MF_BYPOSITION);
-    EXPECT_EQ(GetMenuItemID(menu, count - entries + i), static_cast<UINT>(SystemMenuId(static_cast<std::size_t>(i))));
+    EXPECT_EQ(GetMenuItemID(menu, count - entries + i), static_cast<UINT>(SystemMenuId(kMenuEntries[i].command)));
     EXPECT_EQ(std::wstring(entry), Latin1ToWide(kMenuEntries[i].text)) << i;
   }
 
