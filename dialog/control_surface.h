@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dialog/sentence_notice.h"
+#include "protocol/code_page.h"
 #include "protocol/logger_callouts.h"
 
 namespace brisko {
@@ -19,6 +21,14 @@ namespace brisko {
 enum class ChildDialog {
   DeleteFlight,  // the "Delete flight" template, an empty shell
   About,         // the program's name, version and purpose
+};
+
+// What a file is chosen for, and the kinds of file offered: a name such as
+// "Brisko profiles" and its patterns, such as "*.json".
+enum class FileAccess { Open, Save };
+struct FileType {
+  const char* name;
+  const char* patterns;
 };
 
 // How the main dialog's modal run ended: the OK command (a successful
@@ -81,6 +91,12 @@ class ControlSurface {
                                           MessageBoxKind kind) = 0;
   // Runs a child dialog modally over the main dialog; its result is not used.
   virtual void RunChildDialog(ChildDialog which) = 0;
+  // The platform's file dialog, modal over the main dialog: the chosen
+  // file's path in UTF-8, or an empty text when the user cancelled. A save
+  // adds the first type's extension to a name typed without one.
+  virtual std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) = 0;
+  // The code page in which this front end shows and takes the logger's texts.
+  virtual CodePage TextCodePage() const = 0;
 
   // A repeating timer whose ticks the front end hands to LoggerDialog::OnTimer.
   virtual void StartTimer(int milliseconds) = 0;

@@ -7,6 +7,7 @@
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "protocol/field_edit.h"
 
 namespace brisko {
 
@@ -130,11 +131,11 @@ constexpr ExchangeStep kSteps[] = {
     Text<&DeviceRecord::hardwareRev>(kIdHardwareRev),
     Text<&DeviceRecord::portStatus>(kIdPortStatus),
     Text<&DeviceRecord::gpsFixLine>(kIdGpsFixLine),
-    Text<&DeviceRecord::pilotName>(kIdPilotName, 31),
-    Text<&DeviceRecord::competitionClass>(kIdCompetitionClass, 15),
-    Text<&DeviceRecord::competitionId>(kIdCompetitionId, 15),
-    Text<&DeviceRecord::gliderType>(kIdGliderType, 15),
-    Text<&DeviceRecord::gliderId>(kIdGliderId, 15),
+    Text<&DeviceRecord::pilotName>(kIdPilotName, kPilotNameLimit),
+    Text<&DeviceRecord::competitionClass>(kIdCompetitionClass, kShortTextLimit),
+    Text<&DeviceRecord::competitionId>(kIdCompetitionId, kShortTextLimit),
+    Text<&DeviceRecord::gliderType>(kIdGliderType, kShortTextLimit),
+    Text<&DeviceRecord::gliderId>(kIdGliderId, kShortTextLimit),
     RadioIndex<&DeviceRecord::fixRateIndex>(kIdFixRate1),
     Text<&DeviceRecord::sealStatus>(kIdSealStatus),
     ListText<&DeviceRecord::portNumber>(kIdPortList),

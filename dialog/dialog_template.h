@@ -55,6 +55,20 @@ const DialogTemplate& AboutTemplate();
 // The entry that opens the About box, in the system menu or a context menu.
 inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 
+// The entries of the window's menu (the system menu on Windows, the context
+// menu on Linux), in their order; a front end adds one item per entry and
+// hands its command to LoggerDialog::OnMenuCommand.
+enum class MenuCommand { About, LoadProfile, SaveProfile };
+struct MenuEntry {
+  MenuCommand command;
+  const char* text;  // Latin-1, "&" before the mnemonic
+};
+inline constexpr MenuEntry kMenuEntries[] = {
+    {MenuCommand::LoadProfile, "&Load profile..."},
+    {MenuCommand::SaveProfile, "&Save profile..."},
+    {MenuCommand::About, kAboutEntryText},  // last, where it always was
+};
+
 // The 17 controls that need an open port: created disabled, enabled by a
 // successful open and disabled again by a failed one.
 const std::vector<int>& PortDependentControlIds();

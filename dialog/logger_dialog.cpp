@@ -7,8 +7,18 @@
 #include "dialog/dialog_template.h"
 #include "link/decimal.h"
 #include "link/port_names.h"
+#include "protocol/profile.h"
 
 namespace brisko {
+
+namespace {
+
+constexpr const char* kLoadProfileTitle = "Load profile";
+constexpr const char* kSaveProfileTitle = "Save profile";
+constexpr FileType kProfileFiles = {"Brisko profiles", "*.json"};
+constexpr FileType kPlaneFiles = {"Plane files", "*.xcp"};
+
+}  // namespace
 
 LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, const Platform& platform)
     : surface_(surface),
@@ -117,6 +127,40 @@ void LoggerDialog::OnCancel() {
 
 void LoggerDialog::OnAbout() {
   if (!destroyed_) surface_.RunChildDialog(ChildDialog::About);
+}
+
+void LoggerDialog::OnMenuCommand(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::About: OnAbout(); break;
+    case MenuCommand::LoadProfile: OnLoadProfile(); break;
+    case MenuCommand::SaveProfile: OnSaveProfile(); break;
+  }
+}
+
+void LoggerDialog::OnLoadProfile() {
+  if (destroyed_) return;
+  const std::string path = surface_.AskFileName(FileAccess::Open, kLoadProfileTitle,
+                                                {kProfileFiles, kPlaneFiles, {"All files", "*"}});
+  if (path.empty()) return;
+  // The user's other edits stay: the profile goes over the record as the
+  // controls hold it, and only the settings it names change.
+  if (!ReadBackControls()) return;
+  Profile profile;
+  std::string error = ReadProfileFile(path, profile);
+  if (error.empty()) error = ApplyProfile(profile, surface_.TextCodePage(), core_.record());
+  if (!error.empty()) {
+    ShowMessageBox(Utf8ToLatin1(error), kLoadProfileTitle, MessageBoxKind::Warning);
+    return;
+  }
+  RefreshControls();
+}
+
+void LoggerDialog::OnSaveProfile() {
+  if (destroyed_ || !ReadBackControls()) return;
+  const std::string path = surface_.AskFileName(FileAccess::Save, kSaveProfileTitle, {kProfileFiles});
+  if (path.empty()) return;
+  const std::string error = WriteProfileFile(path, ProfileOf(core_.record(), surface_.TextCodePage()));
+  if (!error.empty()) ShowMessageBox(Utf8ToLatin1(error), kSaveProfileTitle, MessageBoxKind::Warning);
 }
 
 void LoggerDialog::OnDestroy() {

@@ -12,6 +12,7 @@
 
 #include "dialog/control_surface.h"
 #include "dialog/data_exchange.h"
+#include "dialog/dialog_template.h"
 #include "dialog/settings_store.h"
 #include "link/sentence_poster.h"
 #include "protocol/logger_callouts.h"
@@ -69,6 +70,13 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void OnCancel();
   // The About entry (system menu or context menu): runs the About box.
   void OnAbout();
+  // An entry of the window's menu (kMenuEntries).
+  void OnMenuCommand(MenuCommand command);
+  // Load profile: a profile or plane file fills the edits and the fix rate;
+  // nothing goes to the logger until Set. A refused value loads nothing.
+  void OnLoadProfile();
+  // Save profile: the five texts and the fix rate as the window shows them.
+  void OnSaveProfile();
   // Once, when the dialog has ended or its window goes: hide the window, stop
   // the timer, let queued commands out and close the port, then store the
   // port number. Later calls do nothing; nothing happens before OnInitDialog.

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/code_page.h"
+
 namespace brisko {
 
 std::u16string Windows1252ToUtf16(std::string_view bytes);
@@ -19,5 +21,7 @@ std::string Utf16ToWindows1252(std::u16string_view text);
 // One character for the field rule (a CodePageEncoder): appends its byte, or
 // returns false when the page has none.
 bool EncodeWindows1252(char16_t character, std::string& bytes);
+
+inline constexpr CodePage kWindows1252{EncodeWindows1252, Windows1252ToUtf16};
 
 }  // namespace brisko

@@ -2,21 +2,24 @@
 #
 #   cmake --build build-mingw --target package
 #     build-mingw/brisko-<version>-win32.exe   installer (NSIS, Debian's makensis)
-#     build-mingw/brisko-<version>-win32.zip   portable: brisko.exe and README.md
+#     build-mingw/brisko-<version>-win32.zip   portable: brisko.exe, brisko-cli.exe and README.md
 #
 # The x86_64 build that the tests run where 32-bit programs cannot run makes
 # the same two as brisko-<version>-win64.*, a 64-bit installer for a 64-bit
 # program; only the 32-bit ones are shipped.
 #
-# The installer puts brisko.exe and README.md into Program Files\Brisko, adds
+# The installer puts brisko.exe, brisko-cli.exe (the commands for cmd.exe and
+# scripts) and README.md into Program Files\Brisko, adds
 # a Start-menu entry whose working folder is %APPDATA%\Brisko (the program
 # keeps BRISKO.INI in its working folder, and Program Files is not writable
 # for a user), creates that folder for the installing user, and registers an
 # uninstaller that removes all of it; the folder goes only when it is empty,
 # so a user's BRISKO.INI stays.
-if(TARGET brisko)
-  install(TARGETS brisko RUNTIME DESTINATION .)
-endif()
+foreach(program brisko brisko-cli)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION .)
+  endif()
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 
 set(CPACK_GENERATOR NSIS ZIP)

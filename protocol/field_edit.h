@@ -15,6 +15,11 @@
 
 namespace brisko {
 
+// The most bytes each of the five texts may hold when the user sets it: the
+// pilot's name, and each of the other four.
+inline constexpr std::size_t kPilotNameLimit = 31;
+inline constexpr std::size_t kShortTextLimit = 15;
+
 // Writes one character (a UTF-16 code unit) in the code page the front end
 // converts texts with: appends its bytes and returns true, or returns false
 // when the page has no bytes for it (a best-fit stand-in such as "?" for "Ł"

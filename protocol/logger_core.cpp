@@ -120,6 +120,12 @@ void LoggerCore::OnPortSelChange() {
   OpenPort(LeadingInt(record().portNumber));
 }
 
+bool LoggerCore::Reidentify() {
+  if (!link_.IsOpen()) return false;
+  protocol_.ClearDeviceFields();
+  return link_.QueueCommands(IdentificationSequence());
+}
+
 void LoggerCore::ExitDrain() { link_.ExitDrain(); }
 
 void LoggerCore::OnSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {

@@ -56,6 +56,9 @@ class LoggerCore : public CommandPort {
   void OnPortLost(std::uint32_t run);
 
   // --- The port list ---
+  // The port whose list entry stays whatever the system says: the open port,
+  // or the one just lost until another open is tried; 0 for none.
+  int HeldPortNumber() const { return holdsPort_ ? openPortNumber_ : 0; }
   // The ports listed now, ascending, as the dialog shows them.
   const std::vector<int>& listedPorts() const { return portList_.listed(); }
   // A look at the system's ports (see PortList::Look). The held port gone is
@@ -76,6 +79,13 @@ class LoggerCore : public CommandPort {
   void OnTimer() { protocol_.OnTimer(); }
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
+  // Identify again on the open port: the logger-derived fields go blank and
+  // the identification commands are queued, so that what the record shows
+  // next is what the logger reports now. False when nothing could be queued.
+  bool Reidentify();
+  LoggerFamily family() const { return protocol_.family(); }
+  // True while any queued command has not yet left.
+  bool CommandsPending() const { return link_.queue().AnySlotHoldsCommand(); }
 
   // The full reason of the last failed open or lost port (device path, system
   // message, remedy), for the status field's tooltip; empty after a
@@ -83,12 +93,16 @@ class LoggerCore : public CommandPort {
   const std::string& portStatusDetail() const { return portStatusDetail_; }
 
   bool IsPortOpen() const override { return link_.IsOpen(); }
-  bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
+  bool QueueCommands(const std::vector<std::string>& sequence) override {
+    const bool queued = link_.QueueCommands(sequence);
+    if (queued) ++sequencesQueued_;
+    return queued;
+  }
+  // The Set and deletion sequences the protocol queued over the core's life:
+  // whether one was queued, even when the worker has sent it already.
+  std::uint64_t sequencesQueued() const { return sequencesQueued_; }
 
  private:
-  // The port whose list entry stays whatever the system says: the open port,
-  // or the one just lost until another open is tried; 0 for none.
-  int HeldPortNumber() const { return holdsPort_ ? openPortNumber_ : 0; }
   bool Open(int portNumber);
   // The open port went: closed, reported lost and watched. `seenGone` when the
   // system itself said so (not only the link's reads).
@@ -105,6 +119,7 @@ class LoggerCore : public CommandPort {
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
   std::uint64_t droppedSentences_ = 0;
+  std::uint64_t sequencesQueued_ = 0;
   int openPortNumber_ = 0;
   bool holdsPort_ = false;  // the last open succeeded
   AdapterInfo openAdapter_;  // behind the port opened last

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -206,6 +207,27 @@ void QtMainDialog::RunChildDialog(ChildDialog which) {
   RegainFocus();
 }
 
+std::string QtMainDialog::AskFileName(FileAccess access, const std::string& title,
+                                      const std::vector<FileType>& types) {
+  const bool save = access == FileAccess::Save;
+  QFileDialog chooser(this, FromLatin1(title));
+  chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileType& type : types) {
+    filters << QString::fromLatin1(type.name) + QStringLiteral(" (") + QString::fromLatin1(type.patterns) +
+                   QStringLiteral(")");
+  }
+  chooser.setNameFilters(filters);
+  // "*.json" gives a name typed without an extension ".json".
+  if (save && !types.empty()) chooser.setDefaultSuffix(QString::fromLatin1(types.front().patterns).section('.', 1));
+  const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
+  RegainFocus();
+  return chosen ? chooser.selectedFiles().constFirst().toUtf8().toStdString() : std::string();
+}
+
+CodePage QtMainDialog::TextCodePage() const { return kWindows1252; }
+
 void QtMainDialog::RegainFocus() {
   // Without a window manager nobody hands the keyboard back to the dialog
   // when a box over it closes.
@@ -253,8 +275,11 @@ void QtMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   // The window manager owns the system menu here, so the About entry lives
   // in the dialog's own context menu.
   QMenu menu(this);
-  QAction* about = menu.addAction(QString::fromLatin1(kAboutEntryText));
-  if (menu.exec(event->globalPos()) == about) dialog_.OnAbout();
+  for (const MenuEntry& entry : kMenuEntries) {
+    QAction* action = menu.addAction(QString::fromLatin1(entry.text));
+    connect(action, &QAction::triggered, this, [this, command = entry.command] { dialog_.OnMenuCommand(command); });
+  }
+  menu.exec(event->globalPos());
 }
 
 void QtMainDialog::OnOK() { dialog_.OnOK(); }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QTimer>
 
@@ -56,6 +57,8 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
                                   MessageBoxKind kind) override;
   void RunChildDialog(ChildDialog which) override;
+  std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) override;
+  CodePage TextCodePage() const override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
   void PostSentenceToDialog(SentenceNotice notice) override;

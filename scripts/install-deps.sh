@@ -5,7 +5,10 @@
 set -euo pipefail
 
 what=${1:-all}
-core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+# nlohmann/json (profiles) and CLI11 (the command line) are header-only and
+# serve the Windows cross-build as well.
+core=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev libcli11-dev)
 qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)

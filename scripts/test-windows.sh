@@ -2,7 +2,8 @@
 # The Windows side of the test command: the core and its tests cross-built
 # with mingw-w64, the framing, protocol, link, session, neutral dialog and
 # Win32 front-end suites run under Wine, then the Windows build of the tool
-# against brisko-sim under Wine (tests/e2e/wine_e2e_test.cpp), then
+# and brisko-cli.exe's commands against brisko-sim under Wine
+# (tests/e2e/wine_e2e_test.cpp), then
 # brisko.exe's window on a private X server (tests/window/wine_window_test.sh)
 # and the installer, silent (tests/window/wine_installer_test.sh). Called by
 # scripts/test.sh; runs on its own too.
@@ -52,7 +53,7 @@ package_windows() {
 
 # The shipped 32-bit program, its installer and its ZIP, checked as files.
 configure_windows "$build-mingw" cmake/mingw-w64.cmake
-cmake --build "$build-mingw" --target brisko
+cmake --build "$build-mingw" --target brisko brisko-cli
 shipped_installer=$(package_windows "$build-mingw")
 tests/window/shipped_windows_check.sh "$build-mingw/app/brisko.exe" "$shipped_installer" \
   "${shipped_installer%.exe}.zip"
@@ -62,7 +63,8 @@ if [[ $tested != "$build-mingw" ]]; then
   configure_windows "$tested" "$WINDOWS_TOOLCHAIN"
 fi
 cmake --build "$tested" --target brisko_framing_tests brisko_protocol_tests brisko_link_tests \
-  brisko_session_tests brisko_dialog_tests brisko_win32_tests brisko_wine_tool_tests brisko brisko_window_peek
+  brisko_session_tests brisko_dialog_tests brisko_win32_tests brisko_wine_tool_tests brisko brisko-cli \
+  brisko_window_peek
 installer=$shipped_installer
 if [[ $tested != "$build-mingw" ]]; then
   installer=$(package_windows "$tested")
@@ -90,6 +92,7 @@ ctest --test-dir "$tested" --output-on-failure -j2
 wineserver -k 2>/dev/null || true
 
 BRISKO_WINE_TOOL_TESTS=$(cd "$tested" && pwd)/tests/e2e/brisko_wine_tool_tests.exe \
+  BRISKO_WINE_CLI=$(cd "$tested" && pwd)/app/brisko-cli.exe \
   "$build/tests/e2e/brisko_wine_e2e_tests" --gtest_brief=1
 
 # brisko.exe's window and the installer on one private X server, in the same

@@ -38,4 +38,18 @@ bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   return true;
 }
 
+std::string WideToUtf8(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return std::string();
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+  utf8.pop_back();  // the terminating zero
+  return utf8;
+}
+
+std::u16string AnsiCodePageToUtf16(std::string_view bytes) {
+  const std::wstring text = FromAnsiCodePage(std::string(bytes));
+  return std::u16string(text.begin(), text.end());
+}
+
 }  // namespace brisko

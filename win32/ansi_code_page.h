@@ -6,6 +6,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "protocol/code_page.h"
 
 namespace brisko {
 
@@ -16,5 +19,11 @@ std::string ToAnsiCodePage(const std::wstring& text);
 // One character for the field rule (a CodePageEncoder): appends its bytes, or
 // returns false when the page has none of its own (no best-fit stand-in).
 bool EncodeAnsiCharacter(char16_t character, std::string& bytes);
+
+// A zero-terminated UTF-16 text (a file name, an argument) as UTF-8.
+std::string WideToUtf8(const wchar_t* text);
+
+std::u16string AnsiCodePageToUtf16(std::string_view bytes);
+inline constexpr CodePage kAnsiCodePage{EncodeAnsiCharacter, AnsiCodePageToUtf16};
 
 }  // namespace brisko

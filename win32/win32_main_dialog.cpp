@@ -1,7 +1,9 @@
 #include "win32/win32_main_dialog.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
+#include <iterator>
 #include <utility>
 
 #include "dialog/control_ids.h"
@@ -80,9 +82,7 @@ INT_PTR Win32MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_SYSCOMMAND:
       // The system's own commands (move, close, ...) keep their default handling.
-      if ((wParam & 0xFFF0) != kIdmAboutBox) return FALSE;
-      dialog_->OnAbout();
-      return TRUE;
+      return OnSystemCommand(wParam) ? TRUE : FALSE;
     case WM_SETFOCUS:
       // The system's dialog would hand the focus on to a control; after
       // Focus(kNoControl) the dialog keeps it.
@@ -114,7 +114,7 @@ void Win32MainDialog::OnInitDialog() {
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
-  AddAboutEntry();
+  AddMenuEntries();
   SetIcons();
   CentreDialog(window_);
   deviceNotices_ = StartDeviceChangeNotices(window_);
@@ -148,17 +148,77 @@ TOOLINFOW Win32MainDialog::ToolFor(int id) const {
   return tool;
 }
 
-void Win32MainDialog::AddAboutEntry() {
+void Win32MainDialog::AddMenuEntries() {
   HMENU menu = GetSystemMenu(window_, FALSE);
   if (menu == nullptr) return;
-  // The string table's entry in place, not a copy: length 0 when it is missing.
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || text == nullptr) return;
-  const std::wstring entry(text, static_cast<std::size_t>(length));
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, kIdmAboutBox, entry.c_str());
+  for (const MenuEntry& menuEntry : kMenuEntries) {
+    std::wstring entry;
+    if (menuEntry.command == MenuCommand::About) {
+      // The string table's entry in place, not a copy: length 0 when it is missing.
+      const wchar_t* text = nullptr;
+      const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&text), 0);
+      if (length <= 0 || text == nullptr) continue;
+      entry.assign(text, static_cast<std::size_t>(length));
+    } else {
+      for (const char* c = menuEntry.text; *c != '\0'; ++c) entry.push_back(static_cast<unsigned char>(*c));
+    }
+    AppendMenuW(menu, MF_STRING, SystemMenuId(menuEntry.command), entry.c_str());
+  }
 }
+
+bool Win32MainDialog::OnSystemCommand(WPARAM command) {
+  for (const MenuEntry& entry : kMenuEntries) {
+    if ((command & 0xFFF0) != SystemMenuId(entry.command)) continue;
+    dialog_->OnMenuCommand(entry.command);
+    return true;
+  }
+  return false;
+}
+
+std::string Win32MainDialog::AskFileName(FileAccess access, const std::string& title,
+                                         const std::vector<FileType>& types) {
+  // "Name (*.json)\0*.json\0...\0\0", in Latin-1 like the dialog's own texts.
+  std::wstring filter;
+  auto widen = [&filter](const char* text) {
+    for (; *text != '\0'; ++text) filter.push_back(static_cast<unsigned char>(*text));
+  };
+  for (const FileType& type : types) {
+    widen(type.name);
+    widen(" (");
+    widen(type.patterns);
+    widen(")");
+    filter.push_back(L'\0');
+    widen(type.patterns);
+    filter.push_back(L'\0');
+  }
+  filter.push_back(L'\0');
+  std::wstring caption;
+  for (char c : title) caption.push_back(static_cast<unsigned char>(c));
+  std::wstring extension;
+  if (!types.empty()) {
+    const std::string patterns = types.front().patterns;
+    const std::size_t dot = patterns.find('.');
+    if (dot != std::string::npos) extension.assign(patterns.begin() + static_cast<std::ptrdiff_t>(dot) + 1, patterns.end());
+  }
+  wchar_t path[MAX_PATH * 4] = {};
+  OPENFILENAMEW chooser{};
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = window_;
+  chooser.lpstrFilter = filter.c_str();
+  chooser.lpstrFile = path;
+  chooser.nMaxFile = static_cast<DWORD>(std::size(path));
+  chooser.lpstrTitle = caption.c_str();
+  chooser.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  // The working directory stays: BRISKO.INI is read and written there.
+  chooser.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+  const bool save = access == FileAccess::Save;
+  chooser.Flags |= save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+  const BOOL chosen = save ? GetSaveFileNameW(&chooser) : GetOpenFileNameW(&chooser);
+  return chosen ? WideToUtf8(path) : std::string();
+}
+
+CodePage Win32MainDialog::TextCodePage() const { return kAnsiCodePage; }
 
 void Win32MainDialog::SetIcons() {
   // Each size from the image of icon 128 made for it, at the window's DPI;

@@ -39,8 +39,12 @@ namespace brisko {
 
 inline constexpr UINT_PTR kStaleTimerId = 12345;
 // The About entry's command in the system menu; the system uses the low four
-// bits of WM_SYSCOMMAND's command for itself.
+// bits of WM_SYSCOMMAND's command for itself. Each entry of kMenuEntries
+// has its command's own, 0x0010 apart, About's first.
 inline constexpr UINT_PTR kIdmAboutBox = 0x0010;
+inline constexpr UINT_PTR SystemMenuId(MenuCommand command) {
+  return kIdmAboutBox * (static_cast<UINT_PTR>(command) + 1);
+}
 
 class Win32MainDialog final : public ControlSurface {
  public:
@@ -80,6 +84,8 @@ class Win32MainDialog final : public ControlSurface {
   MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& caption,
                                   MessageBoxKind kind) override;
   void RunChildDialog(ChildDialog which) override;
+  std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) override;
+  CodePage TextCodePage() const override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
   void PostSentenceToDialog(SentenceNotice notice) override;
@@ -92,7 +98,9 @@ class Win32MainDialog final : public ControlSurface {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog();
-  void AddAboutEntry();
+  void AddMenuEntries();
+  // An entry of the system menu chosen: false for the system's own commands.
+  bool OnSystemCommand(WPARAM command);
   void SetIcons();
   void OnDpiChanged(const RECT& suggested);
   // The status tooltip's tool for a control: its rectangle on the dialog.

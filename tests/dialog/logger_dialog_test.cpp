@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +23,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
+#include "protocol/profile.h"
 #include "tests/support/fake_surface.h"
 #include "tests/support/link_test_support.h"
 
@@ -263,6 +266,45 @@ TEST_F(NeutralDialogTest, TheAboutEntryRunsTheAboutBoxAndLeavesTheDialogRunning)
   EXPECT_EQ(surface_.children, std::vector<ChildDialog>{ChildDialog::About});
   EXPECT_TRUE(Device(3).isOpen());
   EXPECT_TRUE(surface_.results.empty());
+}
+
+TEST_F(NeutralDialogTest, ProfilesLoadIntoTheEditsAndSaveWhatTheWindowShows) {
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  const std::size_t written = Device(3).WrittenBytes().size();
+  const std::string path = ::testing::TempDir() + "dialog_profile.json";
+  surface_.chosenFile = path;
+  {
+    std::ofstream(path) << R"({"brisko-profile": 1, "pilot": "Jos\u00e9", "glider-id": "I-KJN", "fix-rate": 7})";
+  }
+  dialog_->OnMenuCommand(MenuCommand::LoadProfile);
+  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\xE9");
+  EXPECT_EQ(surface_.Text(kIdGliderId), "I-KJN");
+  EXPECT_TRUE(surface_.Checked(kIdFixRate1 + 6));
+  EXPECT_TRUE(surface_.boxes.empty());
+
+  // A refused value names its field and loads nothing.
+  { std::ofstream(path) << R"({"brisko-profile": 1, "pilot": "Anna", "glider-type": "LS*8"})"; }
+  dialog_->OnMenuCommand(MenuCommand::LoadProfile);
+  ASSERT_EQ(surface_.boxes.size(), 1u);
+  EXPECT_NE(surface_.boxes[0].text.find("Glider type (glider-type)"), std::string::npos) << surface_.boxes[0].text;
+  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\xE9");
+
+  // Save takes the user's typing since, as the window shows it.
+  surface_.controls[kIdCompetitionId].text = "JN";
+  dialog_->OnMenuCommand(MenuCommand::SaveProfile);
+  Profile saved;
+  ASSERT_EQ(ReadProfileFile(path, saved), "");
+  EXPECT_EQ(saved.texts[0], "Jos\xC3\xA9");
+  EXPECT_EQ(saved.texts[2], "JN");
+  EXPECT_EQ(saved.fixRateSeconds, 7);
+
+  // Nothing of it went to the logger; a cancelled choice does nothing.
+  surface_.chosenFile.clear();
+  dialog_->OnMenuCommand(MenuCommand::LoadProfile);
+  EXPECT_EQ(surface_.fileDialogs.size(), 4u);
+  EXPECT_EQ(Device(3).WrittenBytes().size(), written);
+  std::remove(path.c_str());
 }
 
 TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {

@@ -16,44 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "link/sentence_poster.h"
+#include "protocol/core_loop.h"
 #include "protocol/logger_core.h"
 #include "protocol/platform.h"
 #include "tests/support/fake_dialog.h"
 
 namespace brisko {
-
-// A post as the user-interface loop receives it: a sentence, the news that
-// the port's device is gone (lost), or a probe's result (probedPort not 0).
-struct QueuedPost {
-  std::uint32_t run = 0;
-  std::uint32_t sequenceNumber = 0;
-  int slot = 0;
-  bool lost = false;
-  int probedPort = 0;
-  bool openable = false;
-};
-
-// The posts run on the worker thread and must not block for long: they only
-// append to a queue under a short lock.
-class QueuedPoster : public SentencePoster {
- public:
-  void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
-  void PostPortLost(std::uint32_t run) override;
-  void PostPortProbed(int portNumber, bool openable) override;
-  // Waits up to `timeout` for the next post.
-  bool Pop(QueuedPost& post, std::chrono::milliseconds timeout);
-  long postedCount() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return postedCount_;
-  }
-
- private:
-  long postedCount_ = 0;
-  std::mutex mutex_;
-  std::condition_variable posted_;
-  std::deque<QueuedPost> queue_;
-};
 
 class ToolUnderTest {
  public:
@@ -72,21 +40,25 @@ class ToolUnderTest {
 
   // Runs the user-interface loop until `done` holds or `timeout` passes;
   // returns whether `done` held.
-  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    return loop_.PumpUntil(core_, done, timeout);
+  }
   void PumpFor(std::chrono::milliseconds duration) {
     PumpUntil([] { return false; }, duration);
   }
 
   // The ports listed after a thorough look, as at the dialog's start, once
   // every probe it caused has come back.
-  std::vector<int> ListAfterLook(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+  std::vector<int> ListAfterLook(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    return loop_.ListAfterLook(core_, ports_.PresentPorts(), timeout);
+  }
 
   LoggerCore& core() { return core_; }
   DeviceRecord& record() { return core_.record(); }
   testing::FakeDialog& dialog() { return dialog_; }
   long sentencesPosted() { return poster_.postedCount(); }
   // Posts taken from the queue and handed to the core, dispatched or dropped.
-  long sentencesHandled() const { return sentencesHandled_; }
+  long sentencesHandled() const { return loop_.sentencesHandled(); }
 
  private:
   std::unique_ptr<MachinePlatform> machine_;  // none when the ports were given
@@ -94,9 +66,7 @@ class ToolUnderTest {
   testing::FakeDialog dialog_;
   QueuedPoster poster_;
   LoggerCore core_;
-  std::chrono::steady_clock::time_point nextTimer_ = std::chrono::steady_clock::now();
-  long sentencesHandled_ = 0;
-  std::size_t probesHandled_ = 0;
+  CoreLoop loop_{poster_};
 };
 
 }  // namespace brisko

@@ -6,6 +6,7 @@
 // scripts/test-windows.sh runs it with
 //   WINEPREFIX              a prefix made with wineboot, shared by the runs
 //   BRISKO_WINE_TOOL_TESTS  the Windows program brisko_wine_tool_tests.exe
+//   BRISKO_WINE_CLI         brisko-cli.exe, whose commands run against the simulator too
 //   BRISKO_WINE             the loader (wine), BRISKO_WINESERVER its server
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -58,6 +60,8 @@ int Run(const std::vector<std::string>& args, const std::vector<std::string>& ex
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+  // No terminal: nothing run here may wait for an answer.
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   pid_t pid = -1;
   const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
@@ -169,6 +173,52 @@ INSTANTIATE_TEST_SUITE_P(Families, WineEndToEndTest, ::testing::Values(0, 800),
                          [](const ::testing::TestParamInfo<int>& param) {
                            return param.param == 0 ? std::string("FirstFamily") : std::string("SecondFamily");
                          });
+
+// brisko-cli.exe under Wine, one command after the other on one logger: its
+// exit status, what it prints, and what reaches the logger after the
+// identification each command starts with.
+TEST(WineCommandLineTest, EachCommandEndsWithItsStatusAndPutsItsCommandsOnTheWire) {
+  const std::string cli = Env("BRISKO_WINE_CLI");
+  ASSERT_FALSE(cli.empty()) << "BRISKO_WINE_CLI must be set";
+  SimProcess sim(SimLogger{}.Args());
+  ASSERT_TRUE(sim.started());
+  ComLink link(3, sim.devicePath());
+  ASSERT_TRUE(link.linked());
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string printed;
+    std::vector<std::string> afterIdentification;
+  };
+  const std::vector<std::string> set = {"$NT806,4,2", "$NT805,1,Anna", "$NT805,2,Standard", "$NT805,3,CB",
+                                        "$NT805,4,LS 8", "$NT805,5,D-9876", "$NT802,3,5", "$NT802,99", "$NT806,4,3",
+                                        "$NT900,4,51,0", "$NT987,1", "$NT800,1"};
+  const Row rows[] = {
+      {{"--port", "3", "--show", "--json"}, 0, "\"serial-number\": \"E2E-42\"", {}},
+      {{"--port", "3", "--set", "pilot=Anna", "--set", "fix-rate=5"}, 0, "verified: true", set},
+      {{"--port", "3", "--delete-flights"}, 1, "nothing deleted", {}},
+      {{"--port", "3", "--delete-flights", "--yes"}, 0, "All flights deleted", {"$NT803,2"}},
+      {{"--port", "3", "--set", "pilot=Smith, John"}, 1, "Pilot name (pilot)", {}},
+      {{"--port", "4", "--show"}, 4, "COM4 not found", {}},
+      {{"--list-ports", "--port", "3"}, 2, "--list-ports", {}},
+  };
+  for (const Row& row : rows) {
+    const std::size_t from = sim.Lines().size();
+    std::vector<std::string> args = {Env("BRISKO_WINE", "wine"), cli};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    std::string output;
+    const int status = brisko::Run(args, {}, output);
+    const std::string command = ::testing::PrintToString(row.args);
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), row.status) << command << "\n" << output;
+    EXPECT_NE(output.find(row.printed), std::string::npos) << command << "\n" << output;
+    std::vector<std::string> received = sim.ReceivedCommands(from);
+    if (received.size() >= kIdentification.size()) received.erase(received.begin(), received.begin() + 3);
+    EXPECT_THAT(received, ElementsAreArray(row.afterIdentification)) << command;
+  }
+  std::string ignored;
+  brisko::Run({Env("BRISKO_WINESERVER", "wineserver"), "-k"}, {}, ignored);
+}
 
 TEST(WineEndToEndAbsentPortTest, AComNumberWithoutALinkFailsToOpenAsNotFound) {
   // COM3 has a logger behind it; COM4 has no link at all.

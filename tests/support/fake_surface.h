@@ -21,6 +21,7 @@
 #include "dialog/control_surface.h"
 #include "dialog/dialog_template.h"
 #include "dialog/settings_store.h"
+#include "dialog/windows_1252.h"
 
 namespace brisko::testing {
 
@@ -145,6 +146,12 @@ class FakeSurface : public ControlSurface {
     return ButtonsOf(kind).count(answer) != 0 ? answer : MessageBoxAnswer::Ok;
   }
   void RunChildDialog(ChildDialog which) override { children.push_back(which); }
+  // The file the user picks: `chosenFile`, empty for a cancel.
+  std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>&) override {
+    fileDialogs.emplace_back(access, title);
+    return chosenFile;
+  }
+  CodePage TextCodePage() const override { return kWindows1252; }
 
   void StartTimer(int milliseconds) override {
     timerMs = milliseconds;
@@ -202,6 +209,8 @@ class FakeSurface : public ControlSurface {
   bool shownWindow = true;
   std::vector<FakeMessageBox> boxes;
   std::vector<ChildDialog> children;
+  std::string chosenFile;
+  std::vector<std::pair<FileAccess, std::string>> fileDialogs;
   std::vector<DialogResult> results;
   std::vector<std::string> events;  // the order of the ending and the boxes
 

@@ -17,6 +17,7 @@
 #include <cwchar>
 #include <functional>
 #include <memory>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -122,13 +123,19 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
 
   HMENU menu = GetSystemMenu(window_, FALSE);
   ASSERT_NE(menu, nullptr);
+  // A separator, then the window's entries in their order, About last with
+  // its text from the string table.
   const int count = GetMenuItemCount(menu);
-  ASSERT_GE(count, 2);
+  const int entries = static_cast<int>(std::size(kMenuEntries));
+  ASSERT_GE(count, entries + 1);
+  EXPECT_EQ(GetMenuState(menu, count - entries - 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
   EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(kIdmAboutBox));
-  wchar_t entry[64] = {};
-  GetMenuStringW(menu, count - 1, entry, 64, MF_BYPOSITION);
-  EXPECT_STREQ(entry, L"Infor&mazioni su brisko...");
-  EXPECT_EQ(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  for (int i = 0; i < entries; ++i) {
+    wchar_t entry[64] = {};
+    GetMenuStringW(menu, count - entries + i, entry, 64, MF_BYPOSITION);
+    EXPECT_EQ(GetMenuItemID(menu, count - entries + i), static_cast<UINT>(SystemMenuId(kMenuEntries[i].command)));
+    EXPECT_EQ(std::wstring(entry), Latin1ToWide(kMenuEntries[i].text)) << i;
+  }
 
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0), 0);

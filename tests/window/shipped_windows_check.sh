@@ -2,7 +2,9 @@
 # The shipped Windows files checked without running them: brisko.exe, the
 # installer and the brisko.exe inside the ZIP are each a 32-bit Windows
 # program (PE32 for i386) of the GUI subsystem that imports only DLLs every
-# Windows has, so that neither needs anything beside it nor opens a console.
+# Windows has, so that neither needs anything beside it nor opens a console;
+# brisko-cli.exe beside brisko.exe and in the ZIP is the same but of the
+# console subsystem, so that cmd.exe waits for it.
 # Usage: shipped_windows_check.sh BRISKO_EXE INSTALLER_EXE PORTABLE_ZIP
 set -euo pipefail
 exe=$1 installer=$2 zip=$3
@@ -24,21 +26,25 @@ fail() {
   exit 1
 }
 
-# check_pe NAME FILE: a PE32 i386 GUI program with system imports only.
+# check_pe NAME FILE [SUBSYSTEM]: a PE32 i386 program of the subsystem (GUI,
+# or CUI for the console) with system imports only.
 check_pe() {
-  local name=$1 file=$2 headers dll
+  local name=$1 file=$2 subsystem=${3:-GUI} headers dll code
+  code=00000002
+  [[ $subsystem == CUI ]] && code=00000003
   headers=$(i686-w64-mingw32-objdump -p "$file") || fail "$name is no 32-bit Windows program"
   grep -q 'file format pei-i386' <<<"$headers" || fail "$name is not a 32-bit (i386) program: $(grep -m1 'file format' <<<"$headers")"
   grep -qP '^Magic\t+010b\t\(PE32\)' <<<"$headers" || fail "$name is not PE32: $(grep -m1 '^Magic' <<<"$headers")"
-  grep -qP '^Subsystem\t+00000002\t\(Windows GUI\)' <<<"$headers" ||
-    fail "$name is not a GUI program: $(grep -m1 '^Subsystem' <<<"$headers")"
+  grep -qP "^Subsystem\t+$code\t\(Windows $subsystem\)" <<<"$headers" ||
+    fail "$name is not a $subsystem program: $(grep -m1 '^Subsystem' <<<"$headers")"
   while read -r dll; do
     system_dll "$dll" || fail "$name imports $dll, which Windows does not bring"
   done < <(sed -n 's/^\tDLL Name: //p' <<<"$headers")
-  echo "$name: PE32 i386, GUI, imports $(sed -n 's/^\tDLL Name: //p' <<<"$headers" | tr '\n' ' ')"
+  echo "$name: PE32 i386, $subsystem, imports $(sed -n 's/^\tDLL Name: //p' <<<"$headers" | tr '\n' ' ')"
 }
 
 check_pe brisko.exe "$exe"
+check_pe brisko-cli.exe "$(dirname "$exe")/brisko-cli.exe" CUI
 check_pe "$(basename "$installer")" "$installer"
 
 unpacked=$(mktemp -d)
@@ -48,3 +54,6 @@ zipped_exe=$(find "$unpacked" -name brisko.exe | head -n 1)
 [[ -n "$zipped_exe" ]] || fail "$(basename "$zip") holds no brisko.exe"
 [[ -n "$(find "$unpacked" -name README.md)" ]] || fail "$(basename "$zip") holds no README.md"
 check_pe "brisko.exe in $(basename "$zip")" "$zipped_exe"
+zipped_cli=$(find "$unpacked" -name brisko-cli.exe | head -n 1)
+[[ -n "$zipped_cli" ]] || fail "$(basename "$zip") holds no brisko-cli.exe"
+check_pe "brisko-cli.exe in $(basename "$zip")" "$zipped_cli" CUI

@@ -1,8 +1,8 @@
-#include "tests/e2e/tool_harness.h"
+#include "protocol/core_loop.h"
 
 #include <algorithm>
 
-#include "link/port_names.h"
+#include "protocol/logger_core.h"
 
 namespace brisko {
 
@@ -46,14 +46,14 @@ bool QueuedPoster::Pop(QueuedPost& post, std::chrono::milliseconds timeout) {
   return true;
 }
 
-bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+bool CoreLoop::PumpUntil(LoggerCore& core, const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return true;
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     if (now >= nextTimer_) {
-      core_.OnTimer();
+      core.OnTimer();
       nextTimer_ = now + kTimerPeriod;
       continue;
     }
@@ -63,27 +63,28 @@ bool ToolUnderTest::PumpUntil(const std::function<bool()>& done, std::chrono::mi
       continue;
     }
     if (post.probedPort != 0) {
-      core_.OnPortProbed(post.probedPort, post.openable);
+      core.OnPortProbed(post.probedPort, post.openable);
       ++probesHandled_;
     } else if (post.lost) {
-      core_.OnPortLost(post.run);
+      core.OnPortLost(post.run);
     } else {
-      core_.OnSentence(post.run, post.sequenceNumber, post.slot);
+      core.OnSentence(post.run, post.sequenceNumber, post.slot);
       ++sentencesHandled_;
     }
   }
 }
 
-std::vector<int> ToolUnderTest::ListAfterLook(std::chrono::milliseconds timeout) {
-  const std::vector<int>& listed = core_.listedPorts();
+std::vector<int> CoreLoop::ListAfterLook(LoggerCore& core, const PortPresence& present,
+                                         std::chrono::milliseconds timeout) {
+  const std::vector<int>& listed = core.listedPorts();
   std::size_t probes = 0;
-  for (int number : ProbeCandidates(ports_.PresentPorts())) {
+  for (int number : ProbeCandidates(present)) {
     if (std::find(listed.begin(), listed.end(), number) == listed.end()) ++probes;
   }
   const std::size_t target = probesHandled_ + probes;
-  core_.FollowPorts(true);
-  PumpUntil([&] { return probesHandled_ >= target; }, timeout);
-  return core_.listedPorts();
+  core.FollowPorts(true);
+  PumpUntil(core, [&] { return probesHandled_ >= target; }, timeout);
+  return core.listedPorts();
 }
 
 }  // namespace brisko
