@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace brisko {
 
@@ -19,6 +20,10 @@ class SentencePoster {
   // The port's device is gone (an adapter pulled out): the worker of this run
   // has stopped on its own, and the owner should close the port.
   virtual void PostPortLost(std::uint32_t run) = 0;
+  // A write of the line's trace failed and the trace has ended: the message
+  // says which file and why. Called on the trace writer's thread, once; an
+  // owner that shows it posts it to its own thread. Nothing by default.
+  virtual void PostTraceStopped(const std::string& message) { (void)message; }
 };
 
 }  // namespace brisko

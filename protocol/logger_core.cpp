@@ -4,7 +4,10 @@
 
 #include "protocol/commands.h"
 #include "link/decimal.h"
+#include "protocol/host_system.h"
 #include "protocol/port_session.h"
+
+#include "brisko_version.h"
 
 namespace brisko {
 
@@ -13,7 +16,23 @@ LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Pla
       ports_(platform.ports),
       wallClock_(platform.wallClock),
       protocol_(dialog, *this, platform.wallClock),
-      link_(platform.ports, platform.linkClock, poster) {}
+      link_(platform.ports, platform.linkClock, poster) {
+  link_.trace().SetFailureNotice([&poster](const std::string& message) { poster.PostTraceStopped(message); });
+}
+
+bool LoggerCore::StartTrace(const std::string& path, std::string& error) {
+  const HostSystem host = DescribeHostSystem();
+  const TraceHeader header{std::string(kApplicationName) + " " + kApplicationVersion, BuildBits(), host.system,
+                           host.codePage, UtcTimestampNow()};
+  if (!link_.trace().Start(path, header, error)) return false;
+  // A trace begun on an open port says which one it is.
+  if (link_.IsOpen()) link_.trace().Note(TraceDirection::Open, openPortNumber_, "(open before the trace began)");
+  return true;
+}
+
+void LoggerCore::NotePortPresence(int portNumber, bool present) {
+  link_.trace().Note(present ? TraceDirection::Appeared : TraceDirection::Removed, portNumber, std::string());
+}
 
 LoggerCore::~LoggerCore() { ClosePort(); }
 

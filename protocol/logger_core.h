@@ -64,6 +64,18 @@ class LoggerCore : public CommandPort {
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
 
+  // Starts a trace of the line into `path` (created or emptied), headed by
+  // this program, its build, the system and the time; a running trace is
+  // stopped first. False with the system's words in `error`. Nothing is sent
+  // to the logger and no port is opened for it.
+  bool StartTrace(const std::string& path, std::string& error);
+  // Writes what was handed over and closes the file.
+  void StopTrace() { link_.trace().Stop(); }
+  const TraceWriter& trace() const { return link_.trace(); }
+  // The system began or ceased to name port n (the port list's news), for
+  // the trace.
+  void NotePortPresence(int portNumber, bool present);
+
   // The full reason of the last failed open or lost port (device path, system
   // message, remedy), for the status field's tooltip; empty after a
   // successful open.
