@@ -15,6 +15,11 @@ bool TraceWriter::Start(const std::string& path, const TraceHeader& header, std:
     error = path + ": " + std::strerror(errno);
     return false;
   }
+  return StartOn(file, path, header, error);
+}
+
+bool TraceWriter::StartOn(std::FILE* file, const std::string& path, const TraceHeader& header, std::string& error) {
+  Stop();
   file_ = file;
   {
     std::lock_guard<std::mutex> lock(mutex_);

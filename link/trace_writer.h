@@ -49,6 +49,9 @@ class TraceWriter {
   // starts the writer; a running trace is stopped first. False with the
   // system's words in `error` when the file cannot be written.
   bool Start(const std::string& path, const TraceHeader& header, std::string& error);
+  // The same on a stream opened by the caller, which the writer then owns and
+  // closes; `name` stands for it in messages.
+  bool StartOn(std::FILE* file, const std::string& name, const TraceHeader& header, std::string& error);
   // The owner's thread. Writes every event handed over so far, closes the file.
   void Stop();
   // Set before Start; called as described above.
