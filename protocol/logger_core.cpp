@@ -49,6 +49,7 @@ void LoggerCore::OpenPort(int portNumber) {
   PortOpenError error;
   holdsPort_ = link_.Open(portNumber, error);
   if (!holdsPort_) {
+    NoteFailure(portNumber, error.systemMessage, OpenFailureStatus(portNumber, error.kind));
     ShowPortClosed(OpenFailureStatus(portNumber, error.kind), OpenFailureDetail(portNumber, error));
     return;
   }
@@ -65,14 +66,21 @@ void LoggerCore::OpenPort(int portNumber) {
 void LoggerCore::OnPortLost(std::uint32_t run) {
   std::string reason;
   if (!link_.CloseLostPort(run, reason)) return;
+  NoteFailure(openPortNumber_, reason, PortLostStatus(openPortNumber_));
   ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
 }
 
 void LoggerCore::OnOpenPortVanished() {
   if (!link_.IsOpen()) return;
   link_.Close();
-  ShowPortClosed(PortLostStatus(openPortNumber_),
-                 PortLostDetail(openPortNumber_, "the system no longer lists the port's device"));
+  NotePortPresence(openPortNumber_, false);
+  static constexpr char kVanished[] = "the system no longer lists the port's device";
+  NoteFailure(openPortNumber_, kVanished, PortLostStatus(openPortNumber_));
+  ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, kVanished));
+}
+
+void LoggerCore::NoteFailure(int portNumber, const std::string& systemMessage, const std::string& fallback) {
+  portFailures_[portNumber] = systemMessage.empty() ? fallback : systemMessage;
 }
 
 void LoggerCore::ShowPortClosed(const std::string& status, const std::string& detail) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ class LoggerCore : public CommandPort {
 
   // The record the dialog exchanges with its controls.
   DeviceRecord& record() { return protocol_.record(); }
+  const DeviceRecord& record() const { return protocol_.record(); }
+  const std::string& portStatus() const { return protocol_.record().portStatus; }
 
   // The ports that can be opened now, ascending: every candidate the system
   // has (ProbeCandidates), probed here one after the other.
@@ -80,6 +83,9 @@ class LoggerCore : public CommandPort {
   // message, remedy), for the status field's tooltip; empty after a
   // successful open.
   const std::string& portStatusDetail() const { return portStatusDetail_; }
+  // The last failure of each port that failed to open or was lost, in the
+  // system's words, for the diagnostics report; kept for the whole run.
+  const std::map<int, std::string>& portFailures() const { return portFailures_; }
 
   bool IsPortOpen() const override { return link_.IsOpen(); }
   bool QueueCommands(const std::vector<std::string>& sequence) override { return link_.QueueCommands(sequence); }
@@ -87,12 +93,14 @@ class LoggerCore : public CommandPort {
  private:
   // A failed open or a lost port: status and tooltip, controls off, fields blank.
   void ShowPortClosed(const std::string& status, const std::string& detail);
+  void NoteFailure(int portNumber, const std::string& systemMessage, const std::string& fallback);
 
   DialogCallouts& dialog_;
   PortSystem& ports_;
   WallClock wallClock_;
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
+  std::map<int, std::string> portFailures_;
   std::uint64_t droppedSentences_ = 0;
   int openPortNumber_ = 0;
   bool holdsPort_ = false;  // the last open succeeded
