@@ -60,7 +60,7 @@ void TraceWriter::Note(TraceDirection direction, int port, const char* data, std
   if (!running_.load(std::memory_order_acquire)) return;
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
   TraceEvent event{ms.count(), direction, port, std::string(data, size)};
-  bool wasEmpty = false;
+  bool wakeWriter = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     // Checked again under the lock: a Stop in between has taken the last batch.
@@ -69,11 +69,10 @@ void TraceWriter::Note(TraceDirection direction, int port, const char* data, std
       ++dropped_;
       return;
     }
-    wasEmpty = pending_.empty();
     pending_.push_back(std::move(event));
+    wakeWriter = pending_.size() == kTraceQueueEvents / 4;
   }
-  // The writer sleeps only on an empty list, so only the first event wakes it.
-  if (wasEmpty) wake_.notify_one();
+  if (wakeWriter) wake_.notify_one();
 }
 
 void TraceWriter::WriteLoop() {
@@ -85,7 +84,8 @@ void TraceWriter::WriteLoop() {
     bool stopping = false;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return !pending_.empty() || stopping_; });
+      wake_.wait_for(lock, std::chrono::milliseconds(kTraceWriteIntervalMs),
+                     [this] { return pending_.size() >= kTraceQueueEvents / 4 || stopping_; });
       batch.swap(pending_);
       dropped = dropped_;
       stopping = stopping_;

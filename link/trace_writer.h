@@ -2,11 +2,15 @@
 // worker never waits for a disk. The worker and the user-interface thread
 // hand events over with Note, which stamps them, appends them to a bounded
 // list under a lock held only for that append (the writer holds it only to
-// swap the whole list out) and returns. When the writer has fallen so far
+// swap the whole list out) and returns. The writer takes the list every
+// kTraceWriteIntervalMs, or at once when a quarter of it is full, so that a
+// note costs the worker no system call and no other thread wakes to compete
+// with the user-interface thread for the processor. When the writer has fallen so far
 // behind that kTraceQueueEvents events wait, further events are dropped and
 // counted, and the file says at that place how many were lost: the link is
 // never slowed for the trace. The writer flushes after every batch, so the
-// last line is on disk when the program exits or the port is lost. A write
+// last line is on disk when the trace stops (the core stops it when the
+// program ends), and within kTraceWriteIntervalMs of any event otherwise. A write
 // that fails (disk full, file gone) ends the trace: the writer closes the
 // file and tells its owner once, through the failure notice, on its own
 // thread; nothing else changes.
@@ -30,6 +34,7 @@
 namespace brisko {
 
 inline constexpr std::size_t kTraceQueueEvents = 4096;
+inline constexpr std::uint32_t kTraceWriteIntervalMs = 100;
 // The lines the diagnostics report quotes from a running trace.
 inline constexpr std::size_t kTraceTailLines = 50;
 
