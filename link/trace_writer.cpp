@@ -40,7 +40,11 @@ bool TraceWriter::StartOn(std::FILE* file, const std::string& path, const TraceH
     file_ = nullptr;
     return false;
   }
-  start_ = std::chrono::steady_clock::now();
+  {
+    // Under the lock: a Note on another thread reads it there.
+    std::lock_guard<std::mutex> lock(mutex_);
+    start_ = std::chrono::steady_clock::now();
+  }
   running_.store(true, std::memory_order_release);
   thread_ = std::thread([this] { WriteLoop(); });
   return true;
@@ -58,8 +62,8 @@ void TraceWriter::Stop() {
 
 void TraceWriter::Note(TraceDirection direction, int port, const char* data, std::size_t size) {
   if (!running_.load(std::memory_order_acquire)) return;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
-  TraceEvent event{ms.count(), direction, port, std::string(data, size)};
+  const auto now = std::chrono::steady_clock::now();
+  TraceEvent event{0, direction, port, std::string(data, size)};
   bool wakeWriter = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -69,6 +73,7 @@ void TraceWriter::Note(TraceDirection direction, int port, const char* data, std
       ++dropped_;
       return;
     }
+    event.ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_).count();
     pending_.push_back(std::move(event));
     wakeWriter = pending_.size() == kTraceQueueEvents / 4;
   }

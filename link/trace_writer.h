@@ -84,12 +84,12 @@ class TraceWriter {
   void Fail(int systemError);
 
   std::atomic<bool> running_{false};
-  std::chrono::steady_clock::time_point start_;
   FailureNotice failureNotice_;
   std::FILE* file_ = nullptr;  // the writer's thread alone while it runs
   std::thread thread_;
 
   mutable std::mutex mutex_;  // guards everything below
+  std::chrono::steady_clock::time_point start_;
   std::condition_variable wake_;
   std::vector<TraceEvent> pending_;
   std::uint64_t dropped_ = 0;

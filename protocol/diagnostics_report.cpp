@@ -56,7 +56,7 @@ std::string BuildDiagnosticsReport(const DiagnosticsInput& input) {
     for (const std::string& service : input.services) text += "  " + service + "\n";
   }
   if (input.tracePath.empty()) {
-    text += "trace: none running\n";
+    text += "trace: none running" + (input.traceFailure.empty() ? std::string() : ": " + input.traceFailure) + "\n";
   } else {
     text += "trace: " + input.tracePath + ", its last " + std::to_string(input.traceTail.size()) + " lines:\n";
     for (const std::string& line : input.traceTail) text += "  " + line + "\n";
@@ -84,6 +84,8 @@ DiagnosticsInput GatherDiagnostics(const LoggerCore& core, const std::vector<int
   if (core.trace().running()) {
     input.tracePath = core.trace().path();
     input.traceTail = core.trace().Tail();
+  } else {
+    input.traceFailure = core.trace().failure();
   }
   return input;
 }

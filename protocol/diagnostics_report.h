@@ -50,6 +50,7 @@ struct DiagnosticsInput {
   std::vector<std::string> services;
   std::string tracePath;  // empty when no trace runs
   std::vector<std::string> traceTail;
+  std::string traceFailure;  // why the last trace ended on its own
 };
 
 std::string BuildDiagnosticsReport(const DiagnosticsInput& input);
