@@ -21,10 +21,15 @@ build=$(realpath -m "${BRISKO_BENCH_DIR:-build-bench}")
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRISKO_WERROR=ON >/dev/null
 cmake --build "$build" --target brisko_bench_receive brisko_bench_link brisko_soak_core brisko_proc_sample \
   brisko-sim brisko brisko_startup_probe brisko_bench_slow_ports
-# The same start-up with slow ports, cross-built for Wine.
-cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+# The same start-up with slow ports, cross-built for Wine (the 32-bit build,
+# or x86_64 where this machine runs no 32-bit programs).
+source scripts/lib.sh
+windows_build_choose
+wine=$BRISKO_WINE
+windows=$build$WINDOWS_BUILD_SUFFIX
+cmake -S . -B "$windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$(pwd)/$WINDOWS_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
   -DBRISKO_WERROR=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=ON >/dev/null
-cmake --build "$build-mingw" --target brisko_bench_slow_ports brisko
+cmake --build "$windows" --target brisko_bench_slow_ports brisko
 
 echo "== receive path (Google Benchmark, 5 repetitions; bytes_per_second against CPU time)"
 "$build/bench/brisko_bench_receive" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true | tee -a "$out"
@@ -50,13 +55,12 @@ echo "== brisko under Xvfb: start to window painted and to the logger's data sho
 
 echo "== start-up with COM5-COM7 slow to open (2.5 s each): Linux, then Wine"
 "$build/bench/brisko_bench_slow_ports" --port "$SIM_PORT" --runs 5
-wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
-if [[ -n $wine && $wine != *NOTFOUND ]]; then
+if [[ -n $wine ]]; then
   export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
-  wineboot -i >"$SESSION/wineboot.log" 2>&1
+  "$wine" wineboot -i >"$SESSION/wineboot.log" 2>&1
   ln -sfn "$(sed -n 's/^brisko-sim: COM[0-9]* -> //p' "$SESSION/sim.log" | head -1)" \
     "$WINEPREFIX/dosdevices/com$SIM_PORT"
-  "$wine" "$build-mingw/bench/brisko_bench_slow_ports.exe" --port "$SIM_PORT" --runs 5
+  "$wine" "$windows/bench/brisko_bench_slow_ports.exe" --port "$SIM_PORT" --runs 5
   wineserver -k
   unset WINEPREFIX
 fi
@@ -83,11 +87,11 @@ wine_server_of() {  # the Wine server started for the prefix $WINEPREFIX
 }
 export WINEDEBUG=-all WINEPREFIX="$SESSION/wine"
 trap 'wineserver -k 2>/dev/null || true; session_stop; rm -f "$out"' EXIT
-[[ -d $WINEPREFIX ]] || wineboot -i >"$SESSION/wineboot.log" 2>&1
+[[ -d $WINEPREFIX ]] || "$wine" wineboot -i >"$SESSION/wineboot.log" 2>&1
 ln -sfn "$SIM_DEVICE" "$WINEPREFIX/dosdevices/com$SIM_PORT"
 mkdir -p "$SESSION/wine-run"
 printf '%d' "$SIM_PORT" >"$SESSION/wine-run/BRISKO.INI"
-(cd "$SESSION/wine-run" && exec "$wine" "$build-mingw/app/brisko.exe") >"$SESSION/brisko-exe.log" 2>&1 &
+(cd "$SESSION/wine-run" && exec "$wine" "$windows/app/brisko.exe") >"$SESSION/brisko-exe.log" 2>&1 &
 exe_pid=$!
 sleep 30  # past the fresh prefix's own start-up (its services keep the server busy) and the identification
 server_pid=$(wine_server_of)

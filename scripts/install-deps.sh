@@ -10,11 +10,14 @@ qt=(qt6-base-dev libxkbcommon-dev)
 fuzz=(clang libclang-rt-14-dev)
 analysis=(clang-tidy)
 # The Windows program is 32-bit: the i686 compiler, and Wine's 32-bit loader
-# (wine32 of the i386 architecture) to run it.
-cross=(g++-mingw-w64-i686-posix wine wine32:i386 nsis)
+# (wine32 of the i386 architecture) to run it. Where the kernel runs no 32-bit
+# programs, the tests run an x86_64 build under Wine's 64-bit loader instead:
+# its compiler and wine64 are installed everywhere, so one list serves every
+# machine. unzip opens the portable ZIP to check the program inside.
+cross=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 nsis unzip)
 # Wine comes with its recommended packages (its X11 and font libraries among
 # them): without them a fresh prefix or a window may fail on a clean machine.
-with_recommends=(wine wine32:i386)
+with_recommends=(wine wine32:i386 wine64)
 display=(xvfb xauth xdotool imagemagick)
 
 case "$what" in

@@ -4,7 +4,8 @@
 # tests/window/*.sh, bench/desktop_session.sh and through it scripts/bench.sh
 # and scripts/soak.sh): a private X server, brisko-sim and its port, a wait for
 # a condition with a bound, the tool's window, keys pressed and released, and
-# stopping the children a script started.
+# stopping the children a script started, and the choice of the Windows build
+# that runs under Wine on this machine.
 
 # xvfb_start DIR: Xvfb in the background, its log in DIR/xvfb.log and its
 # display number in DIR/display. Xvfb chooses a free display number itself and
@@ -105,4 +106,51 @@ stop_processes() {
     if kill "$pid" 2>/dev/null; then wait "$pid" 2>/dev/null || true; fi
   done
   return 0
+}
+
+# windows_build_choose: which Windows build runs under Wine on this machine, and
+# through which loader; prints one line saying which and why. The shipped
+# program is 32-bit and runs under Debian's `wine`, which starts Wine's 32-bit
+# loader. A kernel without 32-bit support (some virtual machines and sandboxes)
+# runs no 32-bit program at all, and there the same wrapper fails even for
+# 64-bit programs; the tests then run an x86_64 build of the same sources under
+# Wine's 64-bit loader, called directly. BRISKO_WINE64=1 forces that path.
+# Sets and exports BRISKO_WINE (the loader), WINELOADER on the 64-bit path,
+# and sets WINDOWS_ARCH (i686 or x86_64), WINDOWS_TOOLCHAIN (the CMake
+# toolchain file) and WINDOWS_BUILD_SUFFIX (-mingw or -mingw64). Returns 1,
+# saying what to install, when the chosen loader is missing.
+windows_build_choose() {
+  local why loader32_error
+  if [[ -n "${BRISKO_WINE64:-}" && "${BRISKO_WINE64}" != 0 ]]; then
+    WINDOWS_ARCH=x86_64 why="BRISKO_WINE64 is set"
+  elif [[ ! -e /lib/ld-linux.so.2 ]]; then
+    WINDOWS_ARCH=x86_64 why="no 32-bit loader is installed (/lib/ld-linux.so.2)"
+  elif loader32_error=$(/lib/ld-linux.so.2 --version 2>&1 >/dev/null); then
+    WINDOWS_ARCH=i686 why="this machine runs 32-bit x86 programs"
+  else
+    WINDOWS_ARCH=x86_64
+    why="this machine runs no 32-bit x86 programs (/lib/ld-linux.so.2: ${loader32_error##*: })"
+  fi
+  if [[ $WINDOWS_ARCH == i686 ]]; then
+    WINDOWS_TOOLCHAIN=cmake/mingw-w64.cmake WINDOWS_BUILD_SUFFIX=-mingw
+    BRISKO_WINE=$(command -v wine || true)
+    unset WINELOADER
+    if [[ -z "$BRISKO_WINE" ]]; then
+      echo "Windows build: cannot run it: wine is missing (apt-get install wine wine32:i386)" >&2
+      return 1
+    fi
+    echo "Windows build: the shipped 32-bit (i686) program under Wine's 32-bit loader: $why"
+  else
+    # shellcheck disable=SC2034 # read by the scripts that source this one
+    WINDOWS_TOOLCHAIN=cmake/mingw-w64-x86_64.cmake WINDOWS_BUILD_SUFFIX=-mingw64
+    BRISKO_WINE=/usr/lib/wine/wine64
+    if [[ ! -x "$BRISKO_WINE" ]]; then
+      echo "Windows build: cannot run it: $why, and Wine's 64-bit loader is missing (apt-get install wine64)" >&2
+      return 1
+    fi
+    # Programs that Wine starts from this one take the same loader.
+    export WINELOADER=$BRISKO_WINE
+    echo "Windows build: an x86_64 build of the same sources under Wine's 64-bit loader: $why"
+  fi
+  export BRISKO_WINE
 }

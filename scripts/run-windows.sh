@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs brisko.exe under Wine against the simulated logger: cross-builds
-# brisko.exe, builds brisko-sim, makes a private Wine prefix whose COM3 is the
+# brisko.exe (the shipped 32-bit one, or where this machine runs no 32-bit
+# programs an x86_64 build of the same sources: windows_build_choose in
+# scripts/lib.sh), builds brisko-sim, makes a private Wine prefix whose COM3 is the
 # simulator's pseudo-terminal, and starts brisko.exe in a private working
 # directory whose BRISKO.INI names COM3. With a display the window stays until
 # it is closed; without one it runs under Xvfb, saves a screenshot once the
@@ -12,15 +14,16 @@ root=$(pwd)
 source scripts/lib.sh
 
 scripts/install-deps.sh all
+windows_build_choose
+wine=$BRISKO_WINE
 
 build=${BRISKO_BUILD_DIR:-build}
+windows=$build$WINDOWS_BUILD_SUFFIX
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target brisko-sim
-cmake -S . -B "$build-mingw" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B "$windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/$WINDOWS_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build-mingw" --target brisko
-# The loader that starts the 32-bit program; the toolchain file found it.
-wine=$(sed -n 's/^BRISKO_WINE:FILEPATH=//p' "$build-mingw/CMakeCache.txt")
+cmake --build "$windows" --target brisko
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisko-wine.XXXXXX")
 mkdir -m 700 "$work/ports" "$work/run"
@@ -40,7 +43,11 @@ if [[ -z "${DISPLAY:-}" ]]; then
 fi
 
 echo "making a Wine prefix in $WINEPREFIX"
-wineboot -i >"$work/wineboot.log" 2>&1
+if ! "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
+  echo "Wine could not make a prefix ($wine wineboot -i):" >&2
+  tail -n 5 "$work/wineboot.log" >&2
+  exit 1
+fi
 # On the private X server no window manager runs: Wine places, decorates and
 # focuses its windows itself.
 if [[ -n "$headless" ]]; then
@@ -53,12 +60,12 @@ printf '3' >"$work/run/BRISKO.INI"
 echo "brisko-sim is COM3; its log: $work/sim.log"
 
 if [[ -z "$headless" ]]; then
-  (cd "$work/run" && "$wine" "$root/$build-mingw/app/brisko.exe")
+  (cd "$work/run" && "$wine" "$root/$windows/app/brisko.exe")
   exit 0
 fi
 
 started=$(date +%s.%N)
-(cd "$work/run" && exec "$wine" "$root/$build-mingw/app/brisko.exe") >"$work/brisko.log" 2>&1 &
+(cd "$work/run" && exec "$wine" "$root/$windows/app/brisko.exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
 window=""
 identified() { grep -qF "tx \"\$NT805,5," "$work/sim.log"; }

@@ -7,7 +7,8 @@
 # too, removes the program folder, the entry, the empty settings folder and
 # its registration.
 # Usage: wine_installer_test.sh INSTALLER_EXE
-# Environment: WINEPREFIX, BRISKO_WINE (wine), DISPLAY (an X server).
+# Environment: WINEPREFIX, BRISKO_WINE (the Wine loader that runs the
+# installer's build), DISPLAY (an X server).
 set -euo pipefail
 here=$(dirname "$0")
 # shellcheck source=scripts/lib.sh
@@ -33,11 +34,16 @@ fail() {
 
 drive_c="$WINEPREFIX/drive_c"
 # A 32-bit installer: a 64-bit prefix gives it the 32-bit programs' folder and
-# registry view, a 32-bit prefix the only ones.
-program="$drive_c/Program Files (x86)/Brisko"
-[[ -d "$drive_c/Program Files (x86)" ]] || program="$drive_c/Program Files/Brisko"
+# registry view, a 32-bit prefix the only ones. A 64-bit installer (of the
+# x86_64 build) uses the 64-bit ones.
+if x86_64-w64-mingw32-objdump -f "$installer" | grep -q 'file format pei-x86-64'; then
+  program="$drive_c/Program Files/Brisko" view=64
+else
+  program="$drive_c/Program Files (x86)/Brisko" view=32
+  [[ -d "$drive_c/Program Files (x86)" ]] || program="$drive_c/Program Files/Brisko"
+fi
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brisko'
-registered() { "$wine" reg query "$uninstall_key" /reg:32 >/dev/null 2>&1; }
+registered() { "$wine" reg query "$uninstall_key" /reg:$view >/dev/null 2>&1; }
 entries() { find "$drive_c" -iname 'Brisko.lnk' 2>/dev/null; }
 settings_folders() { find "$drive_c/users" -maxdepth 4 -path '*/AppData/Roaming/Brisko' -type d 2>/dev/null; }
 

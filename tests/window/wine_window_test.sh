@@ -26,7 +26,8 @@
 #               announcement takes its entry out; Escape keeps "3".
 # Prints how long the window took to show the logger's data.
 # Usage: wine_window_test.sh BRISKO_EXE WINDOW_PEEK_EXE BRISKO_SIM
-# Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (wine),
+# Environment: WINEPREFIX (a prefix made with wineboot), BRISKO_WINE (the Wine
+# loader that runs the build),
 # DISPLAY (an X server without a window manager; without it, one of its own).
 set -euo pipefail
 here=$(dirname "$0")
