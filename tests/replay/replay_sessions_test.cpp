@@ -1,16 +1,21 @@
 // Each recorded session played again against the core, with the recording
 // as the logger: the tool must send every command as recorded and show, step
-// by step, what it showed when the session was recorded.
+// by step, what it showed when the session was recorded. And brisko-sim
+// --replay doing the same over a pseudo-terminal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "link/line_trace.h"
 #include "link/link_clock.h"
+#include "tests/e2e/sim_process.h"
 #include "tests/replay/recorded_sessions.h"
 #include "tests/support/replay_ports.h"
 
@@ -67,6 +72,50 @@ INSTANTIATE_TEST_SUITE_P(Recorded, ReplayedSession, ::testing::ValuesIn(recorded
                            for (const char c : param.param.name) name += c == '-' ? '_' : c;
                            return name;
                          });
+
+const RecordedSession& Session(const std::string& name) {
+  for (const RecordedSession& session : recorded::Sessions()) {
+    if (session.name == name) return session;
+  }
+  throw std::invalid_argument(name);
+}
+
+bool Logged(const SimProcess& sim, const std::string& text) {
+  return sim.WaitForLine([&](const std::string& line) { return line.find(text) != std::string::npos; },
+                         std::chrono::seconds(10)) >= 0;
+}
+
+// brisko-sim --replay as the far end of the tool over a pseudo-terminal.
+TEST(SimulatorReplay, AnswersAsRecordedAndNamesEveryCommandThatDiffers) {
+  {
+    SimProcess sim({"--replay", SessionsDirectory() + "/set-second-family.trace"});
+    ASSERT_TRUE(sim.started()) << ::testing::PrintToString(sim.Lines());
+    std::vector<std::string> shown;
+    {
+      ToolUnderTest tool;
+      Session("set-second-family").play(tool, sim.port(), shown);
+      EXPECT_TRUE(Logged(sim, "replay finished: 12 commands, 0 differ")) << ::testing::PrintToString(sim.Lines());
+    }
+    EXPECT_EQ(shown, ExpectedLines(SessionsDirectory() + "/set-second-family.expected"));
+    const int status = sim.Stop(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  // A Set where the recording holds a deletion.
+  SimProcess sim({"--replay", SessionsDirectory() + "/delete-second-family.trace"});
+  ASSERT_TRUE(sim.started());
+  {
+    ToolUnderTest tool;
+    tool.core().OpenPort(sim.port());
+    // The family is known once the recorded identification has come.
+    ASSERT_TRUE(tool.PumpUntil([&] { return !tool.record().serialNumber.empty(); }, std::chrono::seconds(10)));
+    ApplyEdits(tool.record());
+    tool.core().OnSet();
+    EXPECT_TRUE(Logged(sim, "command 4 \"$NT806,4,2*22\\x0D\\x0A\" differs from the recording's \"$NT803,2*"));
+    EXPECT_TRUE(Logged(sim, "command 12 \"$NT806,4,3*23\\x0D\\x0A\" is not in the recording"));
+  }
+  const int status = sim.Stop(SIGTERM);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+}
 
 }  // namespace
 }  // namespace brisko
