@@ -11,9 +11,9 @@ std::vector<RecordedExchange> RecordedExchanges(const TraceFile& trace) {
   std::int64_t commandMs = 0;
   for (const TraceEvent& event : trace.events) {
     if (event.direction == TraceDirection::ToLogger) {
-      exchanges.push_back({event.data, {}});
+      // What came before the first command goes out right after it.
+      exchanges.push_back({event.data, exchanges.empty() ? beforeFirst : std::vector<RecordedExchange::Reply>()});
       commandMs = event.ms;
-      if (exchanges.size() == 1) exchanges.back().replies = std::move(beforeFirst);
     } else if (event.direction == TraceDirection::FromLogger) {
       if (exchanges.empty()) {
         beforeFirst.push_back({0, event.data});

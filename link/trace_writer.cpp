@@ -18,12 +18,12 @@ bool TraceWriter::Start(const std::string& path, const TraceHeader& header, std:
   return StartOn(file, path, header, error);
 }
 
-bool TraceWriter::StartOn(std::FILE* file, const std::string& path, const TraceHeader& header, std::string& error) {
+bool TraceWriter::StartOn(std::FILE* file, const std::string& name, const TraceHeader& header, std::string& error) {
   Stop();
   file_ = file;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    path_ = path;
+    path_ = name;
     failure_.clear();
     tail_.clear();
     pending_.clear();
@@ -35,7 +35,7 @@ bool TraceWriter::StartOn(std::FILE* file, const std::string& path, const TraceH
     if (!WriteLine(line)) break;
   }
   if (std::fflush(file_) != 0 || std::ferror(file_)) {
-    error = path + ": " + std::strerror(errno);
+    error = name + ": " + std::strerror(errno);
     (void)std::fclose(file_);
     file_ = nullptr;
     return false;
