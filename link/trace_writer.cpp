@@ -22,10 +22,13 @@ bool TraceWriter::StartOn(std::FILE* file, const std::string& name, const TraceH
   Stop();
   file_ = file;
   {
+    std::lock_guard<std::mutex> lock(tailMutex_);
+    tail_.clear();
+  }
+  {
     std::lock_guard<std::mutex> lock(mutex_);
     path_ = name;
     failure_.clear();
-    tail_.clear();
     pending_.clear();
     pending_.reserve(256);
     dropped_ = 0;
@@ -119,7 +122,7 @@ void TraceWriter::WriteLoop() {
 
 bool TraceWriter::WriteLine(const std::string& line) {
   if (std::fputs(line.c_str(), file_) < 0 || std::fputc('\n', file_) == EOF) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(tailMutex_);
   if (tail_.size() == kTraceTailLines) tail_.pop_front();
   tail_.push_back(line);
   return true;
@@ -146,7 +149,7 @@ std::string TraceWriter::path() const {
 }
 
 std::vector<std::string> TraceWriter::Tail() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(tailMutex_);
   return {tail_.begin(), tail_.end()};
 }
 

@@ -96,6 +96,10 @@ class TraceWriter {
   bool stopping_ = false;
   std::string path_;
   std::string failure_;
+
+  // Apart, so that the writer's bookkeeping of every line it writes never
+  // holds up a note.
+  mutable std::mutex tailMutex_;
   std::deque<std::string> tail_;
 };
 

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct RecordedSession {
   // the tool showed after each step.
   std::function<void(ToolUnderTest& tool, int port, std::vector<std::string>& shown)> play;
 };
+
+// A session shows as its name in test listings.
+inline void PrintTo(const RecordedSession& session, std::ostream* out) { *out << session.name; }
 
 namespace recorded {
 
