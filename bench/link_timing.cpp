@@ -5,7 +5,8 @@
 // sequence queued. The tool runs as its core with a user-interface loop on
 // this thread (the end-to-end harness), the far end is this program.
 //
-// Usage: brisko_bench_link [latency|spacing|close]...   (default: all three)
+// Usage: brisko_bench_link [--trace FILE] [latency|spacing|close]...
+//        (default: all three; --trace runs each with a trace of the line into FILE)
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,17 @@ using std::chrono::milliseconds;
 constexpr int kPort = 7;
 constexpr milliseconds kDeadline{10000};
 
+// The trace every tool of this run writes, when one was asked for.
+std::string tracePath;
+
+bool StartTraceIfAsked(ToolUnderTest& tool) {
+  if (tracePath.empty()) return true;
+  std::string error;
+  if (tool.core().StartTrace(tracePath, error)) return true;
+  std::fprintf(stderr, "trace: %s\n", error.c_str());
+  return false;
+}
+
 double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
@@ -48,7 +60,7 @@ struct OpenTool {
   ToolUnderTest tool;
 
   bool Open() {
-    if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
+    if (!far.ok() || !ports.Link(kPort, far.slavePath()) || !StartTraceIfAsked(tool)) return false;
     tool.core().OpenPort(kPort);
     if (!tool.core().IsPortOpen()) return false;
     return FarEndTerminal::Joined(far.Receive(IdentificationBytes(), kDeadline)).size() == IdentificationBytes();
@@ -176,7 +188,7 @@ bool MeasureSpacing(int count) {
   WriteTimingPorts timedPorts;
   const std::unique_ptr<LinkClock> clock = MakeSystemClock();
   ToolUnderTest tool(timedPorts, *clock);
-  if (!far.ok() || !ports.Link(kPort, far.slavePath())) return false;
+  if (!far.ok() || !ports.Link(kPort, far.slavePath()) || !StartTraceIfAsked(tool)) return false;
 
   std::vector<std::string> commands;
   std::size_t wireBytes = 0;
@@ -262,6 +274,11 @@ bool MeasureClose(int repetitions) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> wanted(argv + 1, argv + argc);
+  if (wanted.size() >= 2 && wanted[0] == "--trace") {
+    brisko::tracePath = wanted[1];
+    wanted.erase(wanted.begin(), wanted.begin() + 2);
+    std::printf("with a trace of the line into %s\n", brisko::tracePath.c_str());
+  }
   if (wanted.empty()) wanted = {"latency", "spacing", "close"};
   bool ok = true;
   for (const std::string& what : wanted) {
@@ -272,7 +289,7 @@ int main(int argc, char** argv) {
     } else if (what == "close") {
       ok = brisko::MeasureClose(8) && ok;
     } else {
-      std::fprintf(stderr, "usage: brisko_bench_link [latency|spacing|close]...\n");
+      std::fprintf(stderr, "usage: brisko_bench_link [--trace FILE] [latency|spacing|close]...\n");
       return 2;
     }
     std::fflush(stdout);

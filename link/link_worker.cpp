@@ -1,6 +1,7 @@
 #include "link/link_worker.h"
 
 #include <algorithm>
+#include <string>
 
 namespace brisko {
 
@@ -53,7 +54,11 @@ std::uint32_t LinkWorker::WaitMs(std::uint32_t longest) {
 }
 
 void LinkWorker::End() {
-  if (portLost_) parts_.poster.PostPortLost(parts_.run);
+  if (portLost_) {
+    const std::string reason = parts_.port.LostReason();
+    Trace(TraceDirection::Lost, reason.data(), reason.size());
+    parts_.poster.PostPortLost(parts_.run);
+  }
   parts_.state.store(LinkState::Stopped, std::memory_order_release);
 }
 
@@ -78,7 +83,16 @@ void LinkWorker::WriteStep() {
 void LinkWorker::SendFront() {
   std::string& command = *parts_.queue.Front();
   AppendChecksum(command);
-  if (command.size() <= kMaxCommandBytes && !parts_.port.Write(command)) RecoverPort();
+  if (command.size() <= kMaxCommandBytes) {
+    if (parts_.port.Write(command)) {
+      Trace(TraceDirection::ToLogger, command.data(), command.size());
+    } else {
+      static constexpr char kWriteFailed[] = "write failed: ";
+      const std::string what = kWriteFailed + command;
+      Trace(TraceDirection::Error, what.data(), what.size());
+      RecoverPort();
+    }
+  }
   // Written, failed or too long: the slot is used up either way and nothing is
   // retried, which is also what lets the drains end.
   parts_.queue.PopFront();
@@ -93,10 +107,13 @@ bool LinkWorker::ReadStep() {
       return true;
     }
     if (outcome == ReadOutcome::Failed) {
+      static constexpr char kReadFailed[] = "read failed";
+      Trace(TraceDirection::Error, kReadFailed, sizeof kReadFailed - 1);
       RecoverPort();
       return false;
     }
     if (outcome != ReadOutcome::Bytes) return true;
+    Trace(TraceDirection::FromLogger, reinterpret_cast<const char*>(buffer_), count);
     for (std::size_t i = 0; i < count; ++i) {
       // A stop arrived during this read step: the rest is dropped unframed.
       if (parts_.state.load(std::memory_order_acquire) != LinkState::Running) return true;
@@ -111,6 +128,10 @@ bool LinkWorker::ReadStep() {
     // next wait at once.
     if (count < sizeof buffer_) return true;
   }
+}
+
+void LinkWorker::Trace(TraceDirection direction, const char* data, std::size_t size) {
+  if (parts_.trace != nullptr) parts_.trace->Note(direction, parts_.portNumber, data, size);
 }
 
 void LinkWorker::RecoverPort() {

@@ -19,6 +19,7 @@
 #include "link/sentence_poster.h"
 #include "link/sentence_slots.h"
 #include "link/serial_port.h"
+#include "link/trace_writer.h"
 
 namespace brisko {
 
@@ -46,6 +47,10 @@ struct LinkParts {
   SentencePoster& poster;
   LinkClock& clock;
   std::uint32_t run = 0;  // carried by every post of this worker run
+  // Where the bytes written and read are noted while a trace runs (Note
+  // returns at once), and the port they are noted under.
+  TraceWriter* trace = nullptr;
+  int portNumber = 0;
 };
 
 class LinkWorker {
@@ -75,6 +80,7 @@ class LinkWorker {
   // False after a failed read.
   bool ReadStep();
   void RecoverPort();
+  void Trace(TraceDirection direction, const char* data, std::size_t size);
   // Until the next queued command falls due, at most `longest`.
   std::uint32_t WaitMs(std::uint32_t longest);
 

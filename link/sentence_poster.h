@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace brisko {
 
@@ -22,6 +23,10 @@ class SentencePoster {
   virtual void PostPortLost(std::uint32_t run) = 0;
   // The prober's thread: whether port n could be opened when it was probed.
   virtual void PostPortProbed(int portNumber, bool openable) = 0;
+  // A write of the line's trace failed and the trace has ended: the message
+  // says which file and why. Called on the trace writer's thread, once; an
+  // owner that shows it posts it to its own thread. Nothing by default.
+  virtual void PostTraceStopped(const std::string& message) { (void)message; }
 };
 
 }  // namespace brisko

@@ -31,11 +31,16 @@ bool SerialLink::Open(int portNumber, PortOpenError& error) {
   queue_.Reset();
   error = PortOpenError{};
   port_ = ports_.Open(portNumber, error);
-  if (port_ == nullptr) return false;
+  if (port_ == nullptr) {
+    trace_.Note(TraceDirection::Open, portNumber, "failed: " + error.devicePath + ": " + error.systemMessage);
+    return false;
+  }
+  portNumber_ = portNumber;
+  trace_.Note(TraceDirection::Open, portNumber, error.devicePath);
 
   state_.store(LinkState::Running, std::memory_order_release);
   ++run_;
-  worker_ = std::make_unique<LinkWorker>(LinkParts{*port_, queue_, slots_, state_, poster_, clock_, run_});
+  worker_ = std::make_unique<LinkWorker>(LinkParts{*port_, queue_, slots_, state_, poster_, clock_, run_, &trace_, portNumber});
   std::string why;
   if (!startThread_(thread_, [worker = worker_.get()] { worker->Run(); }, why)) {
     state_.store(LinkState::Stopped, std::memory_order_release);
@@ -43,6 +48,7 @@ bool SerialLink::Open(int portNumber, PortOpenError& error) {
     port_.reset();
     error.kind = PortErrorKind::Other;
     error.systemMessage = "the link worker thread did not start: " + why;
+    trace_.Note(TraceDirection::Close, portNumber, error.systemMessage);
     return false;
   }
   return true;
@@ -53,6 +59,7 @@ void SerialLink::Close() {
   StopWorker();
   worker_.reset();
   port_.reset();
+  trace_.Note(TraceDirection::Close, portNumber_, std::string());
 }
 
 bool SerialLink::CloseLostPort(std::uint32_t run, std::string& reason) {
@@ -61,6 +68,7 @@ bool SerialLink::CloseLostPort(std::uint32_t run, std::string& reason) {
   reason = port_->LostReason();
   worker_.reset();
   port_.reset();
+  trace_.Note(TraceDirection::Close, portNumber_, std::string());
   // Commands queued after the worker stopped would never leave; the next
   // open starts with an empty ring anyway.
   queue_.Reset();

@@ -21,6 +21,7 @@
 #include "link/sentence_poster.h"
 #include "link/sentence_slots.h"
 #include "link/serial_port.h"
+#include "link/trace_writer.h"
 
 namespace brisko {
 
@@ -64,6 +65,11 @@ class SerialLink {
   const CommandQueue& queue() const { return queue_; }
   LinkState state() const { return state_.load(std::memory_order_acquire); }
 
+  // The trace of this link's line: the worker notes what it writes and reads,
+  // the link notes each open and close. The owner starts and stops it.
+  TraceWriter& trace() { return trace_; }
+  const TraceWriter& trace() const { return trace_; }
+
   // Tests: replaces how the worker thread is started.
   void SetThreadStarter(ThreadStarter starter) { startThread_ = std::move(starter); }
 
@@ -77,6 +83,8 @@ class SerialLink {
   // A worker asleep on its port sees the new command or state at once.
   void WakeWorker();
 
+  // First, so that it outlives the worker that notes into it.
+  TraceWriter trace_;
   PortSystem& ports_;
   LinkClock& clock_;
   SentencePoster& poster_;
@@ -88,6 +96,7 @@ class SerialLink {
   std::thread thread_;
   ThreadStarter startThread_;
   std::uint32_t run_ = 0;
+  int portNumber_ = 0;  // the open port's, for the trace
 };
 
 }  // namespace brisko

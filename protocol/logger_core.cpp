@@ -4,7 +4,10 @@
 
 #include "protocol/commands.h"
 #include "link/decimal.h"
+#include "protocol/host_system.h"
 #include "protocol/port_session.h"
+
+#include "brisko_version.h"
 
 namespace brisko {
 
@@ -14,7 +17,23 @@ LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Pla
       wallClock_(platform.wallClock),
       protocol_(dialog, *this, platform.wallClock),
       portList_(platform.ports, dialog, poster),
-      link_(platform.ports, platform.linkClock, poster) {}
+      link_(platform.ports, platform.linkClock, poster) {
+  link_.trace().SetFailureNotice([&poster](const std::string& message) { poster.PostTraceStopped(message); });
+}
+
+bool LoggerCore::StartTrace(const std::string& path, std::string& error) {
+  const HostSystem host = DescribeHostSystem();
+  const TraceHeader header{std::string(kApplicationName) + " " + kApplicationVersion, BuildBits(), host.system,
+                           host.codePage, UtcTimestampNow()};
+  if (!link_.trace().Start(path, header, error)) return false;
+  // A trace begun on an open port says which one it is.
+  if (link_.IsOpen()) link_.trace().Note(TraceDirection::Open, openPortNumber_, "(open before the trace began)");
+  return true;
+}
+
+void LoggerCore::NotePortPresence(int portNumber, bool present) {
+  link_.trace().Note(present ? TraceDirection::Appeared : TraceDirection::Removed, portNumber, std::string());
+}
 
 LoggerCore::~LoggerCore() { ClosePort(); }
 
@@ -30,6 +49,7 @@ bool LoggerCore::Open(int portNumber) {
   PortOpenError error;
   holdsPort_ = link_.Open(portNumber, error);
   if (!holdsPort_) {
+    NoteFailure(portNumber, error.systemMessage, OpenFailureStatus(portNumber, error.kind));
     ShowPortClosed(OpenFailureStatus(portNumber, error.kind), OpenFailureDetail(portNumber, error));
     return false;
   }
@@ -54,6 +74,8 @@ void LoggerCore::OnPortLost(std::uint32_t run) {
 void LoggerCore::Lose(const std::string& reason, bool seenGone) {
   lostPort_ = openPortNumber_;
   lostPortSeenGone_ = seenGone;
+  if (seenGone) NotePortPresence(openPortNumber_, false);
+  NoteFailure(openPortNumber_, reason, PortLostStatus(openPortNumber_));
   ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
 }
 
@@ -100,6 +122,10 @@ void LoggerCore::BringBack() {
   // Not opened yet (udev may not have given the node its group): tried again
   // at the next probe that finds it openable.
   if (Open(portNumber)) lostPort_ = 0;
+}
+
+void LoggerCore::NoteFailure(int portNumber, const std::string& systemMessage, const std::string& fallback) {
+  portFailures_[portNumber] = systemMessage.empty() ? fallback : systemMessage;
 }
 
 void LoggerCore::ShowPortClosed(const std::string& status, const std::string& detail) {

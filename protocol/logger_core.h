@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ class LoggerCore : public CommandPort {
 
   // The record the dialog exchanges with its controls.
   DeviceRecord& record() { return protocol_.record(); }
+  const DeviceRecord& record() const { return protocol_.record(); }
+  const std::string& portStatus() const { return protocol_.record().portStatus; }
 
   // Opens port n as the user's choice (or the restored one): a probe of it in
   // progress ends first, and a lost port is no longer watched. An open port
@@ -87,10 +90,25 @@ class LoggerCore : public CommandPort {
   // True while any queued command has not yet left.
   bool CommandsPending() const { return link_.queue().AnySlotHoldsCommand(); }
 
+  // Starts a trace of the line into `path` (created or emptied), headed by
+  // this program, its build, the system and the time; a running trace is
+  // stopped first. False with the system's words in `error`. Nothing is sent
+  // to the logger and no port is opened for it.
+  bool StartTrace(const std::string& path, std::string& error);
+  // Writes what was handed over and closes the file.
+  void StopTrace() { link_.trace().Stop(); }
+  const TraceWriter& trace() const { return link_.trace(); }
+  // The system began or ceased to name port n (the port list's news), for
+  // the trace.
+  void NotePortPresence(int portNumber, bool present);
+
   // The full reason of the last failed open or lost port (device path, system
   // message, remedy), for the status field's tooltip; empty after a
   // successful open.
   const std::string& portStatusDetail() const { return portStatusDetail_; }
+  // The last failure of each port that failed to open or was lost, in the
+  // system's words, for the diagnostics report; kept for the whole run.
+  const std::map<int, std::string>& portFailures() const { return portFailures_; }
 
   bool IsPortOpen() const override { return link_.IsOpen(); }
   bool QueueCommands(const std::vector<std::string>& sequence) override {
@@ -112,12 +130,14 @@ class LoggerCore : public CommandPort {
   void BringBack();
   // A failed open or a lost port: status and tooltip, controls off, fields blank.
   void ShowPortClosed(const std::string& status, const std::string& detail);
+  void NoteFailure(int portNumber, const std::string& systemMessage, const std::string& fallback);
 
   DialogCallouts& dialog_;
   PortSystem& ports_;
   WallClock wallClock_;
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
+  std::map<int, std::string> portFailures_;
   std::uint64_t droppedSentences_ = 0;
   std::uint64_t sequencesQueued_ = 0;
   int openPortNumber_ = 0;

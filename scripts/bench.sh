@@ -37,6 +37,10 @@ echo "== receive path (Google Benchmark, 5 repetitions; bytes_per_second against
 
 echo "== link on a pseudo-terminal: latency, command spacing, ClosePort"
 "$build/bench/brisko_bench_link" | tee -a "$out"
+echo "== the same latency and spacing with a trace of the line running"
+trace=$(mktemp /tmp/brisko-bench-trace-XXXXXX)
+"$build/bench/brisko_bench_link" --trace "$trace" latency spacing | tee -a "$out"
+rm -f "$trace"
 
 echo "== core idle with a port open: brisko-sim in its normal mode, $idle s"
 "$build/bench/brisko_soak_core" --seconds "$idle" --warmup 5 --every 5 -- | grep -E '^(soak: (simulator|rss|posted|PASS|FAIL)|FAIL)' |

@@ -97,7 +97,7 @@ cmake -S . -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
 # found something. The long runs are described in fuzz/README.md.
 cmake -S . -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBRISKO_FUZZ=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=OFF
-fuzz_targets=(receive commands settings)
+fuzz_targets=(receive commands settings trace)
 cmake --build "$build-fuzz" --target "${fuzz_targets[@]/#/brisko_fuzz_}"
 for target in "${fuzz_targets[@]}"; do
   scratch="$build-fuzz/smoke/$target"

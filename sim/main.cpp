@@ -10,11 +10,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "link/line_trace.h"
 #include "link/port_names.h"
+#include "link/trace_replay.h"
 #include "sim/logger_session.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/sim_options.h"
@@ -124,6 +127,67 @@ std::string Describe(const brisko::SimOptions& options, std::uint32_t seed) {
   return text;
 }
 
+bool LoadReplay(const std::string& path, std::vector<brisko::RecordedExchange>& exchanges, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  brisko::TraceFile trace;
+  if (!brisko::ReadTrace(in, trace, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  exchanges = brisko::RecordedExchanges(trace);
+  if (exchanges.empty()) {
+    error = path + ": the trace holds no command to answer";
+    return false;
+  }
+  return true;
+}
+
+// The far end of a recording: reads the tool's commands, names each as
+// recorded or differing, and writes the recorded answers when they fall due.
+// Unlike a logger it sends nothing on its own, so nothing piles up while the
+// tool's port is closed.
+void RunReplay(int masterFd, brisko::TraceReplay& replay, const RunClock& clock) {
+  bool announcedEnd = false;
+  std::string output;
+  while (stopSignal == 0) {
+    output += replay.TakeDue(clock.Milliseconds());
+    while (!output.empty()) {
+      const ssize_t n = ::write(masterFd, output.data(), output.size());
+      if (n > 0) {
+        output.erase(0, static_cast<std::size_t>(n));
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      break;  // the line takes no more now
+    }
+    if (replay.finished() && output.empty() && !announcedEnd) {
+      announcedEnd = true;
+      PrintLine("brisko-sim: replay finished: " + std::to_string(replay.commandsReceived()) + " commands, " +
+                std::to_string(replay.differences().size()) + " differ");
+    }
+    const std::int64_t due = replay.NextDueMs();
+    const long long wait = output.empty() ? (due < 0 ? 1000 : due - clock.Milliseconds()) : 10;
+    pollfd watch{masterFd, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, static_cast<int>(std::clamp(wait, 0LL, 1000LL)));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    if (watch.revents & POLLIN) {
+      char buffer[4096];
+      ssize_t n = 0;
+      while ((n = ::read(masterFd, buffer, sizeof buffer)) > 0) {
+        for (const std::string& note : replay.Receive(buffer, static_cast<std::size_t>(n), clock.Milliseconds())) {
+          PrintLine(brisko::LogStamp(clock.Milliseconds()) + note);
+        }
+      }
+    }
+    if ((watch.revents & POLLHUP) && !(watch.revents & POLLIN)) ::usleep(50 * 1000);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +204,12 @@ int main(int argc, char** argv) {
       break;
   }
   const std::uint32_t seed = options.seedGiven ? options.seed : std::random_device{}();
+
+  std::vector<brisko::RecordedExchange> exchanges;
+  if (!options.replayPath.empty() && !LoadReplay(options.replayPath, exchanges, error)) {
+    (void)std::fprintf(stderr, "brisko-sim: %s\n", error.c_str());
+    return 1;
+  }
 
   InstallSignalHandlers();
   brisko::PseudoTerminal terminal;
@@ -158,9 +228,19 @@ int main(int argc, char** argv) {
     PrintLine("brisko-sim: note: the tool lists only " + brisko::PortName(brisko::kFirstListedPort) + " to " +
               brisko::PortName(brisko::kLastListedPort));
   }
+  const RunClock clock;
+  if (!exchanges.empty()) {
+    PrintLine("brisko-sim: replaying " + options.replayPath + ", " + std::to_string(exchanges.size()) + " commands");
+    brisko::TraceReplay replay(std::move(exchanges));
+    RunReplay(terminal.masterFd(), replay, clock);
+    if (stopSignal != 0) PrintLine("brisko-sim: stopped by signal " + std::to_string(stopSignal));
+    for (const std::string& difference : replay.differences()) PrintLine("brisko-sim: differs: " + difference);
+    entry.Remove();
+    PrintLine("brisko-sim: " + brisko::PortName(entry.portNumber()) + " removed");
+    return replay.differences().empty() ? 0 : 3;
+  }
   PrintLine(Describe(options, seed));
 
-  const RunClock clock;
   brisko::LoggerSession session(options, seed, PrintLine);
   const int masterFd = terminal.masterFd();
   bool toolAway = false;

@@ -106,6 +106,11 @@ const std::map<std::string, ValueSetter>& ValueOptions() {
       {"--silent-after",
        [](const std::string& text, SimOptions& o) { return ParseReal(text, 0.0, 1e6, o.silentAfterSeconds); }},
       {"--noise", [](const std::string& text, SimOptions& o) { return ParseReal(text, 0.0, 1.0, o.noiseRate); }},
+      {"--replay",
+       [](const std::string& text, SimOptions& o) {
+         o.replayPath = text;
+         return !text.empty();
+       }},
       {"--seed",
        [](const std::string& text, SimOptions& o) {
          if (text.empty() || text[0] == '-') return false;
@@ -231,6 +236,13 @@ Failure modes:
                           the full rate of a 57600-baud line (5760 bytes/s)
   --seed N                seed of the random choices above (default: random;
                           the seed used is printed at start)
+
+Replay:
+  --replay FILE           be the far end of a trace that Brisko recorded
+                          (--trace): answer each command with the bytes that
+                          followed it in the recording, at the same delays,
+                          and name every command that differs from the
+                          recorded one. The logger options above are ignored.
 
 Other:
   --verbose               also log every sentence sent on the logger's own

@@ -19,6 +19,7 @@ struct SimOptions {
   bool garbage = false;
   bool flood = false;
   bool verbose = false;  // also log the sentences sent on the logger's own account
+  std::string replayPath;  // non-empty: answer as this recorded trace shows, nothing else
   bool seedGiven = false;
   std::uint32_t seed = 0;
 };

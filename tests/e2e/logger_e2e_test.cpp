@@ -1,7 +1,9 @@
 // The tool's link and protocol against brisko-sim over a real pseudo-terminal:
-// what the record shows after an open, what a Set and a deletion put on the
-// wire, that damaged lines never reach the record, and that silence blanks it.
-// Every wait is for a condition, with a generous deadline.
+// what the record shows after an open and a reopen, that damaged lines never
+// reach the record, and a flood. Every wait is for a condition, with a
+// generous deadline. What a Set and a deletion put on the wire and what the
+// tool then shows, and the blanking of a silent logger, are recorded sessions
+// (tests/replay).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -21,9 +23,7 @@
 namespace brisko {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kDeadline{10000};
@@ -74,11 +74,6 @@ std::vector<std::string> WrongFields(const DeviceRecord& r, const SimLogger& log
     wrong.push_back("humidity=" + r.humidity);
   }
   return wrong;
-}
-
-bool LoggedLine(const SimProcess& sim, const char* text, std::size_t fromLine, milliseconds timeout = kDeadline) {
-  return sim.WaitForLine([&](const std::string& l) { return l.find(text) != std::string::npos; }, timeout,
-                         fromLine) >= 0;
 }
 
 // The simulator playing one logger, and the tool beside it. Declared in this
@@ -163,36 +158,6 @@ TEST_P(LoggerEndToEndTest, ClosingAndReopeningThePortGetsTheLoggersAnswersAgain)
   EXPECT_EQ(s.sim.ReceivedCommands(), Session::Concat(kIdentification, kIdentification));
 }
 
-TEST_P(LoggerEndToEndTest, SetSendsTheEditedSettingsByteForByteAndShowsWhatTheLoggerReportsBack) {
-  Session s(Logger());
-  const SimLogger& logger = s.logger;
-  SimProcess& sim = s.sim;
-  ToolUnderTest& tool = s.tool;
-  ASSERT_TRUE(s.OpenAndFill());
-  const std::size_t before = sim.Lines().size();
-
-  DeviceRecord& r = tool.record();
-  ApplyEdits(r);
-  tool.core().OnSet();
-  // The record is blanked here, so what shows afterwards came back from the logger.
-  for (std::string* text : {&r.pilotName, &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId}) {
-    text->clear();
-  }
-  r.fixRateIndex = -1;
-
-  const std::vector<std::string> expected = EditedSetCommands(logger.family);
-  ASSERT_TRUE(sim.WaitForCommands(9, kDeadline, before)) << ::testing::PrintToString(sim.Lines());
-  EXPECT_EQ(sim.ReceivedCommands(before), expected);
-  EXPECT_TRUE(LoggedLine(sim, "end of Set, settings stored", before));
-
-  ASSERT_TRUE(tool.PumpUntil([&] { return ShowsTheEdits(tool.record()); }, kDeadline))
-      << ::testing::PrintToString(Texts(tool.record())) << " fix " << tool.record().fixRateIndex;
-  // The record mode is not part of a Set: the logger keeps and reports its own.
-  if (logger.family == 800) {
-    ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().recordMode == logger.recordMode; }, kDeadline));
-  }
-}
-
 TEST_P(LoggerEndToEndTest, DamagedAndGarbageLinesNeverPutAWrongValueInTheRecord) {
   Session s(Logger(), {"--noise", "0.004", "--garbage", "--seed", "20240512", "--verbose"});
   const SimLogger& logger = s.logger;
@@ -236,31 +201,6 @@ TEST_P(LoggerEndToEndTest, DamagedAndGarbageLinesNeverPutAWrongValueInTheRecord)
   EXPECT_GT(tool.dialog().refreshes, 10);
 }
 
-TEST_P(LoggerEndToEndTest, DeletionSendsTheFamilysCommandAfterConfirmation) {
-  SimLogger played = Logger();
-  played.firmwareTenths = 27;  // below 2.8: the first family takes one command too
-  Session s(played);
-  const SimLogger& logger = s.logger;
-  SimProcess& sim = s.sim;
-  ToolUnderTest& tool = s.tool;
-  ASSERT_TRUE(s.OpenAndFill());
-  const std::size_t before = sim.Lines().size();
-
-  tool.dialog().answer = MessageBoxAnswer::No;
-  tool.core().OnDeleteAllFlights();
-  tool.dialog().answer = MessageBoxAnswer::Yes;
-  tool.core().OnDeleteAllFlights();
-  ASSERT_EQ(tool.dialog().messages.size(), 2u);
-  EXPECT_EQ(tool.dialog().messages[1].text, "Proceed with flight deletion ?");
-  EXPECT_EQ(tool.dialog().messages[1].kind, MessageBoxKind::Question);
-  EXPECT_EQ(tool.dialog().deleteDialogRuns, 0);
-
-  // The answer No sent nothing: the first command after it is the deletion.
-  ASSERT_TRUE(sim.WaitForCommands(1, kDeadline, before));
-  EXPECT_EQ(sim.ReceivedCommands(before), std::vector<std::string>{DeletionCommand(logger.family)});
-  EXPECT_TRUE(LoggedLine(sim, "all flights deleted: 5 -> 0", before));
-}
-
 INSTANTIATE_TEST_SUITE_P(Families, LoggerEndToEndTest, ::testing::Values(0, 800),
                          [](const ::testing::TestParamInfo<int>& param) {
                            return param.param == 0 ? std::string("FirstFamily") : std::string("SecondFamily");
@@ -289,34 +229,6 @@ TEST(LoggerEndToEndFloodTest, AUserInterfaceThreadThatFallsBehindLosesSentencesB
   // Sentences were lost to the ring while the thread was busy, so the check
   // above did meet slots that had been refilled.
   EXPECT_GT(tool.sentencesPosted() - postedBefore, dispatched + 10);
-}
-
-TEST(LoggerEndToEndSilenceTest, ALoggerThatFallsSilentHasItsFieldsBlankedButNotItsReadings) {
-  Session s(SimLogger{}, {"--silent-after", "3"});
-  ToolUnderTest& tool = s.tool;
-  ASSERT_TRUE(s.OpenAndFill());
-  // The readings drift, so the blanked record is compared with the last one
-  // that was still filled.
-  DeviceRecord filled = tool.record();
-  tool.dialog().onRefresh = [&] {
-    if (!tool.record().serialNumber.empty()) filled = tool.record();
-  };
-
-  ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().serialNumber.empty(); }, kDeadline));
-  EXPECT_TRUE(LoggedLine(s.sim, "silent from now on", 0, milliseconds(0)));
-  const DeviceRecord& r = tool.record();
-  EXPECT_EQ(Texts(r), std::vector<std::string>(5));
-  EXPECT_TRUE(r.firmwareRev.empty() && r.hardwareRev.empty() && r.sealStatus.empty() && r.gpsFixLine.empty());
-  EXPECT_EQ(r.fixRateIndex, -1);
-  // The staleness rule leaves the readings, the record mode and the port status.
-  EXPECT_EQ(r.temperature, filled.temperature);
-  EXPECT_EQ(r.humidity, filled.humidity);
-  EXPECT_EQ(r.inputVoltage, filled.inputVoltage);
-  EXPECT_EQ(r.recordMode, s.logger.recordMode);
-  EXPECT_EQ(r.portStatus, filled.portStatus);
-  // And it stays blank: the logger says nothing more.
-  tool.PumpFor(milliseconds(1500));
-  EXPECT_TRUE(tool.record().serialNumber.empty());
 }
 
 }  // namespace
