@@ -136,6 +136,10 @@ struct ScriptedDriver {
   const DriverRow* row = nullptr;
   SimulatedClock* clock = nullptr;
   std::atomic<bool> out{false};
+  // While set, the worker's reads, writes and error checks wait: the adapter
+  // goes out before the worker has made any call on the opened port, whatever
+  // the threads' timing, so its first call meets the driver's failure.
+  std::atomic<bool> held{false};
   std::atomic<int> failingReadsLeft{0};
   std::atomic<DWORD> readWaitMs{0};
   std::atomic<int> opens{0};
@@ -149,6 +153,10 @@ struct ScriptedDriver {
 ScriptedDriver driver;
 int deviceObject;
 HANDLE const kDevice = &deviceObject;
+
+void WaitWhileHeld() {
+  while (driver.held) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 BOOL Fail(DWORD error) {
   ++driver.failures;
@@ -199,6 +207,7 @@ BOOL WINAPI DriverSetCommTimeouts(HANDLE, LPCOMMTIMEOUTS timeouts) {
   return TRUE;
 }
 BOOL WINAPI DriverReadFile(HANDLE, LPVOID, DWORD, LPDWORD read, LPOVERLAPPED) {
+  WaitWhileHeld();
   ++driver.calls;
   *read = 0;
   if (driver.out && driver.failingReadsLeft > 0) {
@@ -209,12 +218,14 @@ BOOL WINAPI DriverReadFile(HANDLE, LPVOID, DWORD, LPDWORD read, LPOVERLAPPED) {
   return TRUE;
 }
 BOOL WINAPI DriverWriteFile(HANDLE, LPCVOID, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  WaitWhileHeld();
   ++driver.calls;
   if (driver.out && driver.row->writeError != 0) return Fail(driver.row->writeError);
   *written = size;
   return TRUE;
 }
 BOOL WINAPI DriverClearCommError(HANDLE, LPDWORD errors, LPCOMSTAT status) {
+  WaitWhileHeld();
   ++driver.calls;
   if (driver.out && driver.row->clearFails) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -275,7 +286,9 @@ TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain)
     testing::FakeDialog dialog;
     RecordingPoster poster;
     LoggerCore core(dialog, poster, Platform{*ports, clock, dialog.wallClock()});
+    driver.held = true;
     core.OpenPort(3);
+    if (core.record().portStatus != "COM3 Open Ok") driver.held = false;
     ASSERT_EQ(core.record().portStatus, "COM3 Open Ok");
     // One look of the dialog's timer, until the lost port's probe is back.
     const auto look = [&] {
@@ -294,6 +307,7 @@ TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain)
     const std::uint32_t outAt = clock.Tick();
     driver.failingReadsLeft = row.failingReads;
     driver.out = true;
+    driver.held = false;
     if (row.lost) {
       ASSERT_TRUE(WaitUntil([&] { return !poster.lostRuns().empty(); })) << "never lost";
       EXPECT_LE(clock.Tick() - outAt, 2000u);
