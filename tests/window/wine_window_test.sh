@@ -307,8 +307,9 @@ rm -f "$WINEPREFIX/dosdevices/com34"
 wait_until 100 shows_all "1009 text COM34 lost" || fail "COM34 not reported lost: $(cat "$work/peek.txt")"
 ln -sfn "$sim34_device" "$WINEPREFIX/dosdevices/com34"
 "$wine" "$peek" arrival COM34 2>/dev/null
-wait_until 300 shows_all "1000 text W-3434" "1009 text COM34 Open Ok" "1018 enabled" ||
-  fail "COM34 did not come back by itself: $(cat "$work/peek.txt")"
+# Back and open, with "&Set" enabled again (the peek names disabled controls).
+back_and_open() { shows_all "1000 text W-3434" "1009 text COM34 Open Ok" && ! grep -qxF "1018 disabled" "$work/peek.txt"; }
+wait_until 300 back_and_open || fail "COM34 did not come back by itself: $(cat "$work/peek.txt")"
 press_key "$window" Escape
 ends_with_ini 34
 stop_row
@@ -329,9 +330,12 @@ wait_until 100 shows_all "1033 entry 7" || fail "COM7 did not join the list afte
 awk -v a="$arrived" -v b="$(date +%s.%N)" 'BEGIN { printf "COM7 listed %.2f s after its arrival\n", b - a; exit !(b - a <= 2) }' ||
   fail "COM7 joined the list later than 2 s after its arrival"
 shows_none "1033 entry 6" || fail "COM6 stayed in the list"
-# From "&Exit", the first tab stop, Shift+Tab wraps round to the port list.
+# Shift+Tab, stop by stop, to the port list (the last tab stop; a radio
+# group takes one stop and keeps its choice), then Down to the next entry.
+on_port_list() { xdotool key shift+Tab && peek && grep -qxF "focus 1033" "$work/peek.txt"; }
 xdotool windowfocus --sync "$window"
-xdotool key --delay 100 shift+Tab Down
+wait_until 12 on_port_list || fail "Shift+Tab did not reach the port list: $(grep '^focus' "$work/peek.txt")"
+xdotool key Down
 wait_until 300 shows_all "1009 text COM7 Open Ok" || fail "Down did not reach COM7: $(cat "$work/peek.txt")"
 press_key "$window" Escape
 ends_with_ini 7
