@@ -15,8 +15,7 @@ using K = ControlKind;
 constexpr unsigned kNone = 0;
 constexpr unsigned kGroup = kGroupStart;
 constexpr unsigned kTab = kTabStop;
-constexpr unsigned kOff = kDisabled;
-constexpr int kFixRateButtons = 10;
+constexpr unsigned kOff = kDisabled;  // needs an open port
 
 }  // namespace
 
@@ -104,10 +103,13 @@ const DialogTemplate& AboutTemplate() {
 }
 
 const std::vector<int>& PortDependentControlIds() {
+  // The disabled flag is the one mark: whatever the template creates disabled
+  // waits for an open port.
   static const std::vector<int> kIds = [] {
-    std::vector<int> ids{kIdSet, kIdDeleteAllFlights, kIdPilotName, kIdCompetitionClass, kIdCompetitionId,
-                         kIdGliderType, kIdGliderId};
-    for (int button = 0; button < kFixRateButtons; ++button) ids.push_back(kIdFixRate1 + button);
+    std::vector<int> ids;
+    for (const ControlTemplate& control : MainDialogTemplate().controls) {
+      if ((control.flags & kDisabled) != 0) ids.push_back(control.id);
+    }
     return ids;
   }();
   return kIds;

@@ -69,8 +69,9 @@ inline constexpr MenuEntry kMenuEntries[] = {
     {MenuCommand::About, kAboutEntryText},  // last, where it always was
 };
 
-// The 17 controls that need an open port: created disabled, enabled by a
-// successful open and disabled again by a failed one.
+// The controls that need an open port: those the main template creates
+// disabled, in template order. A successful open enables them, a failed one
+// disables them again.
 const std::vector<int>& PortDependentControlIds();
 // The "Temp/Humid Record" group box and its four buttons, in this order.
 const std::vector<int>& RecordModeControlIds();

@@ -46,9 +46,9 @@ void LoggerDialog::OnInitDialog() {
 }
 
 bool LoggerDialog::IsEnabled(int id) const {
-  const std::vector<int>& portDependent = PortDependentControlIds();
-  if (std::find(portDependent.begin(), portDependent.end(), id) != portDependent.end()) return portControlsEnabled_;
-  return CreatedEnabled(MainDialogTemplate(), id);
+  // A control created disabled waits for an open port.
+  const ControlTemplate* control = FindControl(MainDialogTemplate(), id);
+  return control != nullptr && ((control->flags & kDisabled) == 0 || portControlsEnabled_);
 }
 
 bool LoggerDialog::OnCommand(int id) {

@@ -1,8 +1,7 @@
 // What the templates decide for every front end: the radio groups, where the
 // focus starts and which label names an edit or the port list for a screen
 // reader.
-#include <set>
-#include <string>
+#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,52 +25,48 @@ TEST(DialogTemplateTest, RadioGroupsRunFromOneGroupStartToTheNext) {
 }
 
 TEST(DialogTemplateTest, TheFocusStartsOnTheFirstEnabledTabStop) {
-  const std::set<int> portControls = {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType,
-                                      kIdGliderId,  kIdSet,             kIdDeleteAllFlights};
-  std::set<int> allButTheList = portControls;
-  allButTheList.insert(kCommandCancel);
-  std::set<int> everyStop = allButTheList;
-  everyStop.insert(kIdPortList);
   struct Case {
     const char* name;
-    std::set<int> disabled;
+    std::function<bool(int id)> enabled;
     int expected;
   } const cases[] = {
-      {"all enabled", {}, kCommandCancel},
-      {"Exit disabled", {kCommandCancel}, kIdPilotName},
-      {"only the port list enabled", allButTheList, kIdPortList},
-      {"none enabled", everyStop, -1},
+      {"all enabled", [](int) { return true; }, kCommandCancel},
+      {"Exit disabled", [](int id) { return id != kCommandCancel; }, kIdPilotName},
+      {"only the port list enabled", [](int id) { return id == kIdPortList; }, kIdPortList},
+      {"none enabled", [](int) { return false; }, -1},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FirstTabStopId(MainDialogTemplate(), [&](int id) { return c.disabled.count(id) == 0; }), c.expected)
-        << c.name;
-  }
+  for (const Case& c : cases) EXPECT_EQ(FirstTabStopId(MainDialogTemplate(), c.enabled), c.expected) << c.name;
   // As the templates create their controls.
   EXPECT_EQ(FirstTabStopId(MainDialogTemplate()), kCommandCancel);
   EXPECT_EQ(FirstTabStopId(DeleteFlightTemplate()), kCommandCancel);
   EXPECT_EQ(FirstTabStopId(AboutTemplate()), kCommandOk);
 }
 
-TEST(DialogTemplateTest, EachEditAndThePortListAreNamedByTheLabelJustBeforeThem) {
-  struct Case {
-    int id;
-    const char* name;  // nullptr: no naming label
-  } const cases[] = {
-      {kIdPilotName, "Pilot Name:"},       {kIdCompetitionClass, "Competition Class:"},
-      {kIdCompetitionId, "Competition ID"}, {kIdGliderType, "Glider Type"},
-      {kIdGliderId, "Glider ID"},           {kIdPortList, "Open Com:"},
-      {kIdSerialNumber, nullptr},           {kIdSet, nullptr},
-      {-1, nullptr},
-  };
-  for (const Case& c : cases) {
-    const ControlTemplate* label = NameLabelOf(MainDialogTemplate(), c.id);
-    if (c.name == nullptr) {
-      EXPECT_EQ(label, nullptr) << c.id;
-    } else {
-      ASSERT_NE(label, nullptr) << c.id;
-      EXPECT_EQ(std::string(label->text), c.name) << c.id;
+// A screen reader names each edit and the port list after the label the user
+// sees beside it: the nearest one to its left on its first line. Nothing else
+// is named so.
+TEST(DialogTemplateTest, EachEditAndThePortListAreNamedByTheLabelBesideThem) {
+  constexpr int kOneLine = 14;  // an edit's height in dialog units
+  const DialogTemplate& main = MainDialogTemplate();
+  int named = 0;
+  for (const ControlTemplate& control : main.controls) {
+    SCOPED_TRACE(control.id);
+    const ControlTemplate* label = NameLabelOf(main, control.id);
+    if (control.id < 0 || (control.kind != ControlKind::Edit && control.kind != ControlKind::DropDownList)) {
+      EXPECT_EQ(label, nullptr);
+      continue;
     }
+    const ControlTemplate* beside = nullptr;
+    for (const ControlTemplate& other : main.controls) {
+      const bool onItsLine = other.y >= control.y && other.y < control.y + kOneLine;
+      if (other.kind != ControlKind::Label || !onItsLine || other.x + other.width > control.x) continue;
+      if (beside == nullptr || other.x > beside->x) beside = &other;
+    }
+    ASSERT_NE(beside, nullptr) << "no label beside it";
+    EXPECT_EQ(label, beside) << (label != nullptr ? label->text : "none");
+    ++named;
   }
+  EXPECT_EQ(named, 6) << "five edits and the port list";
 }
 
 }  // namespace
