@@ -17,9 +17,12 @@
 
 #include "link/adapter_identity.h"
 #include "link/port_names.h"
+#include "link/link_clock.h"
+#include "link/serial_link.h"
 #include "link/serial_port.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/link_test_support.h"
+#include "tests/support/on_the_wire.h"
 
 namespace brisko {
 namespace {
@@ -117,6 +120,26 @@ TEST_F(PosixPortTest, ReadReturnsAtOnceAndTheWaitEndsWithTheFirstByteOrAWake) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "the wait ran its whole time";
   EXPECT_EQ(port->ReadSome(buffer, sizeof buffer, count), ReadOutcome::Bytes);
   EXPECT_EQ(count, 1u);
+}
+
+// The worker sleeps on a pseudo-terminal for its whole idle wait while the
+// logger says nothing: a command queued meanwhile must wake it, not wait for
+// the end of that wait.
+TEST_F(PosixPortTest, ACommandQueuedWhileTheLoggerIsSilentLeavesAtOnce) {
+  static_assert(kIdleWaitMs >= 60000, "the receive bounds below must end well before the idle wait");
+  auto clock = MakeSystemClock();
+  RecordingPoster poster;
+  SerialLink link(*system_, *clock, poster);
+  PortOpenError error;
+  ASSERT_TRUE(link.Open(3, error)) << error.systemMessage;
+  link.QueueCommands({"$NT800,1"});
+  const std::string first = Wire("$NT800,1");
+  ASSERT_EQ(FarEndTerminal::Joined(terminal_.Receive(first.size())), first);
+  link.QueueCommands({"$NT987,1"});  // the worker has nothing more to write, and waits
+  const std::string second = Wire("$NT987,1");
+  EXPECT_EQ(FarEndTerminal::Joined(terminal_.Receive(second.size(), std::chrono::seconds(20))), second)
+      << "the worker slept on";
+  link.Close();
 }
 
 TEST_F(PosixPortTest, PortIsExclusiveUntilClosed) {

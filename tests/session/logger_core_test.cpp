@@ -11,6 +11,7 @@
 
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
+#include "protocol/port_list.h"
 #include "tests/protocol/fake_callouts.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/on_the_wire.h"
@@ -200,6 +201,26 @@ TEST_F(LoggerCoreTest, EnumerationListsPortsOneTo255ThatOpenAndLeavesNoneOpen) {
   }
   EXPECT_EQ(com256.openCount(), 0);
   EXPECT_FALSE(core_.IsPortOpen());
+}
+
+// A probe opens the device a second time, so a look never probes the port
+// the core holds, even while that port is not listed yet and nothing else
+// keeps it out of the look.
+TEST_F(LoggerCoreTest, ALookNeverProbesTheHeldPortListedOrNot) {
+  AddDevice(3);
+  AddDevice(5);
+  PortOpenError ignored;
+  const auto held = ports_.Open(3, ignored);
+  ASSERT_NE(held, nullptr);
+  RecordingPoster poster;
+  PortList list(ports_, dialog_, poster);
+  list.Look(true, 3, 0);
+  // One probing thread takes the numbers in ascending order: 3 would go first.
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const auto& [number, openable] : poster.TakeProbed()) list.OnProbed(number, openable);
+    return list.listed() == std::vector<int>{5};
+  }));
+  EXPECT_EQ(ports_.ProbeCount(3), 0);
 }
 
 TEST_F(LoggerCoreTest, ExitDrainSendsEverythingQueuedThenCloses) {

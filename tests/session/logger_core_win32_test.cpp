@@ -262,6 +262,8 @@ const DriverRow kDrivers[] = {
     {"unknown error on three reads in a row", ERROR_DEVICE_NOT_CONNECTED, kEveryRead, 0, false, false, true,
      ERROR_DEVICE_NOT_CONNECTED, 3},
     {"995 from a purge alone", ERROR_OPERATION_ABORTED, 1, 0, false, false, false, 0, 1},
+    // u-blox's virtual port refuses ClearCommError while it works on.
+    {"silence, ClearCommError refused, GetCommState answers", 0, 0, 0, true, false, false, 0, 0},
     {"a quiet logger that is still there", 0, 0, 0, false, false, false, 0, 0},
 };
 
