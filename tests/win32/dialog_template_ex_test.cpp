@@ -1,7 +1,7 @@
 // The in-memory dialog templates, checked on the windows that Windows (or
-// Wine) creates from them: frame, title, font, every control's id, class,
-// text, enabled state and rectangle in template order, the Tab order and the
-// radio groups' clicks.
+// Wine) creates from them: frame, title, font, every control's id, text,
+// enabled state, the input it takes and rectangle in template order, the Tab
+// order and the radio groups' clicks.
 #include "win32/dialog_template_ex.h"
 
 #include <commctrl.h>
@@ -17,7 +17,13 @@
 namespace brisko {
 namespace {
 
-INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+// The last command a control sent its dialog.
+int lastCommand = 0;
+
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND) lastCommand = LOWORD(wParam);
+  return FALSE;
+}
 
 std::wstring WindowText(HWND window) {
   wchar_t text[256] = {};
@@ -56,22 +62,42 @@ RECT MappedControlRect(HWND dialog, const ControlTemplate& control) {
   return {position.left, position.top, position.left + position.right, position.top + position.bottom};
 }
 
-// The window class each kind of control is made as: what gives it its
-// keyboard and mouse behaviour.
-const wchar_t* ClassFamilyOf(ControlKind kind) {
+// What the user does with a control of each kind, tried on the window (which
+// must be enabled): an edit takes typed characters, a radio button stays
+// checked when clicked, a push button tells its dialog and does not, the
+// drop-down list moves its choice with the arrow keys, the list box takes
+// entries, and everything else only shows its text.
+void ExpectTakesTheInputOfItsKind(HWND control, ControlKind kind) {
+  const int id = GetDlgCtrlID(control);
+  const std::wstring before = WindowText(control);
   switch (kind) {
-    case ControlKind::GroupBox:
+    case ControlKind::Edit:
+      for (wchar_t key : std::wstring(L"Ab")) SendMessageW(control, WM_CHAR, key, 1);
+      EXPECT_EQ(WindowText(control), before + L"Ab");
+      return;
     case ControlKind::RadioButton:
-    case ControlKind::PushButton: return L"Button";
-    case ControlKind::Edit: return L"Edit";
-    case ControlKind::DropDownList: return L"ComboBox";
-    case ControlKind::ListBox: return L"ListBox";
-    case ControlKind::Label:
-    case ControlKind::DisplayField:
-    case ControlKind::Text:
-    case ControlKind::Icon: return L"Static";
+    case ControlKind::PushButton:
+      lastCommand = 0;
+      SendMessageW(control, BM_CLICK, 0, 0);
+      EXPECT_EQ(lastCommand, id);
+      EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, kind == ControlKind::RadioButton);
+      return;
+    case ControlKind::DropDownList:
+      SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"3"));
+      SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"5"));
+      SendMessageW(control, CB_SETCURSEL, 0, 0);
+      SendMessageW(control, WM_KEYDOWN, VK_DOWN, 0);
+      EXPECT_EQ(SendMessageW(control, CB_GETCURSEL, 0, 0), 1);
+      return;
+    case ControlKind::ListBox:
+      EXPECT_EQ(SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"2026-07-02")), 0);
+      return;
+    default:
+      SendMessageW(control, WM_CHAR, L'x', 1);
+      EXPECT_EQ(WindowText(control), before);
+      EXPECT_EQ(SendMessageW(control, WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_BUTTON), 0);
+      return;
   }
-  return L"";
 }
 
 // The controls the Tab key visits, once round from the first.
@@ -168,7 +194,7 @@ TEST_P(TemplateDialogTest, FrameTitleSizeAndFont) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassTextAndEnabledState) {
+TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdTextEnabledStateAndTheInputOfTheirKind) {
   const std::vector<HWND> children = Children(dialog());
   ASSERT_EQ(layout().controls.size(), GetParam().controlCount);
   ASSERT_EQ(children.size(), GetParam().controlCount);
@@ -176,11 +202,12 @@ TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdClassTextAndEnabledState
     const ControlTemplate& control = layout().controls[i];
     SCOPED_TRACE(testing::Message() << "control #" << i + 1 << ", id " << control.id);
     EXPECT_EQ(GetDlgCtrlID(children[i]), control.id);
-    EXPECT_EQ(ClassName(children[i]), ClassFamilyOf(control.kind));
     EXPECT_EQ(IsWindowEnabled(children[i]) != FALSE, (control.flags & kDisabled) == 0);
     if (control.kind != ControlKind::DropDownList && control.kind != ControlKind::ListBox) {
       EXPECT_EQ(WindowText(children[i]), Latin1ToWide(control.text));
     }
+    EnableWindow(children[i], TRUE);
+    ExpectTakesTheInputOfItsKind(children[i], control.kind);
   }
 }
 
