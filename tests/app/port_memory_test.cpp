@@ -14,44 +14,35 @@
 #include "app/logger_app.h"
 #include "app/settings_file.h"
 #include "dialog/control_ids.h"
-#include "link/simulated_clock.h"
-#include "link/simulated_port.h"
 #include "qt/qt_main_dialog.h"
-#include "tests/support/fake_surface.h"
+#include "tests/support/dialog_machine.h"
 #include "tests/qt/qt_test_support.h"
 
 namespace brisko {
 namespace {
 
-class PortMemoryTest : public ::testing::Test {
+// The settings file takes the place of the machine's settings store.
+class PortMemoryTest : public ::testing::Test, protected testing::DialogMachine {
  protected:
-  PortMemoryTest() {
-    ports_.AddDevice(3, clock_);
-    ports_.AddDevice(5, clock_);
-  }
-
   void StoreFile(const std::string& bytes) { std::ofstream(kSettingsFileName, std::ios::binary) << bytes; }
   std::string StoredFile() {
     std::ifstream in(kSettingsFileName, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   QtMainDialog& Start() {
-    dialog_ = std::make_unique<QtMainDialog>(settings_, Platform{ports_, clock_, testing::StoppedClock});
+    dialog_ = std::make_unique<QtMainDialog>(settingsFile_, platform());
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
-    // The ports not open join the list as their probes come back.
-    EXPECT_TRUE(test::WaitFor([&] { return PortList().count() == 2; }));
+    EXPECT_TRUE(AwaitStart([&] { return PortList().count() == 2; }, test::ProcessEvents));
     return *dialog_;
   }
   void Exit() { dialog_->ControlAs<QPushButton>(kCommandCancel)->click(); }
   QComboBox& PortList() { return *dialog_->ControlAs<QComboBox>(kIdPortList); }
-  bool AnyPortOpen() { return ports_.Device(3)->isOpen() || ports_.Device(5)->isOpen(); }
+  bool AnyPortOpen() { return Device(3).isOpen() || Device(5).isOpen(); }
 
   test::PrivateWorkingDirectory directory_;
-  SimulatedClock clock_{0, std::chrono::microseconds(200)};
-  SimulatedPortSystem ports_;
-  SettingsFile settings_;
+  SettingsFile settingsFile_;
   std::unique_ptr<QtMainDialog> dialog_;
 };
 
@@ -61,7 +52,7 @@ TEST_F(PortMemoryTest, WithoutAFileNoPortOpensAndThePortPickedIsKept) {
   EXPECT_FALSE(dialog_->Control(kIdSet)->isEnabled());
   PortList().setFocus();
   QTest::keyClick(&PortList(), Qt::Key_End);  // the last entry, "5"
-  EXPECT_TRUE(ports_.Device(5)->isOpen());
+  EXPECT_TRUE(Device(5).isOpen());
   Exit();
   EXPECT_EQ(StoredFile(), "5");
 }

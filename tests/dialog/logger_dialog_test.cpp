@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -20,71 +19,47 @@
 #include "dialog/dialog_template.h"
 #include "dialog/logger_dialog.h"
 #include "link/port_names.h"
-#include "link/sentence_framing.h"
-#include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "protocol/profile.h"
+#include "tests/support/dialog_machine.h"
 #include "tests/support/fake_surface.h"
-#include "tests/support/link_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace brisko {
 namespace {
 
 using testing::FakeSurface;
-using testing::MemorySettings;
 using testing::PostedNotice;
-using testing::StoppedClock;
 
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
 const char kReply0[] = "$NT0,NT0815,12,28,0,0,0,0,0,0,1,0,0,3";
 
-class NeutralDialogTest : public ::testing::Test {
+class NeutralDialogTest : public ::testing::Test, protected testing::DialogMachine {
  protected:
-  NeutralDialogTest() {
-    ports_.AddDevice(3, clock_);
-    ports_.AddDevice(5, clock_);
-  }
-
   LoggerDialog& Start(const std::string& portNumber) {
-    settings_.stored = portNumber;
-    dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
+    settings.stored = portNumber;
+    dialog_ = std::make_unique<LoggerDialog>(surface_, settings, platform());
     dialog_->OnInitDialog();
     // Every port but the open one is probed off the user-interface thread.
     const int opened = std::stoi(portNumber);
-    const bool restoredOpen = ports_.Device(opened) != nullptr && ports_.Device(opened)->isOpen();
-    const std::vector<int> candidates = ProbeCandidates(ports_.PresentPorts());
+    const bool restoredOpen = ports.Device(opened) != nullptr && ports.Device(opened)->isOpen();
+    const std::vector<int> candidates = ProbeCandidates(ports.PresentPorts());
     const std::size_t probes = static_cast<std::size_t>(
         std::count_if(candidates.begin(), candidates.end(), [&](int n) { return !restoredOpen || n != opened; }));
-    EXPECT_TRUE(DeliverUntil([&] { return probesDelivered_ == probes; })) << "probes of the port list";
-    // The worker empties the port when it starts: the test feeds replies only
-    // once it has written its first command.
-    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
-    if (device != nullptr && device->isOpen()) {
-      EXPECT_TRUE(DeliverUntil([&] { return !device->Writes().empty(); }));
-    }
+    EXPECT_TRUE(AwaitStart([&] { return probesDelivered_ == probes; }, [this] { DeliverPosted(); }));
     return *dialog_;
   }
 
-  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
-  void Feed(int port, std::string sentence) {
-    AppendChecksum(sentence);
-    Device(port).Feed(sentence);
-  }
-  // Hands the posted notices to the dialog, as a front end's event loop does,
-  // until the condition holds or a generous deadline passes.
-  bool DeliverUntil(const std::function<bool()>& condition,
-                    std::chrono::milliseconds bound = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + WaitBound(bound);
-    while (!condition()) {
-      for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
-      for (const auto& [port, openable] : surface_.TakeProbed()) {
-        dialog_->OnPortProbedArrived(port, openable);
-        ++probesDelivered_;
-      }
-      if (std::chrono::steady_clock::now() > deadline) return condition();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  // Hands the posted notices to the dialog, as a front end's event loop does.
+  void DeliverPosted() {
+    for (const PostedNotice& notice : surface_.TakePosted()) Deliver(notice);
+    for (const auto& [port, openable] : surface_.TakeProbed()) {
+      dialog_->OnPortProbedArrived(port, openable);
+      ++probesDelivered_;
     }
-    return true;
+  }
+  bool DeliverUntil(const std::function<bool()>& condition, std::chrono::milliseconds bound = kGenerousWait) {
+    return WaitUntil(condition, bound, [this] { DeliverPosted(); });
   }
   void Deliver(const PostedNotice& notice) {
     if (notice.portLost) {
@@ -103,7 +78,6 @@ class NeutralDialogTest : public ::testing::Test {
     dialog_->RefreshControls();
     return surface_.Text(id);
   }
-  bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
   // The user chooses a port list entry.
   void Choose(const std::string& entry) {
     for (std::size_t i = 0; i < surface_.listEntries.size(); ++i) {
@@ -120,9 +94,6 @@ class NeutralDialogTest : public ::testing::Test {
     }
   }
 
-  SimulatedClock clock_{0, std::chrono::microseconds(200)};
-  SimulatedPortSystem ports_;
-  MemorySettings settings_;
   FakeSurface surface_;
   std::unique_ptr<LoggerDialog> dialog_;
   std::size_t probesDelivered_ = 0;
@@ -157,7 +128,7 @@ TEST_F(NeutralDialogTest, ThePortControlsFollowEachOpen) {
 
   // Port 5 is taken by another program by now: the open fails and turns them off.
   PortOpenError error;
-  auto held = ports_.Open(5, error);
+  auto held = ports.Open(5, error);
   ASSERT_NE(held, nullptr);
   Choose("5");
   EXPECT_FALSE(Device(3).isOpen());
@@ -317,7 +288,7 @@ TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {
   dialog_->OnOK();
   EXPECT_EQ(surface_.results, std::vector<DialogResult>{DialogResult::Ok});
   EXPECT_EQ(RecordText(kIdCompetitionClass), "Club");
-  EXPECT_EQ(settings_.writes, 0) << "the settings wait for the end of the window";
+  EXPECT_EQ(settings.writes, 0) << "the settings wait for the end of the window";
 }
 
 TEST_F(NeutralDialogTest, CancelEndsWithoutAReadBack) {
@@ -336,7 +307,7 @@ TEST_F(NeutralDialogTest, TheEndHidesStopsTheTimerDrainsTheLinkAndThenStoresTheP
   Identify(3, kReply800, "NT4711");
   bool openAtWrite = true;
   bool setOutAtWrite = false;
-  settings_.onWrite = [&] {
+  settings.onWrite = [&] {
     openAtWrite = Device(3).isOpen();
     setOutAtWrite = Written(3, "$NT806,4,3*");
     surface_.events.push_back("settings");
@@ -348,21 +319,21 @@ TEST_F(NeutralDialogTest, TheEndHidesStopsTheTimerDrainsTheLinkAndThenStoresTheP
   EXPECT_EQ(surface_.events, (std::vector<std::string>{"hide", "stop timer", "settings"}));
   EXPECT_FALSE(openAtWrite);
   EXPECT_TRUE(setOutAtWrite) << "the last command of Set went out before the port closed";
-  EXPECT_EQ(settings_.stored, "3");
+  EXPECT_EQ(settings.stored, "3");
 
   // Once only; later notices and commands find the dialog ended.
   dialog_->OnDestroy();
   dialog_->OnTimer();
   dialog_->OnCommand(kIdPortList);
-  EXPECT_EQ(settings_.writes, 1);
+  EXPECT_EQ(settings.writes, 1);
   EXPECT_FALSE(Device(3).isOpen());
 }
 
 TEST_F(NeutralDialogTest, NothingEndsBeforeTheDialogHasStarted) {
-  settings_.stored = "3";
-  LoggerDialog dialog(surface_, settings_, Platform{ports_, clock_, StoppedClock});
+  settings.stored = "3";
+  LoggerDialog dialog(surface_, settings, platform());
   dialog.OnDestroy();
-  EXPECT_EQ(settings_.writes, 0);
+  EXPECT_EQ(settings.writes, 0);
   EXPECT_TRUE(surface_.events.empty());
 }
 
@@ -373,12 +344,10 @@ TEST_F(NeutralDialogTest, NoticesFromAnEndedRunAreIgnored) {
   Identify(3, kReply800, "NT4711");
   Feed(3, kReply0);
   std::vector<PostedNotice> held;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (held.empty() && std::chrono::steady_clock::now() < deadline) {
+  ASSERT_TRUE(WaitUntil([&] {
     for (const PostedNotice& notice : surface_.TakePosted()) held.push_back(notice);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  ASSERT_FALSE(held.empty());
+    return !held.empty();
+  }));
 
   Choose("5");
   ASSERT_EQ(surface_.Text(kIdPortStatus), "COM5 Open Ok");
@@ -401,10 +370,10 @@ TEST_F(NeutralDialogTest, TheListFollowsPortsThatComeAndGo) {
   };
   Start("5");  // ports 3 and 5; 5 open
   const std::vector<Step> steps = {
-      {"a port plugged in below the open one", [&] { ports_.AddDevice(4, clock_); }, {"3", "4", "5"}},
-      {"one above it, numbered past 29", [&] { ports_.AddDevice(34, clock_); }, {"3", "4", "5", "34"}},
-      {"one pulled out", [&] { ports_.RemoveDevice(3); }, {"4", "5", "34"}},
-      {"one that refuses to open is not listed", [&] { ports_.Refuse(6, PortErrorKind::Busy, "held"); },
+      {"a port plugged in below the open one", [&] { ports.AddDevice(4, clock); }, {"3", "4", "5"}},
+      {"one above it, numbered past 29", [&] { ports.AddDevice(34, clock); }, {"3", "4", "5", "34"}},
+      {"one pulled out", [&] { ports.RemoveDevice(3); }, {"4", "5", "34"}},
+      {"one that refuses to open is not listed", [&] { ports.Refuse(6, PortErrorKind::Busy, "held"); },
        {"4", "5", "34"}},
       {"an adapter unplugged", [&] { Device(4).Unplug(true); }, {"5", "34"}},
       {"and plugged in again", [&] { Device(4).Unplug(false); }, {"4", "5", "34"}},
@@ -422,10 +391,10 @@ TEST_F(NeutralDialogTest, TheListFollowsPortsThatComeAndGo) {
   // Only ports that newly appeared were probed, each once; the open one never.
   for (int tick = 0; tick < 20; ++tick) dialog_->OnTimer();
   DeliverUntil([] { return false; }, std::chrono::milliseconds(100));
-  EXPECT_EQ(ports_.ProbeCount(34), 1);
-  EXPECT_EQ(ports_.ProbeCount(6), 1) << "a port that refused is not probed again on a timer";
-  EXPECT_EQ(ports_.ProbeCount(4), 2) << "probed again after it was plugged in again";
-  EXPECT_EQ(ports_.ProbeCount(5), 0);
+  EXPECT_EQ(ports.ProbeCount(34), 1);
+  EXPECT_EQ(ports.ProbeCount(6), 1) << "a port that refused is not probed again on a timer";
+  EXPECT_EQ(ports.ProbeCount(4), 2) << "probed again after it was plugged in again";
+  EXPECT_EQ(ports.ProbeCount(5), 0);
 }
 
 // The open port's device disappears from the system: reported lost at once,
@@ -434,7 +403,7 @@ TEST_F(NeutralDialogTest, TheListFollowsPortsThatComeAndGo) {
 TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
   Start("3");
   surface_.Focus(kIdPilotName);
-  ports_.RemoveDevice(3);
+  ports.RemoveDevice(3);
   dialog_->OnTimer();
   dialog_->OnTimer();
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 lost");
@@ -455,11 +424,11 @@ TEST_F(NeutralDialogTest, TheOpenPortVanishingIsReportedLost) {
 // only once it has been seen gone, only that number, and only the same
 // adapter where the system tells which one it is.
 TEST_F(NeutralDialogTest, ALostPortThatComesBackIsOpenedAgainAsTheSameAdapterOnly) {
-  ports_.SetAdapter(3, "0403:6001:A600XYZ");
+  ports.SetAdapter(3, "0403:6001:A600XYZ");
   Start("3");
   const std::size_t writesAtStart = Device(3).Writes().size();
   const auto plugIn = [&](const char* adapter) {
-    ports_.SetAdapter(3, adapter);
+    ports.SetAdapter(3, adapter);
     Device(3).Unplug(false);
   };
   struct Step {
@@ -469,7 +438,7 @@ TEST_F(NeutralDialogTest, ALostPortThatComesBackIsOpenedAgainAsTheSameAdapterOnl
   } const steps[] = {
       {"pulled out", [&] { Device(3).Unplug(true); }, "COM3 lost"},
       {"another adapter under its number", [&] { plugIn("067b:2303:"); }, "COM3 lost"},
-      {"a new port elsewhere is only listed", [&] { ports_.AddDevice(6, clock_); }, "COM3 lost"},
+      {"a new port elsewhere is only listed", [&] { ports.AddDevice(6, clock); }, "COM3 lost"},
       {"gone again", [&] { Device(3).Unplug(true); }, "COM3 lost"},
       {"the same adapter back", [&] { plugIn("0403:6001:A600XYZ"); }, "COM3 Open Ok"},
   };
@@ -495,36 +464,36 @@ TEST_F(NeutralDialogTest, ALostPortThatComesBackIsOpenedAgainAsTheSameAdapterOnl
 // entry chosen but not open that leaves the list keeps its port for the
 // settings file.
 TEST_F(NeutralDialogTest, ThePortKeptIsNeverLostToWhatTheSystemCannotSay) {
-  ports_.AddDevice(256, clock_);
+  ports.AddDevice(256, clock);
   Start("256");
   for (int tick = 0; tick < 6; ++tick) dialog_->OnTimer();
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM256 Open Ok");
   EXPECT_TRUE(Device(256).isOpen());
 
   PortOpenError ignored;
-  auto otherProgram = ports_.Open(5, ignored);
+  auto otherProgram = ports.Open(5, ignored);
   Choose("5");
   ASSERT_EQ(surface_.Text(kIdPortStatus), "COM5 busy");
   otherProgram.reset();
-  ports_.RemoveDevice(5);
+  ports.RemoveDevice(5);
   dialog_->OnTimer();
   dialog_->OnTimer();
   EXPECT_EQ(surface_.ListTexts(), std::vector<std::string>{"3"});
   EXPECT_EQ(surface_.listSelection, -1);
   dialog_->OnFieldChanged();
   dialog_->OnDestroy();
-  EXPECT_EQ(settings_.stored, "5");
+  EXPECT_EQ(settings.stored, "5");
 }
 
 // The refresh's prefix rule holds for entries that arrive later: a restored
 // "1" selects "10" once its probe is in, with no refresh after it, and "1"
 // once that arrives.
 TEST_F(NeutralDialogTest, ThePrefixRuleAppliesToEntriesThatArriveLater) {
-  ports_.AddDevice(10, clock_);
+  ports.AddDevice(10, clock);
   Start("1");
   ASSERT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "10"}));
   EXPECT_EQ(surface_.listSelection, 2);
-  ports_.AddDevice(1, clock_);
+  ports.AddDevice(1, clock);
   dialog_->OnTimer();
   dialog_->OnTimer();
   EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts().size() == 4; }));
@@ -535,10 +504,10 @@ TEST_F(NeutralDialogTest, ThePrefixRuleAppliesToEntriesThatArriveLater) {
 // restored port: the dialog is up before its probe has finished.
 TEST_F(NeutralDialogTest, ASlowPortDoesNotHoldUpTheStart) {
   constexpr int kSlowMs = 1500;
-  ports_.DelayOpen(5, kSlowMs);
+  ports.DelayOpen(5, kSlowMs);
   const auto begin = std::chrono::steady_clock::now();
-  settings_.stored = "3";
-  dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
+  settings.stored = "3";
+  dialog_ = std::make_unique<LoggerDialog>(surface_, settings, platform());
   dialog_->OnInitDialog();
   const auto initialised = std::chrono::steady_clock::now();
   EXPECT_TRUE(Device(3).isOpen());
@@ -554,23 +523,23 @@ TEST_F(NeutralDialogTest, ASlowPortDoesNotHoldUpTheStart) {
 // name at the start and when the system says its ports changed, never on the
 // quick look, and an entry leaves only when the system names it as gone.
 TEST_F(NeutralDialogTest, PortsTheSystemDoesNotNameAreFoundByName) {
-  ports_.HideNames(true);
-  ports_.AddDevice(34, clock_);
+  ports.HideNames(true);
+  ports.AddDevice(34, clock);
   Start("3");
   EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34"}));
-  EXPECT_EQ(ports_.ProbeCount(255), 1);
+  EXPECT_EQ(ports.ProbeCount(255), 1);
 
-  ports_.AddDevice(200, clock_);
-  ports_.RemoveDevice(5);
+  ports.AddDevice(200, clock);
+  ports.RemoveDevice(5);
   for (int tick = 0; tick < 6; ++tick) dialog_->OnTimer();
-  EXPECT_EQ(ports_.ProbeCount(200), 1) << "probed at the start only: the quick look opens nothing";
+  EXPECT_EQ(ports.ProbeCount(200), 1) << "probed at the start only: the quick look opens nothing";
   EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34"}));
 
   dialog_->OnSystemPortsChanged();
   EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts().size() == 4; }));
   EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "5", "34", "200"}));
-  EXPECT_EQ(ports_.ProbeCount(34), 1) << "a listed port is not probed again";
-  EXPECT_EQ(ports_.ProbeCount(200), 2);
+  EXPECT_EQ(ports.ProbeCount(34), 1) << "a listed port is not probed again";
+  EXPECT_EQ(ports.ProbeCount(200), 2);
 
   dialog_->OnSystemPortRemoved(5);
   EXPECT_EQ(surface_.ListTexts(), (std::vector<std::string>{"3", "34", "200"}));

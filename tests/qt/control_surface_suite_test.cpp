@@ -29,7 +29,7 @@ class QtFront {
   }
 
   ControlSurface& surface() { return dialog_; }
-  void Pump() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+  void Pump() { test::ProcessEvents(); }
 
   void PressOnNextBox(MessageBoxAnswer answer) {
     seen_ = {};

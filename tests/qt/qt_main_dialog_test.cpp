@@ -21,12 +21,9 @@
 
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
-#include "link/sentence_framing.h"
-#include "link/simulated_clock.h"
-#include "link/simulated_port.h"
 #include "qt/qt_main_dialog.h"
 #include "tests/qt/qt_test_support.h"
-#include "tests/support/fake_surface.h"
+#include "tests/support/dialog_machine.h"
 
 namespace brisko {
 namespace {
@@ -34,42 +31,21 @@ namespace {
 using test::ModalAnswerer;
 using test::Press;
 using test::WaitFor;
-using testing::MemorySettings;
-using testing::StoppedClock;
 
 // A second-family logger's reply.
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";        // fix rate 2 s, record mode 1, sealed
 
-class QtMainDialogTest : public ::testing::Test {
+class QtMainDialogTest : public ::testing::Test, protected testing::DialogMachine {
  protected:
-  QtMainDialogTest() {
-    ports_.AddDevice(3, clock_);
-    ports_.AddDevice(5, clock_);
-  }
-
   QtMainDialog& Start(const std::string& portNumber) {
-    settings_.stored = portNumber;
-    const std::size_t writesBefore = AllWrites();
-    dialog_ = std::make_unique<QtMainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
+    settings.stored = portNumber;
+    dialog_ = std::make_unique<QtMainDialog>(settings, platform());
     dialog_->OnInitDialog();
     dialog_->show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
-    // The worker empties the port when it starts: the test feeds replies only
-    // once it has written its first command.
-    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
-    if (device != nullptr && device->isOpen()) {
-      EXPECT_TRUE(WaitFor([&] { return AllWrites() > writesBefore; }));
-    }
+    EXPECT_TRUE(AwaitStart([&] { return Control<QComboBox>(kIdPortList).count() == 2; }, test::ProcessEvents));
     return *dialog_;
   }
-  std::size_t AllWrites() { return Device(3).Writes().size() + Device(5).Writes().size(); }
-
-  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
-  void Feed(int port, std::string sentence) {
-    AppendChecksum(sentence);
-    Device(port).Feed(sentence);
-  }
-  bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
   bool WaitWritten(int port, const std::string& text) {
     return WaitFor([&] { return Written(port, text); });
   }
@@ -111,9 +87,6 @@ class QtMainDialogTest : public ::testing::Test {
     for (int i = 0; i < std::abs(steps); ++i) QTest::keyClick(&list, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
   }
 
-  SimulatedClock clock_{0, std::chrono::microseconds(200)};
-  SimulatedPortSystem ports_;
-  MemorySettings settings_;
   std::unique_ptr<QtMainDialog> dialog_;
 };
 
@@ -196,7 +169,7 @@ TEST_F(QtMainDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
     EXPECT_EQ(answer.text(), QStringLiteral("Non digitare pi\u00f9 di 15 caratteri."));
   }
   EXPECT_TRUE(dialog_->isVisible());
-  EXPECT_EQ(settings_.writes, 0);
+  EXPECT_EQ(settings.writes, 0);
 
   auto& competitionClass = Control<QLineEdit>(kIdCompetitionClass);
   ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() == &competitionClass; }));
@@ -205,8 +178,8 @@ TEST_F(QtMainDialogTest, EnterEndsTheDialogOnlyAfterASuccessfulReadBack) {
   QTest::keyClick(&competitionClass, Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_FALSE(dialog_->isVisible());
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(settings_.writes, 1);
-  EXPECT_EQ(settings_.stored, "3");
+  EXPECT_EQ(settings.writes, 1);
+  EXPECT_EQ(settings.stored, "3");
   EXPECT_FALSE(Device(3).isOpen());
 }
 
@@ -214,7 +187,7 @@ TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
   enum class Ending { Escape, ExitButton, EnterOnExit, CloseBox };
   for (Ending ending : {Ending::Escape, Ending::ExitButton, Ending::EnterOnExit, Ending::CloseBox}) {
     SCOPED_TRACE(static_cast<int>(ending));
-    settings_.writes = 0;
+    settings.writes = 0;
     Start("3");
     ASSERT_NO_FATAL_FAILURE(Identify(3, kReply800, "NT4711"));
     Feed(3, "$NT805,1," + std::string(40, 'L'));
@@ -229,10 +202,10 @@ TEST_F(QtMainDialogTest, EscapeExitAndTheCloseBoxEndWithoutAReadBack) {
     EXPECT_TRUE(WaitFor([&] { return !dialog_->isVisible(); }));
     EXPECT_FALSE(unexpected.answered()) << "a read-back would have shown the length message";
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
-    EXPECT_EQ(settings_.writes, 1);
-    EXPECT_EQ(settings_.stored, "3");
+    EXPECT_EQ(settings.writes, 1);
+    EXPECT_EQ(settings.stored, "3");
     dialog_.reset();
-    EXPECT_EQ(settings_.writes, 1) << "the settings are written once";
+    EXPECT_EQ(settings.writes, 1) << "the settings are written once";
   }
 }
 

@@ -9,7 +9,6 @@
 #include <utility>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMessageBox>
 #include <QString>
@@ -17,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "tests/support/link_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace brisko::test {
 
@@ -38,16 +37,12 @@ class PrivateWorkingDirectory {
   QString previous_;
 };
 
-// Runs the event loop until the condition holds or the generous deadline
-// passes (none once the test has failed); returns the condition's last value.
-inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-  QDeadlineTimer timer(WaitBound(deadline));
-  while (!condition()) {
-    if (timer.hasExpired()) return condition();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QTest::qSleep(5);
-  }
-  return true;
+// One round of the event loop.
+inline void ProcessEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+
+// The bounded wait, running the event loop meanwhile.
+inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline = kGenerousWait) {
+  return WaitUntil(condition, deadline, ProcessEvents);
 }
 
 // Answers the next modal window once it is up, recording what it showed.

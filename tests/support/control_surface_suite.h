@@ -1,8 +1,8 @@
 // What every front end owes the neutral dialog through ControlSurface, run
 // against each of them: the windowless fake, the Qt window and the Win32
-// window. The main dialog is built over the real template and started on a
-// simulated port 3 (port 5 beside it), so that the dialog's own handlers run
-// as they do for a user. Each front end instantiates the suite with a small
+// window. The main dialog is built over the real template and started on the
+// test machine's port 3 (port 5 beside it), so that the dialog's own handlers
+// run as they do for a user. Each front end instantiates the suite with a small
 // adapter of this shape:
 //
 //   Front(SettingsStore&, const Platform&)  builds the main dialog and starts it, shown
@@ -22,23 +22,19 @@
 // at the end; a new kind of case is one more table row.
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "dialog/control_ids.h"
 #include "dialog/control_surface.h"
 #include "dialog/dialog_template.h"
-#include "link/sentence_framing.h"
-#include "link/simulated_clock.h"
-#include "link/simulated_port.h"
-#include "protocol/platform.h"
+#include "tests/support/dialog_machine.h"
 #include "tests/support/fake_surface.h"
+#include "tests/support/wait_until.h"
 
 namespace brisko::testing {
 
@@ -65,41 +61,22 @@ inline std::string Utf8FromLatin1(const std::string& latin1) {
 }
 
 template <typename Front>
-class ControlSurfaceSuite : public ::testing::Test {
+class ControlSurfaceSuite : public ::testing::Test, protected DialogMachine {
  protected:
   ControlSurfaceSuite() {
-    ports_.AddDevice(3, clock_);
-    ports_.AddDevice(5, clock_);
-    settings_.stored = "3";
-    front_ = std::make_unique<Front>(settings_, Platform{ports_, clock_, StoppedClock});
-    // The worker empties the port when it starts: replies are fed once it has
-    // written its first command.
-    EXPECT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty(); })) << "the identification never went out";
+    settings.stored = "3";
+    front_ = std::make_unique<Front>(settings, platform());
     // Port 5 joins the list when its probe comes back.
-    EXPECT_TRUE(PumpUntil([&] { return surface().ListCount(kIdPortList) == 2; })) << "port 5 was never listed";
+    EXPECT_TRUE(AwaitStart([&] { return surface().ListCount(kIdPortList) == 2; }, Pump()));
   }
   ~ControlSurfaceSuite() override { front_.reset(); }
 
   ControlSurface& surface() { return front_->surface(); }
   Front& front() { return *front_; }
-  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
-
-  // Runs the user-interface thread's events until the condition holds; false
-  // after a generous limit.
-  bool PumpUntil(const std::function<bool()>& condition,
-                 std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return condition();
-      front_->Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+  std::function<void()> Pump() {
+    return [this] { front_->Pump(); };
   }
 
-  SimulatedClock clock_{0, std::chrono::microseconds(200)};
-  SimulatedPortSystem ports_;
-  MemorySettings settings_;
   std::unique_ptr<Front> front_;
 };
 
@@ -191,7 +168,7 @@ TYPED_TEST_P(ControlSurfaceSuite, ASelectionSetByTheProgramOpensNothingAndMinusO
   EXPECT_EQ(surface.ListSelection(kIdPortList), 1);
   EXPECT_EQ(this->front().Displayed(kIdPortList), "5");
   // Only the user's choice reopens: port 3 stays the open one.
-  this->PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+  this->front().Pump();
   EXPECT_TRUE(this->Device(3).isOpen());
   EXPECT_EQ(this->Device(5).openCount(), opensOf5);
 
@@ -201,20 +178,18 @@ TYPED_TEST_P(ControlSurfaceSuite, ASelectionSetByTheProgramOpensNothingAndMinusO
 }
 
 TYPED_TEST_P(ControlSurfaceSuite, ALoggersReplyIsShownOnlyWhenTheUserInterfaceThreadRuns) {
-  std::string reply = "$NT800,NT4711,12,28,0,0,2,1,1,0";
-  AppendChecksum(reply);
-  this->Device(3).Feed(reply);
-  // The worker reads and posts while this thread does not run its events: a
-  // front end that handled the notice on the worker's thread would show the
-  // reply meanwhile.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (this->Device(3).UnreadByteCount() != 0 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  ASSERT_EQ(this->Device(3).UnreadByteCount(), 0u) << "the worker never read the reply";
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  this->Feed(3, "$NT800,NT4711,12,28,0,0,2,1,1,0");
+  // The worker reads, frames and posts while this thread does not run its
+  // events: a front end that handled the notice on the worker's thread would
+  // show the reply meanwhile. Bytes fed after the reply are read only once
+  // the reply has been posted.
+  const auto read = [&] { return this->Device(3).UnreadByteCount() == 0; };
+  ASSERT_TRUE(WaitUntil(read)) << "the worker never read the reply";
+  this->Device(3).Feed("\r\n");
+  ASSERT_TRUE(WaitUntil(read)) << "the worker never read on";
   EXPECT_EQ(this->surface().Text(kIdSerialNumber), "");
-  EXPECT_TRUE(this->PumpUntil([&] { return this->surface().Text(kIdSerialNumber) == "NT4711"; }))
+  EXPECT_TRUE(WaitUntil([&] { return this->surface().Text(kIdSerialNumber) == "NT4711"; }, kGenerousWait,
+                        this->Pump()))
       << "the posted reply never arrived";
 }
 

@@ -1,19 +1,14 @@
 // Helpers shared by the link and session tests: a poster that records what the
-// worker posted, and a wait for a condition with a generous deadline that a
-// test which has already failed does not sit out again.
+// worker posted, and the tests' bounded wait.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "link/sentence_poster.h"
+#include "tests/support/wait_until.h"
 
 namespace brisko {
 
@@ -65,23 +60,5 @@ class RecordingPoster final : public SentencePoster {
   std::vector<std::uint32_t> lostRuns_;
   std::vector<std::pair<int, bool>> probed_;
 };
-
-// The deadline a wait gets: none once the running test has failed, so that a
-// broken test ends after one timed-out wait instead of one per step.
-inline std::chrono::milliseconds WaitBound(std::chrono::milliseconds deadline) {
-  return ::testing::Test::HasFailure() ? std::chrono::milliseconds(0) : deadline;
-}
-
-// Polls every millisecond; true as soon as the condition holds, false when the
-// deadline passed first.
-inline bool WaitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
-  const auto end = std::chrono::steady_clock::now() + WaitBound(deadline);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 }  // namespace brisko

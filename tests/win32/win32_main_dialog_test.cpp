@@ -24,10 +24,7 @@
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
-#include "link/sentence_framing.h"
-#include "link/simulated_clock.h"
-#include "link/simulated_port.h"
-#include "tests/support/fake_surface.h"
+#include "tests/support/dialog_machine.h"
 #include "tests/win32/next_modal_window.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/field_edit_guard.h"
@@ -35,8 +32,6 @@
 namespace brisko {
 namespace {
 
-using testing::MemorySettings;
-using testing::StoppedClock;
 
 // fix rate 2 s (index 1), record mode 1, sealed
 const char kReply800[] = "$NT800,NT4711,12,28,0,0,2,1,1,0";
@@ -50,50 +45,29 @@ BOOL CALLBACK FindToolTip(HWND window, LPARAM found) {
   return FALSE;
 }
 
-// Dispatches the thread's messages until the condition holds (20 s at most).
-bool PumpUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds limit = std::chrono::milliseconds(20000)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return condition();
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(5);
+// One round of the thread's messages.
+void DispatchMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
   }
-  return true;
 }
 
-class Win32MainDialogTest : public ::testing::Test {
+// The bounded wait, dispatching the thread's messages meanwhile.
+bool PumpUntil(const std::function<bool()>& condition) { return WaitUntil(condition, kGenerousWait, DispatchMessages); }
+
+class Win32MainDialogTest : public ::testing::Test, protected testing::DialogMachine {
  protected:
-  Win32MainDialogTest() {
-    ports_.AddDevice(3, clock_);
-    ports_.AddDevice(5, clock_);
-  }
-  ~Win32MainDialogTest() override {
-    dialog_.reset();
-  }
+  ~Win32MainDialogTest() override { dialog_.reset(); }
 
   void Start(const std::string& portNumber) {
-    settings_.stored = portNumber;
-    dialog_ = std::make_unique<Win32MainDialog>(settings_, Platform{ports_, clock_, StoppedClock});
+    settings.stored = portNumber;
+    dialog_ = std::make_unique<Win32MainDialog>(settings, platform());
     window_ = dialog_->CreateModeless();
     ASSERT_NE(window_, nullptr);
     // The other port joins the list when its probe comes back.
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageW(Item(kIdPortList), CB_GETCOUNT, 0, 0) == 2; }));
-    // The worker empties the port when it starts: replies are fed once it
-    // has written its first command.
-    SimulatedDevice* device = ports_.Device(std::stoi(portNumber));
-    if (device != nullptr && device->isOpen()) {
-      ASSERT_TRUE(PumpUntil([&] { return !Device(3).Writes().empty() || !Device(5).Writes().empty(); }));
-    }
-  }
-  SimulatedDevice& Device(int port) { return *ports_.Device(port); }
-  void Feed(int port, std::string sentence) {
-    AppendChecksum(sentence);
-    Device(port).Feed(sentence);
+    ASSERT_TRUE(AwaitStart([&] { return SendMessageW(Item(kIdPortList), CB_GETCOUNT, 0, 0) == 2; }, DispatchMessages));
   }
   HWND Item(int id) { return GetDlgItem(window_, id); }
   std::wstring Shown(int id) { return WindowTextOf(Item(id)); }
@@ -102,12 +76,9 @@ class Win32MainDialogTest : public ::testing::Test {
     ASSERT_TRUE(PumpUntil([&] { return Shown(kIdSerialNumber) == L"NT4711"; }));
   }
   bool WaitWritten(const std::string& text) {
-    return PumpUntil([&] { return Device(3).WrittenBytes().find(text) != std::string::npos; });
+    return PumpUntil([&] { return Written(3, text); });
   }
 
-  SimulatedClock clock_{0, std::chrono::microseconds(200)};
-  SimulatedPortSystem ports_;
-  MemorySettings settings_;
   std::unique_ptr<Win32MainDialog> dialog_;
   HWND window_ = nullptr;
 };
@@ -226,8 +197,8 @@ TEST_F(Win32MainDialogTest, CancelEndsTheDialogAndTheWindowsEndDrainsClosesAndSt
   SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   DestroyWindow(window_);
   EXPECT_FALSE(Device(3).isOpen());
-  EXPECT_EQ(settings_.writes, 1);
-  EXPECT_EQ(settings_.stored, "3");
+  EXPECT_EQ(settings.writes, 1);
+  EXPECT_EQ(settings.stored, "3");
   // The identification went out whole before the port closed.
   EXPECT_NE(Device(3).WrittenBytes().find("$NT800,1*"), std::string::npos);
 }
@@ -260,9 +231,9 @@ TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLe
 // keyboard focus moved off the edit that is about to be disabled, onto the
 // dialog itself.
 TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
-  ports_.HideNames(true);  // as under Wine: only a probe by name finds a port
+  ports.HideNames(true);  // as under Wine: only a probe by name finds a port
   Start("3");
-  ports_.AddDevice(34, clock_);
+  ports.AddDevice(34, clock);
   // The port's name runs on past the structure's one character, as the
   // system sends it.
   std::vector<unsigned char> message(sizeof(DEV_BROADCAST_PORT_W) + 16 * sizeof(wchar_t));

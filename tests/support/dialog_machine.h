@@ -1,0 +1,54 @@
+// What the main dialog starts on in its tests, whichever front end shows it:
+// loggers on simulated ports 3 and 5 over a simulated clock, the port number
+// kept between runs, and a stopped wall clock; and the wait that ends a start.
+// A test's fixture builds its dialog over platform() and calls AwaitStart.
+#pragma once
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "link/sentence_framing.h"
+#include "link/simulated_clock.h"
+#include "link/simulated_port.h"
+#include "protocol/platform.h"
+#include "tests/support/fake_surface.h"
+#include "tests/support/wait_until.h"
+
+namespace brisko::testing {
+
+class DialogMachine {
+ public:
+  DialogMachine() {
+    ports.AddDevice(3, clock);
+    ports.AddDevice(5, clock);
+  }
+
+  Platform platform() { return Platform{ports, clock, StoppedClock}; }
+  SimulatedDevice& Device(int port) { return *ports.Device(port); }
+  // A logger's sentence, with its checksum, arriving on the port.
+  void Feed(int port, std::string sentence) {
+    AppendChecksum(sentence);
+    Device(port).Feed(sentence);
+  }
+  bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
+
+  // The start is over once `listed` holds (the ports not open join the list
+  // as their probes come back) and the restored port, when it opened, has
+  // had its first command written: the worker empties the port as it
+  // begins, so replies are fed only after that. `pump` runs the front end's
+  // events meanwhile.
+  bool AwaitStart(const std::function<bool()>& listed, const std::function<void()>& pump) {
+    SimulatedDevice* restored = ports.Device(std::atoi(settings.stored.c_str()));
+    return WaitUntil(listed, kGenerousWait, pump) &&
+           WaitUntil([&] { return restored == nullptr || !restored->isOpen() || !restored->Writes().empty(); },
+                     kGenerousWait, pump);
+  }
+
+  SimulatedClock clock{0, std::chrono::microseconds(200)};
+  SimulatedPortSystem ports;
+  MemorySettings settings;
+};
+
+}  // namespace brisko::testing
