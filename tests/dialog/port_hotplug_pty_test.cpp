@@ -3,12 +3,10 @@
 // USB serial adapters plugged in and pulled out.
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,6 +17,7 @@
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/fake_surface.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/wait_until.h"
 
 namespace brisko {
 namespace {
@@ -44,15 +43,8 @@ class PortHotplugTest : public ::testing::Test {
     }
     for (const auto& [port, openable] : surface_.TakeProbed()) dialog_->OnPortProbedArrived(port, openable);
   }
-  // Delivers until the condition holds; fails after a generous bound.
   bool DeliverUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      Deliver();
-    }
-    return true;
+    return WaitUntil(condition, kGenerousWait, [this] { Deliver(); });
   }
   // The quick look runs every second tick of the staleness timer: within two
   // ticks a change has been seen, and a new port's probe is under way.
