@@ -139,7 +139,6 @@ TEST_F(PosixPortTest, ACommandQueuedWhileTheLoggerIsSilentLeavesAtOnce) {
   const std::string second = Wire("$NT987,1");
   EXPECT_EQ(FarEndTerminal::Joined(terminal_.Receive(second.size(), std::chrono::seconds(20))), second)
       << "the worker slept on";
-  link.Close();
 }
 
 TEST_F(PosixPortTest, PortIsExclusiveUntilClosed) {

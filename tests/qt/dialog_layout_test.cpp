@@ -22,10 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
-#include "qt/delete_flight_dialog.h"
 #include "qt/template_dialog.h"
 #include "tests/qt/qt_test_support.h"
 
@@ -75,10 +73,9 @@ QString TextOf(const QWidget& widget) {
   return QString();
 }
 
-// What the user does with a control of each kind, tried on the widget (enabled
-// and shown): an edit takes typing, a radio button stays checked when clicked,
-// a push button does not, the drop-down list offers entries without taking
-// typed text, the list box sorts its entries, and everything else only shows.
+// What the user does with each kind of control, tried on the shown, enabled
+// widget: typing, a click that stays or not, a choice by arrow key, a sorted
+// list; everything else only shows.
 void ExpectTakesTheInputOfItsKind(QWidget& widget, const ControlTemplate& row) {
   QString typed = QStringLiteral("Ab");
   switch (row.kind) {
@@ -211,37 +208,27 @@ const LayoutCase kLayouts[] = {
     {"deleteFlight", DeleteFlightTemplate, 3},
 };
 
-TEST(DialogLayoutTest, ControlsFollowTheRulesOfTheirTemplate) {
+// Each dialog: its title, a fixed client size with a close box and no
+// minimise, maximise or help box, and its controls as the rules above say.
+TEST(DialogLayoutTest, DialogsFollowTheRulesOfTheirTemplate) {
   for (const LayoutCase& c : kLayouts) {
     SCOPED_TRACE(c.name);
     const DialogTemplate& layout = c.layout();
     ASSERT_EQ(layout.controls.size(), c.controlCount);
     TemplateDialog dialog(layout, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(layout.title));
+    const QSize client(dialog.units().X(layout.width), dialog.units().Y(layout.height));
+    EXPECT_EQ(dialog.size(), client);
+    EXPECT_EQ(dialog.minimumSize(), client);
+    EXPECT_EQ(dialog.maximumSize(), client);
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint));
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     ExpectControlsFollowTheirRows(dialog, layout);
     ExpectInsideTheClientArea(dialog, layout);
     ExpectUniqueIds(dialog, layout);
     ExpectNoNewOverlaps(dialog, layout);
   }
-}
-
-TEST(DialogLayoutTest, DeleteFlightDialogTitleAndSize) {
-  CDeleteFlightDlg dialog(nullptr);
-  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Delete flight"));
-  EXPECT_EQ(dialog.size(), QSize(dialog.units().X(186), dialog.units().Y(201)));
-}
-
-TEST(MainDialogLayoutTest, FixedSizeCaptionWithoutMinimiseOrMaximise) {
-  TemplateDialog dialog(MainDialogTemplate(), nullptr);
-  EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(kApplicationTitle));
-  const QSize client(dialog.units().X(259), dialog.units().Y(286));
-  EXPECT_EQ(dialog.size(), client);
-  EXPECT_EQ(dialog.minimumSize(), client);
-  EXPECT_EQ(dialog.maximumSize(), client);
-  const Qt::WindowFlags flags = dialog.windowFlags();
-  EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-  EXPECT_FALSE(flags & Qt::WindowContextHelpButtonHint);
-  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
 }
 
 std::vector<QString> TabWalk(TemplateDialog& dialog, std::size_t steps) {

@@ -203,9 +203,8 @@ TEST_F(LoggerCoreTest, EnumerationListsPortsOneTo255ThatOpenAndLeavesNoneOpen) {
   EXPECT_FALSE(core_.IsPortOpen());
 }
 
-// A probe opens the device a second time, so a look never probes the port
-// the core holds, even while that port is not listed yet and nothing else
-// keeps it out of the look.
+// A probe opens the device a second time: a look never probes the held port,
+// even before it is listed.
 TEST_F(LoggerCoreTest, ALookNeverProbesTheHeldPortListedOrNot) {
   AddDevice(3);
   AddDevice(5);

@@ -69,7 +69,6 @@ class ControlSurfaceSuite : public ::testing::Test, protected DialogMachine {
     // Port 5 joins the list when its probe comes back.
     EXPECT_TRUE(AwaitStart([&] { return surface().ListCount(kIdPortList) == 2; }, Pump()));
   }
-  ~ControlSurfaceSuite() override { front_.reset(); }
 
   ControlSurface& surface() { return front_->surface(); }
   Front& front() { return *front_; }

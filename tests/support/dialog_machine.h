@@ -34,11 +34,9 @@ class DialogMachine {
   }
   bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
 
-  // The start is over once `listed` holds (the ports not open join the list
-  // as their probes come back) and the restored port, when it opened, has
-  // had its first command written: the worker empties the port as it
-  // begins, so replies are fed only after that. `pump` runs the front end's
-  // events meanwhile.
+  // The start is over once `listed` holds (probed ports join the list late)
+  // and the restored port, if open, has had its first command written: the
+  // worker empties the port as it begins. `pump` runs the front end's events.
   bool AwaitStart(const std::function<bool()>& listed, const std::function<void()>& pump) {
     SimulatedDevice* restored = ports.Device(std::atoi(settings.stored.c_str()));
     return WaitUntil(listed, kGenerousWait, pump) &&

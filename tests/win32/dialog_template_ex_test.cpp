@@ -68,7 +68,6 @@ RECT MappedControlRect(HWND dialog, const ControlTemplate& control) {
 // drop-down list moves its choice with the arrow keys, the list box takes
 // entries, and everything else only shows its text.
 void ExpectTakesTheInputOfItsKind(HWND control, ControlKind kind) {
-  const int id = GetDlgCtrlID(control);
   const std::wstring before = WindowText(control);
   switch (kind) {
     case ControlKind::Edit:
@@ -79,7 +78,7 @@ void ExpectTakesTheInputOfItsKind(HWND control, ControlKind kind) {
     case ControlKind::PushButton:
       lastCommand = 0;
       SendMessageW(control, BM_CLICK, 0, 0);
-      EXPECT_EQ(lastCommand, id);
+      EXPECT_EQ(lastCommand, GetDlgCtrlID(control));
       EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, kind == ControlKind::RadioButton);
       return;
     case ControlKind::DropDownList:

@@ -19,12 +19,10 @@ TEST(CentredRectTest, CentredOverTheOwnerAsFarAsTheWorkAreaAllows) {
       SCOPED_TRACE(testing::Message() << "window " << window.right - window.left << " x " << window.bottom - window.top
                                       << ", owner at " << over.left << "," << over.top);
       const RECT placed = CentredRect(window, over, workArea);
-      // Size kept.
       EXPECT_EQ(placed.right - placed.left, window.right - window.left);
       EXPECT_EQ(placed.bottom - placed.top, window.bottom - window.top);
-      // Per axis: the caption's corner inside the work area; all of the window
-      // when it fits, centred over the owner unless that would leave it, and
-      // then against the edge it would have crossed.
+      // Per axis: the caption's corner inside the work area, and all of the
+      // window when it fits, centred unless an edge of the area is in the way.
       struct Axis {
         LONG low, high, overLow, overHigh, areaLow, areaHigh;
       } const axes[] = {{placed.left, placed.right, over.left, over.right, workArea.left, workArea.right},
@@ -36,11 +34,10 @@ TEST(CentredRectTest, CentredOverTheOwnerAsFarAsTheWorkAreaAllows) {
           continue;
         }
         EXPECT_LE(a.high, a.areaHigh);
-        // Twice the distance between the centres: odd sizes compare unrounded.
         const LONG offCentre = a.low + a.high - a.overLow - a.overHigh;
         EXPECT_TRUE(std::abs(offCentre) <= 1 || (offCentre > 0 && a.low == a.areaLow) ||
                     (offCentre < 0 && a.high == a.areaHigh))
-            << "off centre by " << offCentre / 2.0 << " without an edge that needs it";
+            << "off centre by " << offCentre / 2.0;  // twice the distance: odd sizes stay whole
       }
     }
   }
