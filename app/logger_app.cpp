@@ -6,10 +6,11 @@
 
 namespace brisko {
 
-void CLoggerApp::InitInstance() {
+void CLoggerApp::InitInstance(const std::string& tracePath) {
   SettingsFile settings;
   const MachinePlatform machine;
   QtMainDialog dialog(settings, machine.platform());
+  if (!tracePath.empty()) dialog.TraceFromStart(tracePath);
   dialog.DoModal();  // its result does not matter: every ending ends the program
 }
 

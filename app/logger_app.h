@@ -3,13 +3,16 @@
 // when it has closed.
 #pragma once
 
+#include <string>
+
 namespace brisko {
 
 class CLoggerApp {
  public:
   // Runs the main dialog until it has ended and its link has shut down; the
   // program ends after it, with no message loop of the application's own.
-  void InitInstance();
+  // A trace into `tracePath` (UTF-8; none when empty) runs from the start.
+  void InitInstance(const std::string& tracePath);
 };
 
 }  // namespace brisko

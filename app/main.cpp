@@ -11,7 +11,8 @@
 
 int main(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (const std::optional<int> status = brisko::RunCommandLine(args, brisko::kWindows1252)) return *status;
+  brisko::CommandLine line;
+  if (const std::optional<int> status = brisko::RunCommandLine(args, brisko::kWindows1252, line)) return *status;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(brisko::kApplicationName));
@@ -19,6 +20,6 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(brisko::ProgramIcon());
 
   brisko::CLoggerApp app;
-  app.InitInstance();
+  app.InitInstance(line.traceFile);
   return 0;
 }
