@@ -5,7 +5,7 @@
 #include "protocol/commands.h"
 #include "link/decimal.h"
 #include "protocol/host_system.h"
-#include "protocol/port_session.h"
+#include "protocol/port_status_text.h"
 
 #include "brisko_version.h"
 

@@ -78,10 +78,7 @@ int QtMainDialog::DoModal() {
   return exec();
 }
 
-bool QtMainDialog::OnInitDialog() {
-  dialog_.OnInitDialog();
-  return true;
-}
+void QtMainDialog::OnInitDialog() { dialog_.OnInitDialog(); }
 
 std::string QtMainDialog::Text(int id) const {
   if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
@@ -200,10 +197,10 @@ MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std
 
 void QtMainDialog::RunChildDialog(ChildDialog which) {
   if (which == ChildDialog::About) {
-    CAboutDlg about(this);
+    QtAboutDialog about(this);
     about.exec();
   } else {
-    CDeleteFlightDlg deleteFlight(this);
+    QtDeleteFlightDialog deleteFlight(this);
     deleteFlight.exec();
   }
   RegainFocus();

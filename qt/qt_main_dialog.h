@@ -35,7 +35,7 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   // link has shut down and the settings are written.
   int DoModal();
   // Before the window first shows: the neutral dialog's initialisation.
-  bool OnInitDialog();
+  void OnInitDialog();
   // The command line's --trace, before DoModal.
   void TraceFromStart(const std::string& path) { dialog_.TraceFromStart(path); }
 
