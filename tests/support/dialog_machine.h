@@ -25,7 +25,13 @@ class DialogMachine {
     ports.AddDevice(5, clock);
   }
 
-  Platform platform() { return Platform{ports, clock, StoppedClock}; }
+  // What the dialog is built over, once the port to restore is stored: the
+  // start begins here.
+  Platform platform() {
+    restored_ = ports.Device(std::atoi(settings.stored.c_str()));
+    writesBeforeStart_ = restored_ != nullptr ? restored_->Writes().size() : 0;
+    return Platform{ports, clock, StoppedClock};
+  }
   SimulatedDevice& Device(int port) { return *ports.Device(port); }
   // A logger's sentence, with its checksum, arriving on the port.
   void Feed(int port, std::string sentence) {
@@ -35,18 +41,21 @@ class DialogMachine {
   bool Written(int port, const std::string& text) { return Device(port).WrittenBytes().find(text) != std::string::npos; }
 
   // The start is over once `listed` holds (probed ports join the list late)
-  // and the restored port, if open, has had its first command written: the
-  // worker empties the port as it begins. `pump` runs the front end's events.
+  // and the restored port, if open, has had a first command written since:
+  // the worker empties the port as it begins. `pump` runs the front end's events.
   bool AwaitStart(const std::function<bool()>& listed, const std::function<void()>& pump) {
-    SimulatedDevice* restored = ports.Device(std::atoi(settings.stored.c_str()));
-    return WaitUntil(listed, kGenerousWait, pump) &&
-           WaitUntil([&] { return restored == nullptr || !restored->isOpen() || !restored->Writes().empty(); },
-                     kGenerousWait, pump);
+    return WaitUntil(listed, kGenerousWait, pump) && WaitUntil([&] {
+      return restored_ == nullptr || !restored_->isOpen() || restored_->Writes().size() > writesBeforeStart_;
+    }, kGenerousWait, pump);
   }
 
   SimulatedClock clock{0, std::chrono::microseconds(200)};
   SimulatedPortSystem ports;
   MemorySettings settings;
+
+ private:
+  SimulatedDevice* restored_ = nullptr;
+  std::size_t writesBeforeStart_ = 0;
 };
 
 }  // namespace brisko::testing
