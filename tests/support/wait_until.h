@@ -1,8 +1,7 @@
 // The one bounded wait of the tests: a condition polled until it holds or a
-// generous deadline passes, with one round of the thread's events (a front
-// end's loop, or the posted notices a test hands on) before each look. A test
-// that has already failed waits no more, so it ends after one timed-out wait
-// instead of one per step.
+// generous deadline passes, after one round of the thread's events (a front
+// end's loop, the notices a test hands on) each time. A test that has failed
+// waits no more, so it ends after one timed-out wait, not one per step.
 #pragma once
 
 #include <chrono>
