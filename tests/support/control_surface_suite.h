@@ -67,14 +67,12 @@ class ControlSurfaceSuite : public ::testing::Test, protected DialogMachine {
     settings.stored = "3";
     front_ = std::make_unique<Front>(settings, platform());
     // Port 5 joins the list when its probe comes back.
-    EXPECT_TRUE(AwaitStart([&] { return surface().ListCount(kIdPortList) == 2; }, Pump()));
+    EXPECT_TRUE(AwaitStart([&] { return surface().ListCount(kIdPortList) == 2; }, [this] { Pump(); }));
   }
 
   ControlSurface& surface() { return front_->surface(); }
   Front& front() { return *front_; }
-  std::function<void()> Pump() {
-    return [this] { front_->Pump(); };
-  }
+  void Pump() { front_->Pump(); }
 
   std::unique_ptr<Front> front_;
 };
@@ -188,7 +186,7 @@ TYPED_TEST_P(ControlSurfaceSuite, ALoggersReplyIsShownOnlyWhenTheUserInterfaceTh
   ASSERT_TRUE(WaitUntil(read)) << "the worker never read on";
   EXPECT_EQ(this->surface().Text(kIdSerialNumber), "");
   EXPECT_TRUE(WaitUntil([&] { return this->surface().Text(kIdSerialNumber) == "NT4711"; }, kGenerousWait,
-                        this->Pump()))
+                        [this] { this->Pump(); }))
       << "the posted reply never arrived";
 }
 

@@ -1,7 +1,6 @@
 // What the main dialog starts on in its tests, whichever front end shows it:
-// loggers on simulated ports 3 and 5 over a simulated clock, the port number
-// kept between runs, and a stopped wall clock; and the wait that ends a start.
-// A test's fixture builds its dialog over platform() and calls AwaitStart.
+// loggers on simulated ports 3 and 5, the port number kept between runs and a
+// stopped wall clock; and the wait that ends a start.
 #pragma once
 
 #include <chrono>
@@ -25,8 +24,7 @@ class DialogMachine {
     ports.AddDevice(5, clock);
   }
 
-  // What the dialog is built over, once the port to restore is stored: the
-  // start begins here.
+  // What the dialog is built over, once the port to restore is stored.
   Platform platform() {
     restored_ = ports.Device(std::atoi(settings.stored.c_str()));
     writesBeforeStart_ = restored_ != nullptr ? restored_->Writes().size() : 0;
