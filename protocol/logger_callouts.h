@@ -32,7 +32,7 @@ class DialogCallouts {
   virtual bool ReadBackControls() = 0;
   // Shows or hides the "Temp/Humid Record" group.
   virtual void ShowRecordControls(Visibility visibility) = 0;
-  // Enables or disables the 17 port-dependent controls.
+  // Enables or disables the port-dependent controls.
   virtual void EnablePortControls(bool enable) = 0;
   // The port list gained port n's entry at this index, or lost the entry at
   // this index; the other entries keep their order.
