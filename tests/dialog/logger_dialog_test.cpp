@@ -133,10 +133,19 @@ class NeutralDialogTest : public ::testing::Test {
 };
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
+  AdapterInfo adapter;
+  adapter.name = "FT232R USB UART";
+  adapter.vendorId = "0403";
+  adapter.productId = "6001";
+  adapter.serial = "A50285BI";
+  ports_.SetAdapter(5, adapter);
   Start("3");
   ASSERT_EQ(surface_.listEntries.size(), 2u);
+  // Each entry is the bare number; its tip names the device and what the
+  // system says of the adapter.
   EXPECT_EQ(surface_.listEntries[0], std::make_pair(std::string("3"), DevicePathForPort(3)));
-  EXPECT_EQ(surface_.listEntries[1], std::make_pair(std::string("5"), DevicePathForPort(5)));
+  EXPECT_EQ(surface_.listEntries[1],
+            std::make_pair(std::string("5"), DevicePathForPort(5) + "\nFT232R USB UART, 0403:6001, serial A50285BI"));
   EXPECT_EQ(surface_.listSelection, 0);
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
   EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");

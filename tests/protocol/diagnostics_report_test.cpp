@@ -69,7 +69,8 @@ class FakeLinuxTree : public ::testing::Test {
     ASSERT_EQ(::symlink(target.c_str(), (root_ + path).c_str()), 0) << path;
   }
   std::unique_ptr<SystemFacts> Facts() {
-    return MakeLinuxSystemFacts({root_ + "/proc", root_ + "/etc/group", root_ + "/etc/passwd"});
+    return MakeLinuxSystemFacts(
+        {root_ + "/proc", root_ + "/etc/group", root_ + "/etc/passwd", root_ + "/sys", root_ + "/by-id"});
   }
 
   std::string root_;
@@ -115,6 +116,19 @@ TEST_F(FakeLinuxTree, AFreeDeviceNamesOtherUsersProcessesItCouldNotRead) {
 
 #endif
 
+AdapterInfo FtdiAdapter() {
+  AdapterInfo adapter;
+  adapter.identity = "0403:6001:A50285BI";
+  adapter.name = "FT232R USB UART";
+  adapter.manufacturer = "FTDI";
+  adapter.vendorId = "0403";
+  adapter.productId = "6001";
+  adapter.serial = "A50285BI";
+  adapter.driver = "ftdi_sio";
+  adapter.byIdPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+  return adapter;
+}
+
 TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
   DiagnosticsInput input;
   input.program = "brisko 1.8";
@@ -122,11 +136,11 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
   input.system = "Linux 6.1.0 x86_64";
   input.codePage = "UTF-8";
   input.listedPorts = {1, 3};
-  input.ports[1] = PortFacts{"/home/anna/.config/brisko/ports/COM1", "/dev/ttyS0", "", "dialout",
-                             "this user is in it", ""};
-  input.ports[3] = PortFacts{"/home/anna/.config/brisko/ports/COM3", "/dev/ttyUSB0", "", "dialout",
-                             "this user is in it", "pid 4242 (brisko, this program)"};
-  input.ports[7] = PortFacts{"/home/anna/.config/brisko/ports/COM7", "does not exist", "", "", "", ""};
+  input.ports[1] = PortFacts{"/home/anna/.config/brisko/ports/COM1", "/dev/ttyS0", "dialout",
+                             "this user is in it", "", {}};
+  input.ports[3] = PortFacts{"/home/anna/.config/brisko/ports/COM3", "/dev/ttyUSB0", "dialout",
+                             "this user is in it", "pid 4242 (brisko, this program)", FtdiAdapter()};
+  input.ports[7] = PortFacts{"/home/anna/.config/brisko/ports/COM7", "does not exist", "", "", "", {}};
   input.openPort = "COM3 Open Ok";
   input.failures = {{1, "Device or resource busy"}, {7, "No such file or directory"}};
   input.services = {"ModemManager: not running", "brltty: not running"};
@@ -147,6 +161,10 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
             "  COM3\n"
             "    entry: /home/anna/.config/brisko/ports/COM3\n"
             "    device: /dev/ttyUSB0\n"
+            "    adapter: FT232R USB UART, 0403:6001, serial A50285BI\n"
+            "    by-id: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\n"
+            "    manufacturer: FTDI\n"
+            "    driver: ftdi_sio\n"
             "    group: dialout, this user is in it\n"
             "    open by: pid 4242 (brisko, this program)\n"
             "failed ports, not listed:\n"
