@@ -57,6 +57,17 @@ class FakeLinuxTree : public ::testing::Test {
     Link("/proc/812/fd/3", root_ + "/dev/ttyUSB0");
     Write("/proc/900/comm", "sshd\n");  // another user's: no fd directory to read
     Write("/etc/passwd", "root:x:0:0::/root:/bin/sh\nanna:x:1000:1000::/home/anna:/bin/sh\n");
+    // The adapter behind ttyUSB0, as sysfs and udev show it.
+    for (const char* dir : {"/sys", "/sys/class", "/sys/class/tty", "/sys/class/tty/ttyUSB0", "/sys/devices",
+                            "/sys/devices/1-2", "/sys/devices/1-2/1-2:1.0", "/by-id"}) {
+      ASSERT_EQ(::mkdir((root_ + dir).c_str(), 0755), 0) << dir;
+    }
+    Link("/sys/class/tty/ttyUSB0/device", root_ + "/sys/devices/1-2/1-2:1.0");
+    Write("/sys/devices/1-2/idVendor", "0403\n");
+    Write("/sys/devices/1-2/idProduct", "6001\n");
+    Write("/sys/devices/1-2/product", "FT232R USB UART\n");
+    Write("/sys/devices/1-2/serial", "A50285BI\n");
+    Link("/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", root_ + "/dev/ttyUSB0");
     ::setenv("BRISKO_PORTS_DIR", (root_ + "/ports").c_str(), 1);
   }
   void TearDown() override {
@@ -103,6 +114,8 @@ TEST_F(FakeLinuxTree, ThePortsDeviceItsGroupAndWhoHoldsIt) {
     EXPECT_EQ(facts.groupAccess, c.access);
     EXPECT_THAT(facts.heldBy, HasSubstr("pid 4242 (brisko, this program)"));
     EXPECT_THAT(facts.heldBy, HasSubstr("pid 812 (ModemManager)"));
+    EXPECT_EQ(DescribeAdapter(facts.adapter), "FT232R USB UART, 0403:6001, serial A50285BI");
+    EXPECT_EQ(facts.adapter.byIdPath, root_ + "/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
   }
   EXPECT_EQ(Facts()->ForPort(5).device, "does not exist");
   EXPECT_THAT(Facts()->GrabbingServices(), ElementsAre("ModemManager: running (pid 812)", "brltty: not running"));

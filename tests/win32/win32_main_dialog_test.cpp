@@ -291,5 +291,55 @@ TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
   EXPECT_EQ(GetFocus(), window_) << "the dialog itself, where keys choose no port";
 }
 
+// Each port entry's tip (the device and its adapter) shows over the closed
+// list for the selected entry, and over the dropped list for the entry under
+// the mouse.
+TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedList) {
+  AdapterInfo adapter;
+  adapter.name = "FT232R USB UART";
+  adapter.vendorId = "0403";
+  adapter.productId = "6001";
+  adapter.serial = "A50285BI";
+  ports_.SetAdapter(5, adapter);
+  Start("3");
+  HWND tooltip = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  const auto tipOver = [&](HWND window) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return std::wstring(text);
+  };
+  const std::wstring tip3 = L"//./COM3";
+  const std::wstring tip5 = L"//./COM5\nFT232R USB UART, 0403:6001, serial A50285BI";
+  HWND box = Item(kIdPortList);
+  EXPECT_EQ(tipOver(box), tip3);
+
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  ASSERT_TRUE(GetComboBoxInfo(box, &parts));
+  SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+  const auto hover = [&](int entry) {
+    RECT item{};
+    SendMessageW(parts.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(parts.hwndList, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 2, item.top + 2));
+    return tipOver(parts.hwndList);
+  };
+  EXPECT_EQ(hover(1), tip5);
+  EXPECT_EQ(hover(0), tip3);
+  SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+
+  dialog_->SetListSelection(kIdPortList, 1);
+  EXPECT_EQ(tipOver(box), tip5);
+  dialog_->RemoveListEntry(kIdPortList, 0);
+  dialog_->SetListSelection(kIdPortList, 0);  // as the dialog does after a removal
+  EXPECT_EQ(tipOver(box), tip5) << "the tips move with their entries";
+}
+
 }  // namespace
 }  // namespace brisko
