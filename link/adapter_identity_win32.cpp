@@ -21,9 +21,10 @@ constexpr GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x0
 // the ANSI code page (what the system's narrow calls give).
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return std::string();
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
 
@@ -39,14 +40,14 @@ std::wstring RegistryProperty(const SetupApiCalls& calls, HDEVINFO devices, SP_D
   DWORD needed = 0;
   // The size stays in bytes; one wide character more keeps a terminator.
   const auto bytes = [&buffer] { return static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t)); };
-  if (!calls.getDeviceRegistryProperty(devices, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()), bytes(),
-                                       &needed)) {
+  const auto read = [&] {
+    return calls.getDeviceRegistryProperty(devices, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                           bytes(), &needed) != FALSE;
+  };
+  if (!read()) {
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0) return std::wstring();
     buffer.assign(needed / sizeof(wchar_t) + 2, L'\0');
-    if (!calls.getDeviceRegistryProperty(devices, &device, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                                         bytes(), &needed)) {
-      return std::wstring();
-    }
+    if (!read()) return std::wstring();
   }
   return type == REG_SZ || type == REG_MULTI_SZ ? FirstString(buffer) : std::wstring();
 }

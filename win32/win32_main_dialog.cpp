@@ -114,6 +114,7 @@ void Win32MainDialog::OnInitDialog() {
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
+  SetTipWidth();
   for (const ControlTemplate& control : MainDialogTemplate().controls) {
     if (control.kind == ControlKind::DropDownList) AddListTools(control.id);
   }
@@ -130,6 +131,7 @@ void Win32MainDialog::OnDpiChanged(const RECT& suggested) {
   SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SetIcons();
+  SetTipWidth();
   // The controls have moved with the dialog's new scale: so do the tips' tools.
   for (const auto& tip : toolTips_) {
     TOOLINFOW tool = ToolFor(tip.first);
@@ -149,6 +151,14 @@ TOOLINFOW Win32MainDialog::ToolFor(int id) const {
   GetWindowRect(Item(id), &tool.rect);
   MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
   return tool;
+}
+
+void Win32MainDialog::SetTipWidth() {
+  // A tooltip breaks its text into lines (a port's device, by-id name and
+  // adapter; a long system message) only once it has a width to keep to.
+  constexpr int kTipWidth = 480;  // at 96 DPI
+  if (toolTip_ == nullptr) return;
+  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, static_cast<int>(WindowDpi(window_)), 96));
 }
 
 void Win32MainDialog::AddListTools(int id) {
@@ -174,7 +184,9 @@ void Win32MainDialog::AddListTools(int id) {
 
 LRESULT CALLBACK Win32MainDialog::DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                                   DWORD_PTR self) {
-  if (message == WM_MOUSEMOVE) reinterpret_cast<Win32MainDialog*>(self)->OnListMouseMove(static_cast<int>(id), list, lParam);
+  if (message == WM_MOUSEMOVE) {
+    reinterpret_cast<Win32MainDialog*>(self)->OnListMouseMove(static_cast<int>(id), list, lParam);
+  }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(list, DroppedListProc, id);
   return DefSubclassProc(list, message, wParam, lParam);
 }
@@ -207,7 +219,9 @@ void Win32MainDialog::ShowSelectedEntryTip(int id) {
 
 std::string Win32MainDialog::EntryTip(int id, int index) const {
   const auto tips = entryTips_.find(id);
-  if (tips == entryTips_.end() || index < 0 || static_cast<std::size_t>(index) >= tips->second.size()) return std::string();
+  if (tips == entryTips_.end() || index < 0 || static_cast<std::size_t>(index) >= tips->second.size()) {
+    return std::string();
+  }
   return tips->second[static_cast<std::size_t>(index)];
 }
 

@@ -108,6 +108,7 @@ class Win32MainDialog final : public ControlSurface {
   void OnDpiChanged(const RECT& suggested);
   // The status tooltip's tool for a control: its rectangle on the dialog.
   TOOLINFOW ToolFor(int id) const;
+  void SetTipWidth();
   // A drop-down list's entry tips: one tool over the closed box (the
   // selected entry's tip) and one over its dropped list (the entry under the
   // mouse), their texts kept as the entries' tips change.

@@ -24,6 +24,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "protocol/profile.h"
+#include "tests/support/adapters.h"
 #include "tests/support/fake_surface.h"
 #include "tests/support/link_test_support.h"
 
@@ -133,19 +134,15 @@ class NeutralDialogTest : public ::testing::Test {
 };
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
-  AdapterInfo adapter;
-  adapter.name = "FT232R USB UART";
-  adapter.vendorId = "0403";
-  adapter.productId = "6001";
-  adapter.serial = "A50285BI";
-  ports_.SetAdapter(5, adapter);
+  ports_.SetAdapter(5, testing::FtdiAdapter());
   Start("3");
   ASSERT_EQ(surface_.listEntries.size(), 2u);
   // Each entry is the bare number; its tip names the device and what the
   // system says of the adapter.
   EXPECT_EQ(surface_.listEntries[0], std::make_pair(std::string("3"), DevicePathForPort(3)));
   EXPECT_EQ(surface_.listEntries[1],
-            std::make_pair(std::string("5"), DevicePathForPort(5) + "\nFT232R USB UART, 0403:6001, serial A50285BI"));
+            std::make_pair(std::string("5"), DevicePathForPort(5) + "\n" + testing::kFtdiById + "\n" +
+                                                 testing::kFtdiDescription));
   EXPECT_EQ(surface_.listSelection, 0);
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
   EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");

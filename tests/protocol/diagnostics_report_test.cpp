@@ -15,6 +15,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "protocol/logger_core.h"
+#include "tests/support/adapters.h"
 #include "tests/support/fake_dialog.h"
 #include "tests/support/link_test_support.h"
 
@@ -30,6 +31,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using testing::FtdiAdapter;
 
 #ifndef _WIN32
 
@@ -129,19 +131,6 @@ TEST_F(FakeLinuxTree, AFreeDeviceNamesOtherUsersProcessesItCouldNotRead) {
 
 #endif
 
-AdapterInfo FtdiAdapter() {
-  AdapterInfo adapter;
-  adapter.identity = "0403:6001:A50285BI";
-  adapter.name = "FT232R USB UART";
-  adapter.manufacturer = "FTDI";
-  adapter.vendorId = "0403";
-  adapter.productId = "6001";
-  adapter.serial = "A50285BI";
-  adapter.driver = "ftdi_sio";
-  adapter.byIdPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
-  return adapter;
-}
-
 TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
   DiagnosticsInput input;
   input.program = "brisko 1.8";
@@ -191,6 +180,31 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
             "trace: /tmp/t.trace, its last 2 lines:\n"
             "         0 COM3 open /dev/ttyUSB0\n"
             "       101 COM3 -> $NT900,4,51,0*0F\\x0D\\x0A\n");
+}
+
+TEST(DiagnosticsReport, AWindowsAdapterGivesItsSetupApiNamesAndDriver) {
+  DiagnosticsInput input;
+  input.listedPorts = {4};
+  AdapterInfo adapter;
+  adapter.identity = "USB\\VID_10C4&PID_EA60\\0001";
+  adapter.name = "Silicon Labs CP210x USB to UART Bridge (COM4)";
+  adapter.manufacturer = "Silicon Labs";
+  adapter.vendorId = "10c4";
+  adapter.productId = "ea60";
+  adapter.serial = "0001";
+  adapter.hardwareId = "USB\\VID_10C4&PID_EA60&REV_0100";
+  adapter.driver = "silabser";
+  adapter.driverProvider = "Silicon Laboratories Inc.";
+  adapter.driverVersion = "10.1.10.0";
+  input.ports[4] = PortFacts{"//./COM4", "", "", "", "", adapter};
+  EXPECT_THAT(BuildDiagnosticsReport(input),
+              HasSubstr("  COM4\n"
+                        "    entry: //./COM4\n"
+                        "    adapter: Silicon Labs CP210x USB to UART Bridge (COM4), 10c4:ea60, serial 0001\n"
+                        "    manufacturer: Silicon Labs\n"
+                        "    hardware id: USB\\VID_10C4&PID_EA60&REV_0100\n"
+                        "    device instance: USB\\VID_10C4&PID_EA60\\0001\n"
+                        "    driver: silabser, Silicon Laboratories Inc., 10.1.10.0\n"));
 }
 
 // What the core keeps for the report: each port's last failure for the whole

@@ -27,6 +27,7 @@
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
+#include "tests/support/adapters.h"
 #include "tests/support/fake_surface.h"
 #include "tests/win32/next_modal_window.h"
 #include "win32/dialog_template_ex.h"
@@ -295,12 +296,7 @@ TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
 // list for the selected entry, and over the dropped list for the entry under
 // the mouse.
 TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedList) {
-  AdapterInfo adapter;
-  adapter.name = "FT232R USB UART";
-  adapter.vendorId = "0403";
-  adapter.productId = "6001";
-  adapter.serial = "A50285BI";
-  ports_.SetAdapter(5, adapter);
+  ports_.SetAdapter(5, testing::FtdiAdapter());
   Start("3");
   HWND tooltip = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
@@ -316,7 +312,8 @@ TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedLi
     return std::wstring(text);
   };
   const std::wstring tip3 = L"//./COM3";
-  const std::wstring tip5 = L"//./COM5\nFT232R USB UART, 0403:6001, serial A50285BI";
+  const std::wstring tip5 =
+      L"//./COM5\n/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFT232R USB UART, 0403:6001, serial A50285BI";
   HWND box = Item(kIdPortList);
   EXPECT_EQ(tipOver(box), tip3);
 
