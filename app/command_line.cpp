@@ -15,6 +15,7 @@ struct Options {
   bool listPorts = false;
   bool show = false;
   bool deleteFlights = false;
+  bool diagnostics = false;
   int port = 0;
 };
 
@@ -29,6 +30,11 @@ void AddOptions(CLI::App& app, Options& options, CommandLine& line) {
   app.add_flag("--delete-flights", options.deleteFlights, "Delete all flights, after a question on the terminal");
   app.add_flag("--yes", line.yes, "Answer the deletion question with yes (for scripts)");
   app.add_flag("--json", line.json, "Print JSON instead of text");
+  app.add_flag("--diagnostics", options.diagnostics,
+               "Print a report of this system, its ports and their adapters, for whoever helps");
+  app.add_option("--trace", line.traceFile,
+                 "Write every byte to and from the logger, with port events, into FILE (holds the pilot's texts)")
+      ->option_text("FILE");
 }
 
 }  // namespace
@@ -50,22 +56,28 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& args, Comman
   }
 
   const bool apply = !line.profileFile.empty() || !line.settings.empty();
-  const int commands = int{options.listPorts} + int{options.show} + int{apply} + int{options.deleteFlights};
+  const int commands = int{options.listPorts} + int{options.show} + int{apply} + int{options.deleteFlights} +
+                       int{options.diagnostics};
   auto usage = [&](const std::string& message) {
     err << kApplicationName << ": " << message << "\nRun with --help for more information.\n";
     return kExitUsage;
   };
-  if (commands > 1) return usage("give one of --list-ports, --show, --apply/--set, --delete-flights");
+  if (commands > 1) return usage("give one of --list-ports, --show, --apply/--set, --delete-flights, --diagnostics");
   if (line.yes && !options.deleteFlights) return usage("--yes goes with --delete-flights");
   if (commands == 0 && (options.port != 0 || line.json)) {
     return usage("--port and --json go with --show, --apply/--set or --delete-flights");
   }
-  if (options.listPorts && options.port != 0) return usage("--list-ports lists every port; leave out --port");
+  if ((options.listPorts || options.diagnostics) && options.port != 0) {
+    return usage(std::string(options.listPorts ? "--list-ports" : "--diagnostics") +
+                 " covers every port; leave out --port");
+  }
+  if (options.diagnostics && line.json) return usage("--diagnostics prints text only; leave out --json");
   line.port = options.port;
   line.command = options.listPorts ? Command::ListPorts
                  : options.show    ? Command::Show
                  : apply           ? Command::Apply
                  : options.deleteFlights ? Command::DeleteFlights
+                 : options.diagnostics   ? Command::Diagnostics
                                          : Command::Window;
   return std::nullopt;
 }

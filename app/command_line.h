@@ -11,7 +11,7 @@
 
 namespace brisko {
 
-enum class Command { Window, ListPorts, Show, Apply, DeleteFlights };
+enum class Command { Window, ListPorts, Show, Apply, DeleteFlights, Diagnostics };
 
 // One per outcome; the README lists them.
 enum ExitStatus : int {
@@ -29,6 +29,9 @@ struct CommandLine {
   std::vector<std::string> settings;  // --set key=value, in order, UTF-8
   bool yes = false;                   // --yes: answers the deletion question
   bool json = false;
+  // --trace: the line traced into this file (UTF-8) while the command or the
+  // window runs; empty for none.
+  std::string traceFile;
 };
 
 // `args` are the program's arguments without its name, UTF-8. Returns the

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <tuple>
 
 #include <nlohmann/json.hpp>
@@ -19,6 +20,7 @@
 #include "link/decimal.h"
 #include "link/port_names.h"
 #include "protocol/core_loop.h"
+#include "protocol/diagnostics_report.h"
 #include "protocol/logger_core.h"
 #include "protocol/profile.h"
 
@@ -284,7 +286,22 @@ bool ConsoleTerminal::AskYesNo(const std::string& question) {
 int RunCommand(const CommandLine& line, const Platform& platform, const CodePage& codePage, Terminal& terminal,
                std::ostream& out, std::ostream& err) {
   CommandSession session(platform, line, terminal, err);
+  if (!line.traceFile.empty()) {
+    std::string error;
+    if (!session.core().StartTrace(line.traceFile, error)) {
+      err << "No trace: " << error << '\n';
+      return kExitUsage;
+    }
+  }
   if (line.command == Command::ListPorts) return ListPorts(session, line, out);
+  if (line.command == Command::Diagnostics) {
+    // Ports are listed as the window lists them; none is opened beyond the
+    // probes that listing makes anyway.
+    const std::vector<int> listed = session.ListPorts();
+    const std::unique_ptr<SystemFacts> facts = MakeSystemFacts();
+    out << BuildDiagnosticsReport(GatherDiagnostics(session.core(), listed, *facts));
+    return kExitDone;
+  }
 
   Profile asked;
   if (line.command == Command::Apply) {
@@ -308,6 +325,7 @@ int RunCommand(const CommandLine& line, const Platform& platform, const CodePage
     case Command::Apply: status = Apply(session, line, asked, codePage, out, err); break;
     case Command::DeleteFlights: status = DeleteFlights(session, out); break;
     case Command::ListPorts:
+    case Command::Diagnostics:
     case Command::Window: break;
   }
   // As when the window closes: what is queued goes out before the port closes.
@@ -315,14 +333,17 @@ int RunCommand(const CommandLine& line, const Platform& platform, const CodePage
   return status;
 }
 
-std::optional<int> RunCommandLine(const std::vector<std::string>& args, const CodePage& codePage) {
-  CommandLine line;
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const CodePage& codePage, CommandLine& line) {
   if (const std::optional<int> ended = ParseCommandLine(args, line, std::cout, std::cerr)) return ended;
   if (line.command == Command::Window) return std::nullopt;
+  return RunMachineCommand(line, codePage, std::cout);
+}
+
+int RunMachineCommand(const CommandLine& line, const CodePage& codePage, std::ostream& out) {
   const MachinePlatform machine;
   ConsoleTerminal terminal;
-  const int status = RunCommand(line, machine.platform(), codePage, terminal, std::cout, std::cerr);
-  std::cout.flush();
+  const int status = RunCommand(line, machine.platform(), codePage, terminal, out, std::cerr);
+  out.flush();
   return status;
 }
 

@@ -39,7 +39,12 @@ int RunCommand(const CommandLine& line, const Platform& platform, const CodePage
 
 // The whole command line of a program on this machine's ports, standard
 // streams and terminal: parses `args` (UTF-8, without the program's name)
-// and runs the command. Nothing when there is no command: the window opens.
-std::optional<int> RunCommandLine(const std::vector<std::string>& args, const CodePage& codePage);
+// into `line` and runs its command, printing the result on `out`. Nothing
+// when there is no command: the window opens, with what `line` holds for it
+// (--trace).
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const CodePage& codePage, CommandLine& line);
+// Runs a parsed command (not the window) on this machine's ports and
+// terminal, with its result on `out`, and returns its exit status.
+int RunMachineCommand(const CommandLine& line, const CodePage& codePage, std::ostream& out);
 
 }  // namespace brisko

@@ -6,9 +6,11 @@
 #include "app/command_line.h"
 
 int wmain() {
-  if (const std::optional<int> status = brisko::RunWindowsCommandLine()) return *status;
-  // No command: there is no window here to open.
   brisko::CommandLine line;
+  if (const std::optional<int> status = brisko::RunWindowsCommandLine(brisko::Utf8Arguments(), true, line)) {
+    return *status;
+  }
+  // No command: there is no window here to open.
   (void)brisko::ParseCommandLine({"--help"}, line, std::cerr, std::cerr);
   return brisko::kExitUsage;
 }

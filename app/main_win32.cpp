@@ -15,9 +15,11 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // A command runs without the window, printing to the console it was typed
   // in; brisko-cli.exe is the one that console waits for.
-  if (!brisko::Utf8Arguments().empty()) {
-    brisko::UseParentConsole();
-    if (const std::optional<int> status = brisko::RunWindowsCommandLine()) return *status;
+  const std::vector<std::string> args = brisko::Utf8Arguments();
+  brisko::CommandLine line;
+  if (!args.empty()) {
+    const bool console = brisko::UseParentConsole();
+    if (const std::optional<int> status = brisko::RunWindowsCommandLine(args, console, line)) return *status;
   }
 
   // The tooltip class and the themed look of Common Controls 6.
@@ -27,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   brisko::SettingsFile settings;
   const brisko::MachinePlatform machine;
   brisko::Win32MainDialog dialog(settings, machine.platform());
+  if (!line.traceFile.empty()) dialog.TraceFromStart(line.traceFile);
   dialog.DoModal();  // its result does not matter: every ending ends the program
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/dialog_template.h"
 #include "dialog/sentence_notice.h"
 #include "protocol/code_page.h"
 #include "protocol/logger_callouts.h"
@@ -95,6 +96,11 @@ class ControlSurface {
   // file's path in UTF-8, or an empty text when the user cancelled. A save
   // adds the first type's extension to a name typed without one.
   virtual std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) = 0;
+  // A check mark beside the window's menu entry (kMenuEntries), or none.
+  virtual void SetMenuEntryChecked(MenuCommand command, bool checked) = 0;
+  // The system's clipboard gets this text (UTF-8, lines ending in "\n"),
+  // for the user to paste elsewhere.
+  virtual void CopyToClipboard(const std::string& text) = 0;
   // The code page in which this front end shows and takes the logger's texts.
   virtual CodePage TextCodePage() const = 0;
 

@@ -58,7 +58,7 @@ inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 // The entries of the window's menu (the system menu on Windows, the context
 // menu on Linux), in their order; a front end adds one item per entry and
 // hands its command to LoggerDialog::OnMenuCommand.
-enum class MenuCommand { About, LoadProfile, SaveProfile };
+enum class MenuCommand { About, LoadProfile, SaveProfile, Trace, CopyDiagnostics };
 struct MenuEntry {
   MenuCommand command;
   const char* text;  // Latin-1, "&" before the mnemonic
@@ -66,6 +66,9 @@ struct MenuEntry {
 inline constexpr MenuEntry kMenuEntries[] = {
     {MenuCommand::LoadProfile, "&Load profile..."},
     {MenuCommand::SaveProfile, "&Save profile..."},
+    // Checked while a trace runs; choosing it then stops the trace.
+    {MenuCommand::Trace, "&Trace the line to a file..."},
+    {MenuCommand::CopyDiagnostics, "Copy &diagnostics report"},
     {MenuCommand::About, kAboutEntryText},  // last, where it always was
 };
 

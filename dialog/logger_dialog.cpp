@@ -1,13 +1,16 @@
 #include "dialog/logger_dialog.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "link/adapter_identity.h"
 #include "link/decimal.h"
 #include "link/port_names.h"
+#include "protocol/diagnostics_report.h"
 #include "protocol/profile.h"
 
 namespace brisko {
@@ -18,6 +21,8 @@ constexpr const char* kLoadProfileTitle = "Load profile";
 constexpr const char* kSaveProfileTitle = "Save profile";
 constexpr FileType kProfileFiles = {"Brisko profiles", "*.json"};
 constexpr FileType kPlaneFiles = {"Plane files", "*.xcp"};
+constexpr const char* kTraceTitle = "Trace";
+constexpr FileType kTraceFiles = {"Traces", "*.txt"};
 
 }  // namespace
 
@@ -36,6 +41,8 @@ LoggerDialog::~LoggerDialog() = default;
 void LoggerDialog::OnInitDialog() {
   exchange_.LimitLengths();
   RefreshControls();  // the port list is still empty: nothing is selected yet
+  // Traced from the start, the restored port's open and identification too.
+  if (!traceAtStart_.empty()) StartTrace(traceAtStart_);
   // The restored port opens at once (and is listed, its entry selected); the
   // other ports join the list as their probes finish, so that a port slow to
   // open never holds the window up.
@@ -92,6 +99,7 @@ void LoggerDialog::OnDeleteAllFlights() {
 
 void LoggerDialog::OnTimer() {
   if (destroyed_) return;
+  ShowTraceStopped();
   core_.OnTimer();
   if (++ticks_ % kTicksPerPortLook == 0) core_.FollowPorts(false);
 }
@@ -136,7 +144,50 @@ void LoggerDialog::OnMenuCommand(MenuCommand command) {
     case MenuCommand::About: OnAbout(); break;
     case MenuCommand::LoadProfile: OnLoadProfile(); break;
     case MenuCommand::SaveProfile: OnSaveProfile(); break;
+    case MenuCommand::Trace: OnTraceMenu(); break;
+    case MenuCommand::CopyDiagnostics: OnCopyDiagnostics(); break;
   }
+}
+
+void LoggerDialog::OnTraceMenu() {
+  if (destroyed_) return;
+  if (core_.trace().running()) {
+    core_.StopTrace();
+    surface_.SetMenuEntryChecked(MenuCommand::Trace, false);
+    return;
+  }
+  const std::string path = surface_.AskFileName(FileAccess::Save, kTraceTitle, {kTraceFiles});
+  if (!path.empty()) StartTrace(path);
+}
+
+void LoggerDialog::StartTrace(const std::string& path) {
+  std::string error;
+  const bool started = core_.StartTrace(path, error);
+  surface_.SetMenuEntryChecked(MenuCommand::Trace, started);
+  if (!started) ShowMessageBox(Utf8ToLatin1("The trace could not start: " + error), kTraceTitle, MessageBoxKind::Warning);
+}
+
+void LoggerDialog::PostTraceStopped(const std::string& message) {
+  const std::lock_guard<std::mutex> lock(traceStoppedMutex_);
+  traceStopped_ = message;
+}
+
+void LoggerDialog::ShowTraceStopped() {
+  std::string message;
+  {
+    const std::lock_guard<std::mutex> lock(traceStoppedMutex_);
+    message = std::exchange(traceStopped_, std::string());
+  }
+  if (message.empty()) return;
+  core_.StopTrace();  // the writer has ended; this lets its thread go
+  surface_.SetMenuEntryChecked(MenuCommand::Trace, false);
+  ShowMessageBox(Utf8ToLatin1("The trace stopped: " + message), kTraceTitle, MessageBoxKind::Warning);
+}
+
+void LoggerDialog::OnCopyDiagnostics() {
+  if (destroyed_) return;
+  const std::unique_ptr<SystemFacts> facts = MakeSystemFacts();
+  surface_.CopyToClipboard(BuildDiagnosticsReport(GatherDiagnostics(core_, core_.listedPorts(), *facts)));
 }
 
 void LoggerDialog::OnLoadProfile() {

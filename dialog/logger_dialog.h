@@ -3,10 +3,11 @@
 // answers the core's call-outs and holds the handlers that a front end calls
 // when the user acts, the timer ticks or a posted notice arrives, and the
 // order in which the dialog ends. User-interface thread only, except the
-// three Post functions of SentencePoster, which the link's threads call.
+// Post functions of SentencePoster, which the link's threads call.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,15 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void OnLoadProfile();
   // Save profile: the five texts and the fix rate as the window shows them.
   void OnSaveProfile();
+  // The trace entry: asks for a file and traces the line into it; while a
+  // trace runs, the entry is checked and stops it.
+  void OnTraceMenu();
+  // Copy diagnostics report: the report of the system, the listed ports and
+  // their adapters, the open port and the trace's end goes to the clipboard.
+  void OnCopyDiagnostics();
+  // The trace the command line asked for (--trace): it starts with the
+  // dialog, before the restored port opens. Call before OnInitDialog.
+  void TraceFromStart(const std::string& path) { traceAtStart_ = path; }
   // Once, when the dialog has ended or its window goes: hide the window, stop
   // the timer, let queued commands out and close the port, then store the
   // port number. Later calls do nothing; nothing happens before OnInitDialog.
@@ -100,10 +110,17 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   void PostSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) override;
   void PostPortLost(std::uint32_t run) override;
   void PostPortProbed(int portNumber, bool openable) override;
+  // The trace writer's thread: a failed write ended the trace. Shown at the
+  // next timer tick, so that no front end needs a notice of its own for it.
+  void PostTraceStopped(const std::string& message) override;
 
  private:
   // As the controls stand now: created so, or following the last open.
   bool IsEnabled(int id) const;
+  // Starts the trace into `path` (UTF-8); a box tells why when it cannot.
+  void StartTrace(const std::string& path);
+  // Shows the end of a trace that a failed write stopped, once.
+  void ShowTraceStopped();
 
   ControlSurface& surface_;
   SettingsStore& settings_;
@@ -115,6 +132,9 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
   bool portControlsEnabled_ = false;
   bool initialised_ = false;
   bool destroyed_ = false;
+  std::string traceAtStart_;
+  std::mutex traceStoppedMutex_;
+  std::string traceStopped_;  // why the trace ended on its own, until shown
 };
 
 }  // namespace brisko

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 namespace brisko {
@@ -10,7 +11,13 @@ TraceWriter::~TraceWriter() { Stop(); }
 
 bool TraceWriter::Start(const std::string& path, const TraceHeader& header, std::string& error) {
   Stop();
+#if defined(_WIN32)
+  // The path is UTF-8 (a file dialog's choice, a command line's argument);
+  // narrow names on Windows would be read in the ANSI code page.
+  std::FILE* file = _wfopen(std::filesystem::u8path(path).c_str(), L"wb");
+#else
   std::FILE* file = std::fopen(path.c_str(), "wb");
+#endif
   if (file == nullptr) {
     error = path + ": " + std::strerror(errno);
     return false;

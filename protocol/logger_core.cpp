@@ -5,7 +5,7 @@
 #include "protocol/commands.h"
 #include "link/decimal.h"
 #include "protocol/host_system.h"
-#include "protocol/port_session.h"
+#include "protocol/port_status_text.h"
 
 #include "brisko_version.h"
 
@@ -19,6 +19,7 @@ LoggerCore::LoggerCore(DialogCallouts& dialog, SentencePoster& poster, const Pla
       portList_(platform.ports, dialog, poster),
       link_(platform.ports, platform.linkClock, poster) {
   link_.trace().SetFailureNotice([&poster](const std::string& message) { poster.PostTraceStopped(message); });
+  portList_.SetPresenceNews([this](int portNumber, bool present) { NotePortPresence(portNumber, present); });
 }
 
 bool LoggerCore::StartTrace(const std::string& path, std::string& error) {
@@ -74,7 +75,6 @@ void LoggerCore::OnPortLost(std::uint32_t run) {
 void LoggerCore::Lose(const std::string& reason, bool seenGone) {
   lostPort_ = openPortNumber_;
   lostPortSeenGone_ = seenGone;
-  if (seenGone) NotePortPresence(openPortNumber_, false);
   NoteFailure(openPortNumber_, reason, PortLostStatus(openPortNumber_));
   ShowPortClosed(PortLostStatus(openPortNumber_), PortLostDetail(openPortNumber_, reason));
 }

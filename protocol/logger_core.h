@@ -98,9 +98,6 @@ class LoggerCore : public CommandPort {
   // Writes what was handed over and closes the file.
   void StopTrace() { link_.trace().Stop(); }
   const TraceWriter& trace() const { return link_.trace(); }
-  // The system began or ceased to name port n (the port list's news), for
-  // the trace.
-  void NotePortPresence(int portNumber, bool present);
 
   // The full reason of the last failed open or lost port (device path, system
   // message, remedy), for the status field's tooltip; empty after a
@@ -121,6 +118,10 @@ class LoggerCore : public CommandPort {
   std::uint64_t sequencesQueued() const { return sequencesQueued_; }
 
  private:
+  // The system began or ceased to name port n (the port list's news), for
+  // the trace.
+  void NotePortPresence(int portNumber, bool present);
+
   bool Open(int portNumber);
   // The open port went: closed, reported lost and watched. `seenGone` when the
   // system itself said so (not only the link's reads).

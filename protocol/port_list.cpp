@@ -29,6 +29,15 @@ bool PortList::Look(bool thorough, int heldPort, int watchedPort) {
     named[presence.numbers[i]] = i < presence.stamps.size() ? presence.stamps[i] : 0;
   }
   const std::map<int, std::uint64_t> before = std::exchange(named_, std::move(named));
+  if (presenceNews_) {
+    for (const auto& entry : named_) {
+      if (before.count(entry.first) == 0) presenceNews_(entry.first, true);
+    }
+    // A partial listing says nothing of the ports it leaves out.
+    for (const auto& entry : before) {
+      if (presence.complete && named_.count(entry.first) == 0) presenceNews_(entry.first, false);
+    }
+  }
   std::vector<int> toProbe;
   for (int number : thorough ? ProbeCandidates(presence) : presence.numbers) {
     // Named at the last look too, and the same device behind the name.
@@ -59,7 +68,7 @@ bool PortList::Look(bool thorough, int heldPort, int watchedPort) {
 }
 
 bool PortList::Forget(int portNumber, int heldPort) {
-  named_.erase(portNumber);
+  if (named_.erase(portNumber) != 0 && presenceNews_) presenceNews_(portNumber, false);
   if (portNumber == heldPort) return true;
   Remove(portNumber);
   return false;

@@ -11,8 +11,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "link/port_prober.h"
@@ -29,6 +31,11 @@ class PortList {
  public:
   // `ports`, `dialog` and `poster` must outlive the list.
   PortList(PortSystem& ports, DialogCallouts& dialog, SentencePoster& poster);
+
+  // Told whenever the system begins (true) or ceases (false) to name a port,
+  // whether or not it is listed: the trace's port events.
+  using PresenceNews = std::function<void(int portNumber, bool present)>;
+  void SetPresenceNews(PresenceNews news) { presenceNews_ = std::move(news); }
 
   const std::vector<int>& listed() const { return listed_; }
   // Lists a port the core has just opened: it cannot be probed while open.
@@ -61,6 +68,7 @@ class PortList {
   std::unique_ptr<PortProber> prober_;
   std::vector<int> listed_;  // ascending, as the dialog shows them
   std::map<int, std::uint64_t> named_;  // what the system named at the last look, with its stamp
+  PresenceNews presenceNews_;
 };
 
 }  // namespace brisko

@@ -2,6 +2,6 @@
 
 namespace brisko {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : TemplateDialog(AboutTemplate(), parent) {}
+QtAboutDialog::QtAboutDialog(QWidget* parent) : TemplateDialog(AboutTemplate(), parent) {}
 
 }  // namespace brisko

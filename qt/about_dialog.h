@@ -6,11 +6,11 @@
 
 namespace brisko {
 
-class CAboutDlg : public TemplateDialog {
+class QtAboutDialog : public TemplateDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent);
+  explicit QtAboutDialog(QWidget* parent);
 };
 
 }  // namespace brisko

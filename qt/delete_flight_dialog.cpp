@@ -2,7 +2,7 @@
 
 namespace brisko {
 
-CDeleteFlightDlg::CDeleteFlightDlg(QWidget* parent) : TemplateDialog(DeleteFlightTemplate(), parent) {
+QtDeleteFlightDialog::QtDeleteFlightDialog(QWidget* parent) : TemplateDialog(DeleteFlightTemplate(), parent) {
   // The logger has no command that lists or deletes one flight, so the list
   // stays empty and "&Delete" has no handler.
 }

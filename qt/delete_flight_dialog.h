@@ -7,11 +7,11 @@
 
 namespace brisko {
 
-class CDeleteFlightDlg : public TemplateDialog {
+class QtDeleteFlightDialog : public TemplateDialog {
   Q_OBJECT
 
  public:
-  explicit CDeleteFlightDlg(QWidget* parent);
+  explicit QtDeleteFlightDialog(QWidget* parent);
 };
 
 }  // namespace brisko

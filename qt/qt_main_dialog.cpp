@@ -2,10 +2,12 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -76,10 +78,7 @@ int QtMainDialog::DoModal() {
   return exec();
 }
 
-bool QtMainDialog::OnInitDialog() {
-  dialog_.OnInitDialog();
-  return true;
-}
+void QtMainDialog::OnInitDialog() { dialog_.OnInitDialog(); }
 
 std::string QtMainDialog::Text(int id) const {
   if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
@@ -198,10 +197,10 @@ MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std
 
 void QtMainDialog::RunChildDialog(ChildDialog which) {
   if (which == ChildDialog::About) {
-    CAboutDlg about(this);
+    QtAboutDialog about(this);
     about.exec();
   } else {
-    CDeleteFlightDlg deleteFlight(this);
+    QtDeleteFlightDialog deleteFlight(this);
     deleteFlight.exec();
   }
   RegainFocus();
@@ -224,6 +223,18 @@ std::string QtMainDialog::AskFileName(FileAccess access, const std::string& titl
   const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
   RegainFocus();
   return chosen ? chooser.selectedFiles().constFirst().toUtf8().toStdString() : std::string();
+}
+
+void QtMainDialog::SetMenuEntryChecked(MenuCommand command, bool checked) {
+  if (checked) {
+    checkedEntries_.insert(command);
+  } else {
+    checkedEntries_.erase(command);
+  }
+}
+
+void QtMainDialog::CopyToClipboard(const std::string& text) {
+  QGuiApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
 CodePage QtMainDialog::TextCodePage() const { return kWindows1252; }
@@ -277,6 +288,10 @@ void QtMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   for (const MenuEntry& entry : kMenuEntries) {
     QAction* action = menu.addAction(QString::fromLatin1(entry.text));
+    if (checkedEntries_.count(entry.command) != 0) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
     connect(action, &QAction::triggered, this, [this, command = entry.command] { dialog_.OnMenuCommand(command); });
   }
   menu.exec(event->globalPos());

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,9 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   // link has shut down and the settings are written.
   int DoModal();
   // Before the window first shows: the neutral dialog's initialisation.
-  bool OnInitDialog();
+  void OnInitDialog();
+  // The command line's --trace, before DoModal.
+  void TraceFromStart(const std::string& path) { dialog_.TraceFromStart(path); }
 
   // ControlSurface
   std::string Text(int id) const override;
@@ -58,6 +61,8 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
                                   MessageBoxKind kind) override;
   void RunChildDialog(ChildDialog which) override;
   std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) override;
+  void SetMenuEntryChecked(MenuCommand command, bool checked) override;
+  void CopyToClipboard(const std::string& text) override;
   CodePage TextCodePage() const override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;
@@ -84,6 +89,7 @@ class QtMainDialog : public TemplateDialog, public ControlSurface {
   void RegainFocus();
 
   QTimer timer_;
+  std::set<MenuCommand> checkedEntries_;  // the context menu is made anew each time it opens
   LoggerDialog dialog_;
 };
 

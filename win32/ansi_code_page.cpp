@@ -47,6 +47,16 @@ std::string WideToUtf8(const wchar_t* text) {
   return utf8;
 }
 
+std::wstring Utf8ToWide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
+  return text;
+}
+
 std::u16string AnsiCodePageToUtf16(std::string_view bytes) {
   const std::wstring text = FromAnsiCodePage(std::string(bytes));
   return std::u16string(text.begin(), text.end());

@@ -22,6 +22,8 @@ bool EncodeAnsiCharacter(char16_t character, std::string& bytes);
 
 // A zero-terminated UTF-16 text (a file name, an argument) as UTF-8.
 std::string WideToUtf8(const wchar_t* text);
+// A UTF-8 text (a report, a path) as UTF-16.
+std::wstring Utf8ToWide(const std::string& utf8);
 
 std::u16string AnsiCodePageToUtf16(std::string_view bytes);
 inline constexpr CodePage kAnsiCodePage{EncodeAnsiCharacter, AnsiCodePageToUtf16};

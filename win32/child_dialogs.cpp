@@ -61,12 +61,12 @@ MessageBoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::
 }
 
 INT_PTR RunDeleteFlightDialog(HWND owner) {
-  const std::vector<WORD> words = BuildDialogTemplateEx(DeleteFlightTemplate(), DeleteFlightFrame());
+  const std::vector<WORD> words = BuildDialogTemplateEx(DeleteFlightTemplate(), ChildDialogFrame());
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words), owner, CloseOnlyProc, 0);
 }
 
 INT_PTR RunAboutBox(HWND owner, HICON icon) {
-  const std::vector<WORD> words = BuildDialogTemplateEx(AboutTemplate(), DeleteFlightFrame());
+  const std::vector<WORD> words = BuildDialogTemplateEx(AboutTemplate(), ChildDialogFrame());
   return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words), owner, AboutProc,
                                  reinterpret_cast<LPARAM>(icon));
 }

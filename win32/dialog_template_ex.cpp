@@ -49,7 +49,7 @@ class TemplateWriter {
 
 DialogFrame MainDialogFrame() { return {kDialogStyle | WS_VISIBLE, WS_EX_APPWINDOW}; }
 
-DialogFrame DeleteFlightFrame() { return {kDialogStyle, 0}; }
+DialogFrame ChildDialogFrame() { return {kDialogStyle, 0}; }
 
 WORD ControlClass(ControlKind kind) {
   switch (kind) {

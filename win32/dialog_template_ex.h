@@ -24,11 +24,12 @@ struct DialogFrame {
 // The main dialog: a visible pop-up with caption, system menu and modal frame, no
 // minimise or maximise box, and a taskbar button of its own.
 DialogFrame MainDialogFrame();
-// "Delete flight": the same frame, created hidden (the modal run shows it), and
-// no taskbar button: it belongs to the main dialog. It is built in the
+// The child dialogs ("Delete flight", the About box): the same frame, created
+// hidden (the modal run shows it), and no taskbar button: they belong to the
+// main dialog. It is built in the
 // extended format too; with no help ids and no extended control styles that
 // makes the same windows as the classic format.
-DialogFrame DeleteFlightFrame();
+DialogFrame ChildDialogFrame();
 
 // The predefined window class atoms of the dialog template format.
 enum ControlClassAtom : WORD {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -251,6 +252,36 @@ bool Win32MainDialog::OnSystemCommand(WPARAM command) {
     return true;
   }
   return false;
+}
+
+void Win32MainDialog::SetMenuEntryChecked(MenuCommand command, bool checked) {
+  CheckMenuItem(GetSystemMenu(window_, FALSE), static_cast<UINT>(SystemMenuId(command)),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Win32MainDialog::CopyToClipboard(const std::string& text) {
+  std::wstring wide;
+  for (const wchar_t c : Utf8ToWide(text)) {
+    if (c == L'\n') wide.push_back(L'\r');
+    wide.push_back(c);
+  }
+  // The clipboard takes ownership of the memory once SetClipboardData succeeds.
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return;
+  void* locked = GlobalLock(memory);
+  if (locked == nullptr) {
+    GlobalFree(memory);
+    return;
+  }
+  std::memcpy(locked, wide.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (OpenClipboard(window_)) {
+    EmptyClipboard();
+    if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
+    CloseClipboard();
+  }
+  if (memory != nullptr) GlobalFree(memory);
 }
 
 std::string Win32MainDialog::AskFileName(FileAccess access, const std::string& title,

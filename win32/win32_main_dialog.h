@@ -60,6 +60,8 @@ class Win32MainDialog final : public ControlSurface {
   // Creates the window, runs it modally and returns when it has been
   // destroyed: the link has shut down and the settings are written.
   INT_PTR DoModal();
+  // The command line's --trace, before DoModal.
+  void TraceFromStart(const std::string& path) { dialog_->TraceFromStart(path); }
   // The same window without a modal loop of its own, for tests that drive it
   // with messages; DestroyWindow ends it.
   HWND CreateModeless();
@@ -88,6 +90,8 @@ class Win32MainDialog final : public ControlSurface {
                                   MessageBoxKind kind) override;
   void RunChildDialog(ChildDialog which) override;
   std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) override;
+  void SetMenuEntryChecked(MenuCommand command, bool checked) override;
+  void CopyToClipboard(const std::string& text) override;
   CodePage TextCodePage() const override;
   void StartTimer(int milliseconds) override;
   void StopTimer() override;

@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/logger_app.h"
 #include "app/settings_file.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/logger_app.h"
 #include "app/settings_file.h"
 #include "dialog/control_ids.h"
 #include "link/simulated_clock.h"

@@ -19,6 +19,7 @@
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
 #include "dialog/logger_dialog.h"
+#include "link/line_trace.h"
 #include "link/port_names.h"
 #include "link/sentence_framing.h"
 #include "link/simulated_clock.h"
@@ -49,6 +50,7 @@ class NeutralDialogTest : public ::testing::Test {
   LoggerDialog& Start(const std::string& portNumber) {
     settings_.stored = portNumber;
     dialog_ = std::make_unique<LoggerDialog>(surface_, settings_, Platform{ports_, clock_, StoppedClock});
+    if (!traceFromStart_.empty()) dialog_->TraceFromStart(traceFromStart_);
     dialog_->OnInitDialog();
     // Every port but the open one is probed off the user-interface thread.
     const int opened = std::stoi(portNumber);
@@ -131,7 +133,25 @@ class NeutralDialogTest : public ::testing::Test {
   FakeSurface surface_;
   std::unique_ptr<LoggerDialog> dialog_;
   std::size_t probesDelivered_ = 0;
+  std::string traceFromStart_;
 };
+
+// The trace file's events as "COM3 ->" etc. with their bytes, in order.
+std::vector<std::string> TracedEvents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  TraceFile trace;
+  std::string error;
+  EXPECT_TRUE(ReadTrace(in, trace, error)) << error;
+  std::vector<std::string> events;
+  for (const TraceEvent& event : trace.events) {
+    events.push_back(PortName(event.port) + " " + TraceDirectionWord(event.direction) + " " + event.data);
+  }
+  return events;
+}
+
+bool Holds(const std::vector<std::string>& events, const std::string& prefix) {
+  return std::any_of(events.begin(), events.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+}
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
   ports_.SetAdapter(5, testing::FtdiAdapter());
@@ -311,6 +331,66 @@ TEST_F(NeutralDialogTest, ProfilesLoadIntoTheEditsAndSaveWhatTheWindowShows) {
   EXPECT_EQ(surface_.fileDialogs.size(), 4u);
   EXPECT_EQ(Device(3).WrittenBytes().size(), written);
   std::remove(path.c_str());
+}
+
+// The menu's trace entry and the command line's trace: what the line carried
+// and the ports' comings and goings reach the file; the entry's check mark
+// says whether a trace runs, and a trace that cannot start or that stops on
+// its own says why.
+TEST_F(NeutralDialogTest, TracesFromTheMenuOrFromTheStartAndSaysWhenOneStops) {
+  const std::string fromStart = ::testing::TempDir() + "dialog_from_start.trace";
+  traceFromStart_ = fromStart;
+  Start("3");
+  Identify(3, kReply800, "NT4711");
+  EXPECT_TRUE(surface_.checkedEntries.count(MenuCommand::Trace));
+  dialog_->OnMenuCommand(MenuCommand::Trace);  // stops it
+  EXPECT_FALSE(surface_.checkedEntries.count(MenuCommand::Trace));
+  EXPECT_TRUE(surface_.fileDialogs.empty());
+  const std::vector<std::string> started = TracedEvents(fromStart);
+  EXPECT_TRUE(Holds(started, "COM3 open")) << "the restored port's open is traced";
+  EXPECT_TRUE(Holds(started, "COM3 -> $NT900")) << "and its identification";
+  EXPECT_TRUE(Holds(started, "COM3 <- $NT800,NT4711"));
+
+  const std::string chosen = ::testing::TempDir() + "dialog_menu.trace";
+  surface_.chosenFile = chosen;
+  dialog_->OnMenuCommand(MenuCommand::Trace);
+  EXPECT_TRUE(surface_.checkedEntries.count(MenuCommand::Trace));
+  ports_.AddDevice(4, clock_);
+  ports_.RemoveDevice(5);
+  dialog_->OnTimer();
+  dialog_->OnTimer();
+  EXPECT_TRUE(DeliverUntil([&] { return surface_.ListTexts() == std::vector<std::string>{"3", "4"}; }));
+  dialog_->OnMenuCommand(MenuCommand::Trace);
+  const std::vector<std::string> menu = TracedEvents(chosen);
+  EXPECT_TRUE(Holds(menu, "COM4 appeared"));
+  EXPECT_TRUE(Holds(menu, "COM5 removed"));
+  EXPECT_TRUE(surface_.boxes.empty());
+
+  // A write that failed ends the trace: the user hears of it at the next tick.
+  dialog_->OnMenuCommand(MenuCommand::Trace);
+  dialog_->PostTraceStopped("No space left on device");
+  dialog_->OnTimer();
+  ASSERT_EQ(surface_.boxes.size(), 1u);
+  EXPECT_EQ(surface_.boxes[0].text, "The trace stopped: No space left on device");
+  EXPECT_FALSE(surface_.checkedEntries.count(MenuCommand::Trace));
+  dialog_->OnTimer();
+  EXPECT_EQ(surface_.boxes.size(), 1u) << "said once";
+
+  surface_.chosenFile = ::testing::TempDir() + "no-such-folder/x.trace";
+  dialog_->OnMenuCommand(MenuCommand::Trace);
+  ASSERT_EQ(surface_.boxes.size(), 2u);
+  EXPECT_EQ(surface_.boxes[1].text.rfind("The trace could not start: ", 0), 0u) << surface_.boxes[1].text;
+  EXPECT_FALSE(surface_.checkedEntries.count(MenuCommand::Trace));
+  std::remove(fromStart.c_str());
+  std::remove(chosen.c_str());
+}
+
+TEST_F(NeutralDialogTest, TheDiagnosticsEntryCopiesTheReport) {
+  Start("3");
+  dialog_->OnMenuCommand(MenuCommand::CopyDiagnostics);
+  EXPECT_EQ(surface_.clipboard.rfind("Brisko diagnostics\n", 0), 0u) << surface_.clipboard;
+  EXPECT_NE(surface_.clipboard.find("open port: COM3 Open Ok"), std::string::npos) << surface_.clipboard;
+  EXPECT_NE(surface_.clipboard.find("  COM5\n"), std::string::npos) << "every listed port";
 }
 
 TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {

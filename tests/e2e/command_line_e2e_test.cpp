@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,10 +55,10 @@ struct Row {
   int family;
   int firmwareTenths;
   std::vector<std::string> simArgs;   // beyond the logger's
-  std::vector<std::string> args;      // the command line; "{file}" is the profile
+  std::vector<std::string> args;      // the command line; "{file}" is the profile, "{trace}" a trace file
   bool interactive;                   // a person at the terminal, who answers yes
   int status;
-  std::vector<std::string> printed;   // each somewhere on standard output or error
+  std::vector<std::string> printed;   // each somewhere on standard output or error, or in the trace
   std::vector<std::string> afterIdentification;
 };
 
@@ -78,9 +79,12 @@ TEST_P(CommandLineEndToEnd, ExitStatusOutputAndWire) {
   SimProcess sim(With(logger.Args(), row.simArgs));
   ASSERT_TRUE(sim.started());
 
+  const std::string port = std::to_string(sim.port());
+  const std::string tracePath = ::testing::TempDir() + "command_line.trace";
+  std::remove(tracePath.c_str());
   std::vector<std::string> args;
   for (const std::string& arg : row.args) {
-    args.push_back(arg == "{port}" ? std::to_string(sim.port()) : arg == "{file}" ? EditsProfileFile() : arg);
+    args.push_back(arg == "{port}" ? port : arg == "{file}" ? EditsProfileFile() : arg == "{trace}" ? tracePath : arg);
   }
   CommandLine line;
   std::ostringstream out;
@@ -91,10 +95,15 @@ TEST_P(CommandLineEndToEnd, ExitStatusOutputAndWire) {
     AnsweringTerminal terminal(row.interactive, true);
     status = RunCommand(line, machine.platform(), kWindows1252, terminal, out, err);
   }
-  const std::string printed = out.str() + err.str();
+  std::ostringstream traced;
+  traced << std::ifstream(tracePath).rdbuf();
+  const std::string printed = out.str() + err.str() + traced.str();
   EXPECT_EQ(status, row.status) << printed;
-  for (const std::string& text : row.printed) {
-    EXPECT_THAT(printed, HasSubstr(text == "{port}" ? std::to_string(sim.port()) + "\n" : text));
+  for (std::string text : row.printed) {
+    for (std::size_t at = text.find("{port}"); at != std::string::npos; at = text.find("{port}")) {
+      text.replace(at, 6, port);
+    }
+    EXPECT_THAT(printed, HasSubstr(text));
   }
 
   std::vector<std::string> received = sim.ReceivedCommands();
@@ -110,7 +119,13 @@ const std::vector<std::string> kPort = {"--port", "{port}"};
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, CommandLineEndToEnd,
     ::testing::Values(
-        Row{"ListPorts", 800, 27, {}, {"--list-ports"}, false, kExitDone, {"{port}"}, {}},
+        Row{"ListPorts", 800, 27, {}, {"--list-ports"}, false, kExitDone, {"{port}\n"}, {}},
+        Row{"Diagnostics", 800, 27, {}, {"--diagnostics"}, false, kExitDone,
+            {"Brisko diagnostics\n", "listed ports:\n", "  COM{port}\n", "open port: none"}, {}},
+        Row{"ShowTraced", 0, 27, {}, With(kPort, {"--show", "--trace", "{trace}"}), false, kExitDone,
+            {"# brisko line trace", "COM{port} -> $NT900,", "COM{port} <- $NT0,E2E-42,", "COM{port} close"}, {}},
+        Row{"TraceNotWritten", 0, 27, {}, With(kPort, {"--show", "--trace", "/no/such/folder/x.trace"}), false,
+            kExitUsage, {"No trace: /no/such/folder/x.trace: "}, {}},
         Row{"ShowFirstFamily", 0, 27, {}, With(kPort, {"--show"}), false, kExitDone,
             {"family: first", "serial-number: E2E-42", "pilot: Carla Bianchi", "glider-id: D-9876", "fix-rate: 4"}, {}},
         Row{"ShowJsonSecondFamily", 800, 27, {}, With(kPort, {"--show", "--json"}), false, kExitDone,

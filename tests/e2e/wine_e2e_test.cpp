@@ -201,6 +201,11 @@ TEST(WineCommandLineTest, EachCommandEndsWithItsStatusAndPutsItsCommandsOnTheWir
       {{"--port", "3", "--set", "pilot=Smith, John"}, 1, "Pilot name (pilot)", {}},
       {{"--port", "4", "--show"}, 4, "COM4 not found", {}},
       {{"--list-ports", "--port", "3"}, 2, "--list-ports", {}},
+      {{"--diagnostics"}, 0, "\r\n  COM3\r\n    entry: //./COM3\r\n", {}},
+      // A trace path beyond the ANSI code page (Z: is the root of the
+      // machine that runs Wine).
+      {{"--port", "3", "--show", "--trace", "Z:" + ::testing::TempDir() + "trace-\xC3\xA9\xE2\x82\xAC.txt"}, 0,
+       "serial-number: E2E-42", {}},
   };
   for (const Row& row : rows) {
     const std::size_t from = sim.Lines().size();
@@ -216,6 +221,11 @@ TEST(WineCommandLineTest, EachCommandEndsWithItsStatusAndPutsItsCommandsOnTheWir
     if (received.size() >= kIdentification.size()) received.erase(received.begin(), received.begin() + 3);
     EXPECT_THAT(received, ElementsAreArray(row.afterIdentification)) << command;
   }
+  std::ifstream trace(::testing::TempDir() + "trace-\xC3\xA9\xE2\x82\xAC.txt", std::ios::binary);
+  std::ostringstream traced;
+  traced << trace.rdbuf();
+  EXPECT_NE(traced.str().find("COM3 -> $NT900,"), std::string::npos) << traced.str();
+  EXPECT_NE(traced.str().find("COM3 close"), std::string::npos) << traced.str();
   std::string ignored;
   brisko::Run({Env("BRISKO_WINESERVER", "wineserver"), "-k"}, {}, ignored);
 }

@@ -17,7 +17,7 @@ namespace brisko {
 namespace {
 
 TEST(DeleteFlightDialogTest, OpensWithAnEmptyListAndDeleteDoesNothing) {
-  CDeleteFlightDlg dialog(nullptr);
+  QtDeleteFlightDialog dialog(nullptr);
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
   EXPECT_EQ(dialog.ControlAs<QListWidget>(kIdFlightList)->count(), 0);
@@ -35,17 +35,17 @@ TEST(DeleteFlightDialogTest, OpensWithAnEmptyListAndDeleteDoesNothing) {
 TEST(DeleteFlightDialogTest, EveryWayOutClosesItWithItsCommand) {
   struct Case {
     const char* name;
-    std::function<void(CDeleteFlightDlg&)> act;
+    std::function<void(QtDeleteFlightDialog&)> act;
     int result;
   } const cases[] = {
-      {"Enter at once, on Cancel", [](CDeleteFlightDlg& d) { QTest::keyClick(&d, Qt::Key_Return); },
+      {"Enter at once, on Cancel", [](QtDeleteFlightDialog& d) { QTest::keyClick(&d, Qt::Key_Return); },
        QDialog::Rejected},
-      {"Cancel", [](CDeleteFlightDlg& d) { QTest::mouseClick(d.ControlAs<QPushButton>(kCommandCancel), Qt::LeftButton); },
+      {"Cancel", [](QtDeleteFlightDialog& d) { QTest::mouseClick(d.ControlAs<QPushButton>(kCommandCancel), Qt::LeftButton); },
        QDialog::Rejected},
-      {"Escape", [](CDeleteFlightDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
-      {"close box", [](CDeleteFlightDlg& d) { d.close(); }, QDialog::Rejected},
+      {"Escape", [](QtDeleteFlightDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, QDialog::Rejected},
+      {"close box", [](QtDeleteFlightDialog& d) { d.close(); }, QDialog::Rejected},
       {"Enter in the list",
-       [](CDeleteFlightDlg& d) {
+       [](QtDeleteFlightDialog& d) {
          d.Control(kIdFlightList)->setFocus();
          QTest::keyClick(d.Control(kIdFlightList), Qt::Key_Return);
        },
@@ -53,7 +53,7 @@ TEST(DeleteFlightDialogTest, EveryWayOutClosesItWithItsCommand) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CDeleteFlightDlg dialog(nullptr);
+    QtDeleteFlightDialog dialog(nullptr);
     dialog.setResult(-1);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));

@@ -199,7 +199,7 @@ TEST(DialogLayoutTest, ThePortDependentControlsAreExactlyTheOnesCreatedDisabled)
 }
 
 TEST(DialogLayoutTest, DeleteFlightDialogTitleAndSize) {
-  CDeleteFlightDlg dialog(nullptr);
+  QtDeleteFlightDialog dialog(nullptr);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Delete flight"));
   EXPECT_EQ(dialog.size(), QSize(dialog.units().X(186), dialog.units().Y(201)));
 }

@@ -151,6 +151,14 @@ class FakeSurface : public ControlSurface {
     fileDialogs.emplace_back(access, title);
     return chosenFile;
   }
+  void SetMenuEntryChecked(MenuCommand command, bool checked) override {
+    if (checked) {
+      checkedEntries.insert(command);
+    } else {
+      checkedEntries.erase(command);
+    }
+  }
+  void CopyToClipboard(const std::string& text) override { clipboard = text; }
   CodePage TextCodePage() const override { return kWindows1252; }
 
   void StartTimer(int milliseconds) override {
@@ -211,6 +219,8 @@ class FakeSurface : public ControlSurface {
   std::vector<ChildDialog> children;
   std::string chosenFile;
   std::vector<std::pair<FileAccess, std::string>> fileDialogs;
+  std::set<MenuCommand> checkedEntries;
+  std::string clipboard;
   std::vector<DialogResult> results;
   std::vector<std::string> events;  // the order of the ending and the boxes
 

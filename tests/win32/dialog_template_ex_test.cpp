@@ -109,7 +109,7 @@ void PrintTo(const DialogCase& dialogCase, std::ostream* out) { *out << dialogCa
 
 const DialogCase kDialogs[] = {
     {"Main", MainDialogTemplate, MainDialogFrame, Latin1ToWide(kApplicationTitle), 47, true, true},
-    {"DeleteFlight", DeleteFlightTemplate, DeleteFlightFrame, L"Delete flight", 3, false, false},
+    {"DeleteFlight", DeleteFlightTemplate, ChildDialogFrame, L"Delete flight", 3, false, false},
 };
 
 // Creates the dialog modelessly from the built template; destroys it at the end.
@@ -294,7 +294,7 @@ TEST_F(MainDialogTest, PortListDropsBelowItsFieldAndScrollsBeyondThirtyEntries) 
 }
 
 TEST(DeleteFlightDialogTest, FlightListSortsAndScrollsOnlyWhenFull) {
-  DialogWindow dialog(DeleteFlightTemplate(), DeleteFlightFrame());
+  DialogWindow dialog(DeleteFlightTemplate(), ChildDialogFrame());
   ASSERT_NE(dialog.get(), nullptr);
   HWND flights = GetDlgItem(dialog.get(), kIdFlightList);
   ASSERT_NE(flights, nullptr);
@@ -332,7 +332,7 @@ TEST(Latin1TextTest, EveryByteIsItsOwnCodePoint) {
   const DialogTemplate layout{"Volo \xE8", 100, 50, 8,
                               {{100, ControlKind::Label, "Pi\xF9", 5, 5, 40, 8, kGroupStart},
                                {101, ControlKind::Label, "\xAB" "ab" "\xBB", 5, 20, 40, 8, kGroupStart}}};
-  DialogWindow dialog(layout, DeleteFlightFrame());
+  DialogWindow dialog(layout, ChildDialogFrame());
   ASSERT_NE(dialog.get(), nullptr);
   EXPECT_EQ(WindowText(dialog.get()), L"Volo \u00E8");
   EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 100)), L"Pi\u00F9");

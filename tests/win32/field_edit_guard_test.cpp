@@ -39,7 +39,7 @@ class FieldEditGuardTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static const DialogTemplate layout{"guard", 200, 40, 8, {{kEditId, ControlKind::Edit, "", 5, 5, 180, 14, kTabStop}}};
-    words_ = BuildDialogTemplateEx(layout, DeleteFlightFrame());
+    words_ = BuildDialogTemplateEx(layout, ChildDialogFrame());
     dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), AsDialogTemplate(words_), nullptr, GuardedProc,
                                          reinterpret_cast<LPARAM>(&harness_));
     ASSERT_NE(dialog_, nullptr);

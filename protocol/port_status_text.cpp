@@ -1,4 +1,4 @@
-#include "protocol/port_session.h"
+#include "protocol/port_status_text.h"
 
 #include "link/port_names.h"
 
