@@ -29,42 +29,48 @@ struct Device {
   const wchar_t* service;
   const wchar_t* provider;  // "" when the device has no driver key
   const wchar_t* version;
+  const char* description;  // what the tool makes of it
 };
 
 const Device kDevices[] = {
     {true, L"COM1", L"ACPI\\PNP0501\\1", L"Communications Port (COM1)", L"ACPI\\PNP0501\0*PNP0501",
-     L"(Standard port types)", L"Serial", L"Microsoft", L"10.0.19041.1"},
+     L"(Standard port types)", L"Serial", L"Microsoft", L"10.0.19041.1", "Communications Port (COM1)"},
+    // The FTDI driver appends the channel letter to the serial number.
     {true, L"COM3", L"FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000", L"USB Serial Port (COM3)",
-     L"FTDIBUS\\COMPORT&VID_0403&PID_6001", L"FTDI", L"FTSER2K", L"FTDI", L"2.12.36.4"},
+     L"FTDIBUS\\COMPORT&VID_0403&PID_6001", L"FTDI", L"FTSER2K", L"FTDI", L"2.12.36.4",
+     "USB Serial Port (COM3), 0403:6001, serial A50285BI"},
     {true, L"COM4", L"USB\\VID_10C4&PID_EA60\\0001", L"Silicon Labs CP210x USB to UART Bridge (COM4)",
      L"USB\\VID_10C4&PID_EA60&REV_0100\0USB\\VID_10C4&PID_EA60", L"Silicon Labs", L"silabser",
-     L"Silicon Laboratories Inc.", L"10.1.10.0"},
+     L"Silicon Laboratories Inc.", L"10.1.10.0",
+     "Silicon Labs CP210x USB to UART Bridge (COM4), 10c4:ea60, serial 0001"},
+    // No serial number: Windows makes the instance's last part up.
     {true, L"COM5", L"USB\\VID_1A86&PID_7523\\5&2E1C2F3A&0&2", L"USB-SERIAL CH340 (COM5)",
      L"USB\\VID_1A86&PID_7523&REV_0263\0USB\\VID_1A86&PID_7523", L"wch.cn", L"CH341SER_A64", L"wch.cn",
-     L"3.8.2023.2"},
+     L"3.8.2023.2", "USB-SERIAL CH340 (COM5), 1a86:7523"},
     {true, L"COM6", L"USB\\VID_067B&PID_2303\\6&1B8C2E8&0&3", L"Prolific USB-to-Serial Comm Port (COM6)",
-     L"USB\\VID_067B&PID_2303&REV_0300\0USB\\VID_067B&PID_2303", L"Prolific", L"Ser2pl64", L"Prolific", L"3.8.40.0"},
+     L"USB\\VID_067B&PID_2303&REV_0300\0USB\\VID_067B&PID_2303", L"Prolific", L"Ser2pl64", L"Prolific", L"3.8.40.0",
+     "Prolific USB-to-Serial Comm Port (COM6), 067b:2303"},
+    // One interface of a composite device: its serial number is its parent's.
     {true, L"COM7", L"USB\\VID_2E8A&PID_000A&MI_00\\7&3A1F9C2&0&0000", L"USB Serial Device (COM7)",
      L"USB\\VID_2E8A&PID_000A&REV_0100&MI_00\0USB\\VID_2E8A&PID_000A&MI_00", L"Microsoft", L"usbser", L"Microsoft",
-     L"10.0.19041.1"},
+     L"10.0.19041.1", "USB Serial Device (COM7), 2e8a:000a"},
     {true, L"COM8",
      L"BTHENUM\\{00001101-0000-1000-8000-00805F9B34FB}_LOCALMFG&0002\\7&2A7E8AD5&0&000000000000_00000000",
      L"Standard Serial over Bluetooth link (COM8)", L"BTHENUM\\{00001101-0000-1000-8000-00805f9b34fb}_LOCALMFG&0002",
-     L"Microsoft", L"BTHMODEM", L"Microsoft", L"10.0.19041.1"},
-    // A USB modem is in the Modem class: found through the COM port interface.
+     L"Microsoft", L"BTHMODEM", L"Microsoft", L"10.0.19041.1", "Standard Serial over Bluetooth link (COM8)"},
+    // A USB modem is in the Modem class, found through the COM port
+    // interface: no friendly name (its description instead), no driver key.
     {false, L"COM9", L"USB\\VID_1199&PID_9071&MI_03\\6&2C9A3B1&0&0003", L"Sierra Wireless EM7455 Modem",
-     L"USB\\VID_1199&PID_9071&REV_0006&MI_03", L"Sierra Wireless", L"SWMUXMDM", L"", L""},
+     L"USB\\VID_1199&PID_9071&REV_0006&MI_03", L"Sierra Wireless", L"SWMUXMDM", L"", L"",
+     "Sierra Wireless EM7455 Modem, 1199:9071"},
 };
 
 // What the fake saw: lists and keys opened and not yet given back.
 int openLists = 0;
 int openKeys = 0;
 
-const Device* DeviceOf(HDEVINFO list, const SP_DEVINFO_DATA* data) {
-  if (data == nullptr || data->cbSize != sizeof(SP_DEVINFO_DATA) || data->DevInst >= std::size(kDevices)) return nullptr;
-  (void)list;
-  return &kDevices[data->DevInst];
-}
+// The row FakeEnumDeviceInfo put into the device's data.
+const Device& DeviceOf(const SP_DEVINFO_DATA* data) { return kDevices[data->DevInst]; }
 
 // Handles 1 (the Ports class) and 2 (the COM port interface).
 HDEVINFO WINAPI FakeGetClassDevs(const GUID* guid, PCWSTR, HWND, DWORD flags) {
@@ -107,9 +113,9 @@ std::size_t MultiStringLength(const wchar_t* value) {
   return length + 1;
 }
 
-BOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO list, PSP_DEVINFO_DATA data, DWORD property, PDWORD type,
+BOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO, PSP_DEVINFO_DATA data, DWORD property, PDWORD type,
                                           PBYTE buffer, DWORD size, PDWORD needed) {
-  const Device* device = DeviceOf(list, data);
+  const Device* device = &DeviceOf(data);
   const wchar_t* value = nullptr;
   DWORD kind = REG_SZ;
   switch (property) {
@@ -133,8 +139,8 @@ BOOL WINAPI FakeGetDeviceRegistryProperty(HDEVINFO list, PSP_DEVINFO_DATA data, 
   return TRUE;
 }
 
-BOOL WINAPI FakeGetDeviceInstanceId(HDEVINFO list, PSP_DEVINFO_DATA data, PWSTR buffer, DWORD size, PDWORD needed) {
-  const std::wstring instance = DeviceOf(list, data)->instance;
+BOOL WINAPI FakeGetDeviceInstanceId(HDEVINFO, PSP_DEVINFO_DATA data, PWSTR buffer, DWORD size, PDWORD needed) {
+  const std::wstring instance = DeviceOf(data).instance;
   if (needed != nullptr) *needed = static_cast<DWORD>(instance.size() + 1);
   if (size < instance.size() + 1) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -145,8 +151,8 @@ BOOL WINAPI FakeGetDeviceInstanceId(HDEVINFO list, PSP_DEVINFO_DATA data, PWSTR 
 }
 
 // Key handles: 0x1000 + 2 * row, plus 1 for the driver key.
-HKEY WINAPI FakeOpenDevRegKey(HDEVINFO list, PSP_DEVINFO_DATA data, DWORD scope, DWORD, DWORD keyType, REGSAM) {
-  const Device* device = DeviceOf(list, data);
+HKEY WINAPI FakeOpenDevRegKey(HDEVINFO, PSP_DEVINFO_DATA data, DWORD scope, DWORD, DWORD keyType, REGSAM) {
+  const Device* device = &DeviceOf(data);
   if (scope != DICS_FLAG_GLOBAL || (keyType == DIREG_DRV && *device->provider == L'\0')) {
     SetLastError(ERROR_KEY_DOES_NOT_EXIST);
     return static_cast<HKEY>(INVALID_HANDLE_VALUE);
@@ -186,56 +192,24 @@ const SetupApiCalls kScripted{&FakeGetClassDevs,  &FakeEnumDeviceInfo, &FakeGetD
                               &FakeGetDeviceInstanceId, &FakeOpenDevRegKey, &FakeRegQueryValueEx,
                               &FakeRegCloseKey,   &FakeDestroyDeviceInfoList};
 
+std::string Ascii(const wchar_t* text) { return std::string(text, text + std::wcslen(text)); }
+
 TEST(AdapterIdentityWin32, EachKindOfAdapterIsNamedAsSetupApiNamesIt) {
-  const struct {
-    const char* kind;
-    int port;
-    const char* identity;
-    const char* description;
-    const char* hardwareId;
-    const char* driver;
-    const char* provider;
-    const char* version;
-  } rows[] = {
-      {"built-in", 1, "ACPI\\PNP0501\\1", "Communications Port (COM1)", "ACPI\\PNP0501", "Serial", "Microsoft",
-       "10.0.19041.1"},
-      // The FTDI driver appends the channel letter to the serial number.
-      {"FTDI", 3, "FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000", "USB Serial Port (COM3), 0403:6001, serial A50285BI",
-       "FTDIBUS\\COMPORT&VID_0403&PID_6001", "FTSER2K", "FTDI", "2.12.36.4"},
-      {"CP210x", 4, "USB\\VID_10C4&PID_EA60\\0001",
-       "Silicon Labs CP210x USB to UART Bridge (COM4), 10c4:ea60, serial 0001", "USB\\VID_10C4&PID_EA60&REV_0100",
-       "silabser", "Silicon Laboratories Inc.", "10.1.10.0"},
-      // No serial number: Windows makes the instance's last part up.
-      {"CH340", 5, "USB\\VID_1A86&PID_7523\\5&2E1C2F3A&0&2", "USB-SERIAL CH340 (COM5), 1a86:7523",
-       "USB\\VID_1A86&PID_7523&REV_0263", "CH341SER_A64", "wch.cn", "3.8.2023.2"},
-      {"PL2303", 6, "USB\\VID_067B&PID_2303\\6&1B8C2E8&0&3", "Prolific USB-to-Serial Comm Port (COM6), 067b:2303",
-       "USB\\VID_067B&PID_2303&REV_0300", "Ser2pl64", "Prolific", "3.8.40.0"},
-      // One interface of a composite device: its serial number is its parent's.
-      {"CDC ACM", 7, "USB\\VID_2E8A&PID_000A&MI_00\\7&3A1F9C2&0&0000", "USB Serial Device (COM7), 2e8a:000a",
-       "USB\\VID_2E8A&PID_000A&REV_0100&MI_00", "usbser", "Microsoft", "10.0.19041.1"},
-      {"Bluetooth", 8,
-       "BTHENUM\\{00001101-0000-1000-8000-00805F9B34FB}_LOCALMFG&0002\\7&2A7E8AD5&0&000000000000_00000000",
-       "Standard Serial over Bluetooth link (COM8)", "BTHENUM\\{00001101-0000-1000-8000-00805f9b34fb}_LOCALMFG&0002",
-       "BTHMODEM", "Microsoft", "10.0.19041.1"},
-      // A modem: no friendly name (its description instead), no driver key.
-      {"modem", 9, "USB\\VID_1199&PID_9071&MI_03\\6&2C9A3B1&0&0003", "Sierra Wireless EM7455 Modem, 1199:9071",
-       "USB\\VID_1199&PID_9071&REV_0006&MI_03", "SWMUXMDM", "", ""},
-      {"not present", 12, "", "", "", "", "", ""},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.kind);
-    const AdapterInfo adapter = ReadAdapterInfo(row.port, kScripted);
-    EXPECT_EQ(adapter.identity, row.identity);
-    EXPECT_EQ(DescribeAdapter(adapter), row.description);
-    EXPECT_EQ(adapter.hardwareId, row.hardwareId);
-    EXPECT_EQ(adapter.driver, row.driver);
-    EXPECT_EQ(adapter.driverProvider, row.provider);
-    EXPECT_EQ(adapter.driverVersion, row.version);
-    const std::string tip = PortEntryTip(DevicePathForPort(row.port), adapter);
-    EXPECT_EQ(tip, "//./COM" + std::to_string(row.port) + (*row.description != '\0' ? "\n" : "") + row.description);
-    EXPECT_EQ(openLists, 0) << "every device list is destroyed";
-    EXPECT_EQ(openKeys, 0) << "every key is closed";
+  for (const Device& device : kDevices) {
+    const int port = PortNumberOfName(Ascii(device.portName));
+    SCOPED_TRACE(port);
+    const AdapterInfo adapter = ReadAdapterInfo(port, kScripted);
+    EXPECT_EQ(adapter.identity, Ascii(device.instance));
+    EXPECT_EQ(DescribeAdapter(adapter), device.description);
+    EXPECT_EQ(adapter.hardwareId, Ascii(device.hardwareIds)) << "the first of the hardware ids";
+    EXPECT_EQ(adapter.driver + "|" + adapter.driverProvider + "|" + adapter.driverVersion,
+              Ascii(device.service) + "|" + Ascii(device.provider) + "|" + Ascii(device.version));
+    const std::string tip = "//./" + Ascii(device.portName) + "\n" + device.description;
+    EXPECT_EQ(PortEntryTip(DevicePathForPort(port), adapter), tip);
+    EXPECT_EQ(openLists + openKeys, 0) << "every device list is destroyed and every key closed";
   }
+  const AdapterInfo absent = ReadAdapterInfo(12, kScripted);
+  EXPECT_EQ(absent.identity + DescribeAdapter(absent), "");
 }
 
 }  // namespace
