@@ -7,6 +7,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "link/adapter_identity.h"
 #include "link/decimal.h"
 #include "link/port_names.h"
 #include "protocol/diagnostics_report.h"
@@ -28,6 +29,7 @@ constexpr FileType kTraceFiles = {"Traces", "*.txt"};
 LoggerDialog::LoggerDialog(ControlSurface& surface, SettingsStore& settings, const Platform& platform)
     : surface_(surface),
       settings_(settings),
+      ports_(platform.ports),
       core_(*this, *this, platform),
       exchange_(core_.record(), surface) {
   // The port number last used, kept by the settings store between runs.
@@ -271,7 +273,10 @@ void LoggerDialog::PostPortProbed(int portNumber, bool openable) {
 
 void LoggerDialog::InsertPortEntry(int index, int portNumber) {
   const int selection = surface_.ListSelection(kIdPortList);
-  surface_.InsertListEntry(kIdPortList, index, std::to_string(portNumber), DevicePathForPort(portNumber));
+  // The tip names the device and its adapter as the system does; the entry
+  // itself stays the bare number.
+  surface_.InsertListEntry(kIdPortList, index, std::to_string(portNumber),
+                           PortEntryTip(DevicePathForPort(portNumber), ports_.Adapter(portNumber)));
   // The entry that was selected stays selected, whatever the toolkit does.
   surface_.SetListSelection(kIdPortList, selection >= index ? selection + 1 : selection);
   exchange_.ShowPortSelection();

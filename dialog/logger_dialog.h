@@ -124,6 +124,8 @@ class LoggerDialog : public DialogCallouts, public SentencePoster {
 
   ControlSurface& surface_;
   SettingsStore& settings_;
+  // Asked what the system says of each listed port's adapter, for its tip.
+  PortSystem& ports_;
   LoggerCore core_;
   DataExchange exchange_;
   int ticks_ = 0;  // staleness ticks, which also pace the quick look at the ports

@@ -241,14 +241,20 @@ bool SimulatedPortSystem::Probe(int portNumber) {
 }
 
 void SimulatedPortSystem::SetAdapter(int portNumber, const std::string& identity) {
+  AdapterInfo adapter;
+  adapter.identity = identity;
+  SetAdapter(portNumber, adapter);
+}
+
+void SimulatedPortSystem::SetAdapter(int portNumber, const AdapterInfo& adapter) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  adapters_[portNumber] = identity;
+  adapters_[portNumber] = adapter;
 }
 
 AdapterInfo SimulatedPortSystem::Adapter(int portNumber) {
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto found = adapters_.find(portNumber);
-  return found == adapters_.end() ? AdapterInfo{} : AdapterInfo{found->second};
+  return found == adapters_.end() ? AdapterInfo{} : found->second;
 }
 
 PortPresence SimulatedPortSystem::PresentPorts() {

@@ -105,8 +105,9 @@ class SimulatedPortSystem final : public PortSystem {
   void DelayOpen(int portNumber, int milliseconds);
   // The system names none of its ports, as Wine does: only probes find them.
   void HideNames(bool hide);
-  // The adapter behind port n now tells this identity.
+  // The adapter behind port n now tells this identity, or all of this.
   void SetAdapter(int portNumber, const std::string& identity);
+  void SetAdapter(int portNumber, const AdapterInfo& adapter);
   SimulatedDevice* Device(int portNumber);
   // Probes of port n so far.
   int ProbeCount(int portNumber) const;
@@ -126,7 +127,7 @@ class SimulatedPortSystem final : public PortSystem {
   std::map<int, PortOpenError> refusals_;
   std::map<int, int> delaysMs_;
   std::map<int, int> probes_;
-  std::map<int, std::string> adapters_;
+  std::map<int, AdapterInfo> adapters_;
   bool hideNames_ = false;
 };
 

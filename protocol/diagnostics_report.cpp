@@ -15,6 +15,23 @@ void AddFact(std::string& text, const char* label, const std::string& value) {
   if (!value.empty()) text += std::string("    ") + label + ": " + value + "\n";
 }
 
+// What the system says of the adapter: the description the port list's tip
+// shows, then what else it told.
+void AddAdapter(std::string& text, const AdapterInfo& adapter) {
+  AddFact(text, "adapter", DescribeAdapter(adapter));
+  AddFact(text, "by-id", adapter.byIdPath);
+  AddFact(text, "manufacturer", adapter.manufacturer);
+  AddFact(text, "hardware id", adapter.hardwareId);
+  // On Windows the identity is the device instance id, which says where the
+  // adapter sits; on Linux it only repeats the ids and serial number.
+  AddFact(text, "device instance", adapter.hardwareId.empty() ? std::string() : adapter.identity);
+  std::string driver = adapter.driver;
+  for (const std::string& part : {adapter.driverProvider, adapter.driverVersion}) {
+    if (!part.empty()) driver += (driver.empty() ? "" : ", ") + part;
+  }
+  AddFact(text, "driver", driver);
+}
+
 void AddPort(std::string& text, int portNumber, const DiagnosticsInput& input) {
   text += "  " + PortName(portNumber) + "\n";
   const auto facts = input.ports.find(portNumber);
@@ -22,7 +39,7 @@ void AddPort(std::string& text, int portNumber, const DiagnosticsInput& input) {
     const PortFacts& f = facts->second;
     AddFact(text, "entry", f.entry);
     AddFact(text, "device", f.device);
-    AddFact(text, "adapter", f.adapter);
+    AddAdapter(text, f.adapter);
     AddFact(text, "group", f.group.empty() ? std::string() : f.group + (f.groupAccess.empty() ? "" : ", " + f.groupAccess));
     AddFact(text, "open by", f.heldBy);
   }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "link/adapter_identity.h"
+
 namespace brisko {
 
 class LoggerCore;
@@ -20,12 +22,11 @@ class LoggerCore;
 struct PortFacts {
   std::string entry;   // the name the tool opens (a ports-directory link, "\\.\COM3")
   std::string device;  // the device that resolves to ("/dev/ttyUSB0")
-  // The adapter as the system names it (vendor, product, serial number,
-  // driver); read by the adapter identity of each platform.
-  std::string adapter;
   std::string group;        // the device's group
   std::string groupAccess;  // whether this user is in it, said so that the user can act
   std::string heldBy;       // the processes that have the device open ("pid 812 (ModemManager)")
+  // The adapter as the system names it, read as the port list's tips read it.
+  AdapterInfo adapter;
 };
 
 // The system's side: one implementation per platform, fake roots in tests.

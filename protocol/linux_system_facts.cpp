@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "link/adapter_identity.h"
 #include "link/port_names.h"
 
 namespace brisko {
@@ -73,6 +74,7 @@ class LinuxSystemFacts : public SystemFacts {
       facts.groupAccess = GroupAccess(info.st_gid, facts.group);
     }
     facts.heldBy = Holders(facts.device);
+    facts.adapter = ReadAdapterInfo(facts.device, roots_.sys, roots_.serialById);
     return facts;
   }
 

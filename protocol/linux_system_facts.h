@@ -3,7 +3,8 @@
 // user is in it (now, or only after logging in again), the processes that
 // have the device open (from /proc; another user's are readable only to
 // root), and whether ModemManager or brltty run, since both are known to
-// open USB serial adapters as they appear. The roots are parameters so that
+// open USB serial adapters as they appear; and what sysfs says of the
+// adapter (the adapter identity's read). The roots are parameters so that
 // tests run it on a fake tree.
 #pragma once
 
@@ -18,6 +19,8 @@ struct LinuxRoots {
   std::string proc = "/proc";
   std::string etcGroup = "/etc/group";
   std::string etcPasswd = "/etc/passwd";
+  std::string sys = "/sys";
+  std::string serialById = "/dev/serial/by-id";
 };
 
 std::unique_ptr<SystemFacts> MakeLinuxSystemFacts(const LinuxRoots& roots);

@@ -1,6 +1,7 @@
 // The Windows side of the diagnostics report's port facts: the name the tool
-// opens. The adapter's SetupAPI names (friendly name, hardware id, driver)
-// belong to the adapter identity and join here with it.
+// opens, and the adapter as SetupAPI names it (friendly name, hardware id,
+// driver provider and version), read by the adapter identity.
+#include "link/adapter_identity.h"
 #include "link/port_names.h"
 #include "protocol/diagnostics_report.h"
 
@@ -13,6 +14,7 @@ class WindowsSystemFacts : public SystemFacts {
   PortFacts ForPort(int portNumber) override {
     PortFacts facts;
     facts.entry = DevicePathForPort(portNumber);
+    facts.adapter = ReadAdapterInfo(portNumber);
     return facts;
   }
   std::vector<std::string> GrabbingServices() override { return {}; }

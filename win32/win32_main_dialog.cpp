@@ -115,6 +115,10 @@ void Win32MainDialog::OnInitDialog() {
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
+  SetTipWidth();
+  for (const ControlTemplate& control : MainDialogTemplate().controls) {
+    if (control.kind == ControlKind::DropDownList) AddListTools(control.id);
+  }
   AddMenuEntries();
   SetIcons();
   CentreDialog(window_);
@@ -128,6 +132,7 @@ void Win32MainDialog::OnDpiChanged(const RECT& suggested) {
   SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SetIcons();
+  SetTipWidth();
   // The controls have moved with the dialog's new scale: so do the tips' tools.
   for (const auto& tip : toolTips_) {
     TOOLINFOW tool = ToolFor(tip.first);
@@ -147,6 +152,78 @@ TOOLINFOW Win32MainDialog::ToolFor(int id) const {
   GetWindowRect(Item(id), &tool.rect);
   MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&tool.rect), 2);
   return tool;
+}
+
+void Win32MainDialog::SetTipWidth() {
+  // A tooltip breaks its text into lines (a port's device, by-id name and
+  // adapter; a long system message) only once it has a width to keep to.
+  constexpr int kTipWidth = 480;  // at 96 DPI
+  if (toolTip_ == nullptr) return;
+  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, static_cast<int>(WindowDpi(window_)), 96));
+}
+
+void Win32MainDialog::AddListTools(int id) {
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  if (toolTip_ == nullptr || !GetComboBoxInfo(Item(id), &parts)) return;
+  entryTips_[id];
+  hoveredEntries_[id] = -1;
+  // Tools named by their windows: the tooltip follows each window's own
+  // area, wherever the list drops down.
+  for (HWND window : {Item(id), parts.hwndList}) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    wchar_t none[] = L"";
+    tool.lpszText = none;
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SetWindowSubclass(parts.hwndList, DroppedListProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Win32MainDialog::DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                                  DWORD_PTR self) {
+  if (message == WM_MOUSEMOVE) {
+    reinterpret_cast<Win32MainDialog*>(self)->OnListMouseMove(static_cast<int>(id), list, lParam);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, DroppedListProc, id);
+  return DefSubclassProc(list, message, wParam, lParam);
+}
+
+void Win32MainDialog::OnListMouseMove(int id, HWND list, LPARAM point) {
+  // The list holds the mouse while it is dropped: points outside it come too.
+  const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, point);
+  const int entry = hit == LB_ERR || HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit));
+  int& hovered = hoveredEntries_[id];
+  if (entry == hovered) return;
+  hovered = entry;
+  // The old entry's tip goes at once; the new one's shows after the usual delay.
+  SendMessageW(toolTip_, TTM_POP, 0, 0);
+  SetWindowTip(list, EntryTip(id, entry));
+}
+
+void Win32MainDialog::SetWindowTip(HWND window, const std::string& tip) {
+  std::wstring text = FromAnsiCodePage(tip);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(window);
+  tool.lpszText = text.data();
+  SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32MainDialog::ShowSelectedEntryTip(int id) {
+  if (toolTip_ != nullptr && entryTips_.count(id) != 0) SetWindowTip(Item(id), EntryTip(id, ListSelection(id)));
+}
+
+std::string Win32MainDialog::EntryTip(int id, int index) const {
+  const auto tips = entryTips_.find(id);
+  if (tips == entryTips_.end() || index < 0 || static_cast<std::size_t>(index) >= tips->second.size()) {
+    return std::string();
+  }
+  return tips->second[static_cast<std::size_t>(index)];
 }
 
 void Win32MainDialog::AddMenuEntries() {
@@ -284,6 +361,7 @@ void Win32MainDialog::OnCommand(int id, int notification) {
     }
     case ControlKind::DropDownList:
       if (notification != CBN_SELCHANGE) return;
+      ShowSelectedEntryTip(id);
       break;
     case ControlKind::RadioButton:
     case ControlKind::PushButton:
@@ -346,15 +424,21 @@ void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   toolTips_[id] = tip;
 }
 
-void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& /*tip*/) {
-  // A drop-down list has no tips of its own entries; the entries are bare
-  // numbers whose device names ("\\.\COMn") the user knows.
-  SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
+void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
+  const LRESULT at = SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
+                                  reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
+  std::vector<std::string>& tips = entryTips_[id];
+  if (at >= 0 && static_cast<std::size_t>(at) <= tips.size()) tips.insert(tips.begin() + at, tip);
+  hoveredEntries_[id] = -1;  // the next mouse move names the entry now under it
+  ShowSelectedEntryTip(id);
 }
 
 void Win32MainDialog::RemoveListEntry(int id, int index) {
-  SendMessageW(Item(id), CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  if (SendMessageW(Item(id), CB_DELETESTRING, static_cast<WPARAM>(index), 0) == CB_ERR) return;
+  std::vector<std::string>& tips = entryTips_[id];
+  if (index >= 0 && static_cast<std::size_t>(index) < tips.size()) tips.erase(tips.begin() + index);
+  hoveredEntries_[id] = -1;
+  ShowSelectedEntryTip(id);
 }
 
 int Win32MainDialog::ListCount(int id) const {
@@ -377,6 +461,7 @@ int Win32MainDialog::ListSelection(int id) const {
 
 void Win32MainDialog::SetListSelection(int id, int index) {
   SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  ShowSelectedEntryTip(id);
 }
 
 int Win32MainDialog::FocusedControl() const {

@@ -7,7 +7,10 @@
 //                  the first enabled tab stop ("&Exit")
 //   WM_COMMAND     by the control's kind in the template: an edit's EN_CHANGE
 //                  (once the field rule has accepted the change), a button's
-//                  BN_CLICKED, the port list's CBN_SELCHANGE, IDOK, IDCANCEL
+//                  BN_CLICKED, the port list's CBN_SELCHANGE (the closed
+//                  list's tip becomes the chosen entry's), IDOK, IDCANCEL
+//   WM_MOUSEMOVE   on the port list's dropped list: the tip of the entry
+//                  under the mouse (the list's subclass)
 //   WM_TIMER       the staleness timer
 //   WM_SENTENCE, WM_PORT_LOST   the link worker's posted notices
 //   WM_PORT_PROBED the probing thread's results
@@ -109,6 +112,17 @@ class Win32MainDialog final : public ControlSurface {
   void OnDpiChanged(const RECT& suggested);
   // The status tooltip's tool for a control: its rectangle on the dialog.
   TOOLINFOW ToolFor(int id) const;
+  void SetTipWidth();
+  // A drop-down list's entry tips: one tool over the closed box (the
+  // selected entry's tip) and one over its dropped list (the entry under the
+  // mouse), their texts kept as the entries' tips change.
+  void AddListTools(int id);
+  void SetWindowTip(HWND window, const std::string& tip);
+  void ShowSelectedEntryTip(int id);
+  void OnListMouseMove(int id, HWND list, LPARAM point);
+  std::string EntryTip(int id, int index) const;
+  static LRESULT CALLBACK DroppedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR self);
   void OnCommand(int id, int notification);
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
@@ -122,6 +136,10 @@ class Win32MainDialog final : public ControlSurface {
   HICON smallIcon_ = nullptr;
   std::map<int, FieldEditGuard> edits_;
   std::map<int, std::string> toolTips_;
+  // Each drop-down list's entry tips, in the entries' order, and the entry
+  // of its dropped list the mouse is over (-1: none).
+  std::map<int, std::vector<std::string>> entryTips_;
+  std::map<int, int> hoveredEntries_;
   // Each control's text as the program last put it in: shown, and the bytes.
   std::map<int, std::pair<std::wstring, std::string>> programTexts_;
   // Last: it reads the settings and may start a worker that posts to window_.

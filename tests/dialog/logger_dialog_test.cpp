@@ -22,6 +22,7 @@
 #include "link/port_names.h"
 #include "link/simulated_port.h"
 #include "protocol/profile.h"
+#include "tests/support/adapters.h"
 #include "tests/support/dialog_machine.h"
 #include "tests/support/fake_surface.h"
 #include "tests/support/wait_until.h"
@@ -120,10 +121,15 @@ bool Holds(const std::vector<std::string>& events, const std::string& prefix) {
 }
 
 TEST_F(NeutralDialogTest, StartListsThePortsOpensTheRestoredOneStartsTheTimerAndHidesTheRecordModeGroup) {
+  ports.SetAdapter(5, testing::FtdiAdapter());
   Start("3");
   ASSERT_EQ(surface_.listEntries.size(), 2u);
+  // Each entry is the bare number; its tip names the device and what the
+  // system says of the adapter.
   EXPECT_EQ(surface_.listEntries[0], std::make_pair(std::string("3"), DevicePathForPort(3)));
-  EXPECT_EQ(surface_.listEntries[1], std::make_pair(std::string("5"), DevicePathForPort(5)));
+  EXPECT_EQ(surface_.listEntries[1],
+            std::make_pair(std::string("5"), DevicePathForPort(5) + "\n" + testing::kFtdiById + "\n" +
+                                                 testing::kFtdiDescription));
   EXPECT_EQ(surface_.listSelection, 0);
   EXPECT_EQ(surface_.Text(kIdPortStatus), "COM3 Open Ok");
   EXPECT_EQ(surface_.controls[kIdPortStatus].tip, "");

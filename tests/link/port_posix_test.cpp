@@ -15,7 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include "link/adapter_identity.h"
 #include "link/port_names.h"
 #include "link/link_clock.h"
 #include "link/serial_link.h"
@@ -279,43 +278,6 @@ TEST_F(PosixPortTest, DeviceWithoutAccessReportsPermissionDeniedAndItsGroup) {
   ASSERT_GT(got, 0);
   EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)),
             std::to_string(static_cast<int>(PortErrorKind::PermissionDenied)) + " " + expectedGroup);
-}
-
-// A sysfs tree laid out as the kernel does for two USB serial adapters, one
-// with a serial number and one without, behind a hub that has one of its
-// own, and a built-in port: only the adapter's own number names it.
-TEST(AdapterIdentity, TheUsbDeviceAboveTheTtyNamesTheAdapterByItsSerialNumber) {
-  namespace fs = std::filesystem;
-  const fs::path root = fs::temp_directory_path() / ("brisko-sysfs-" + std::to_string(::getpid()));
-  const auto attribute = [](const fs::path& file, const char* text) { std::ofstream(file) << text << "\n"; };
-  const auto tty = [&](const std::string& name, const fs::path& device) {
-    fs::create_directories(device);
-    fs::create_directories(root / "class/tty" / name);
-    fs::create_directory_symlink(device, root / "class/tty" / name / "device");
-    fs::create_directories(root / "dev");
-    std::ofstream(root / "dev" / name).put('\n');
-  };
-  const fs::path hub = root / "devices/pci0000:00/0000:00:14.0/usb1";
-  fs::create_directories(hub);
-  attribute(hub / "idVendor", "1d6b");
-  attribute(hub / "serial", "0000:00:14.0");
-  tty("ttyUSB0", hub / "1-2/1-2:1.0/ttyUSB0");
-  attribute(hub / "1-2/idVendor", "0403");
-  attribute(hub / "1-2/idProduct", "6001");
-  attribute(hub / "1-2/serial", "A600XYZ");
-  tty("ttyUSB1", hub / "1-3/1-3:1.0/ttyUSB1");
-  attribute(hub / "1-3/idVendor", "067b");
-  tty("ttyS0", root / "devices/platform/serial8250/ttyS0");
-  std::ofstream(root / "dev/pts7").put('\n');  // no sysfs entry at all
-
-  const struct {
-    const char* node;
-    const char* identity;
-  } cases[] = {{"ttyUSB0", "0403:6001:A600XYZ"}, {"ttyUSB1", ""}, {"ttyS0", ""}, {"pts7", ""}, {"absent", ""}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(ReadAdapterInfo((root / "dev" / c.node).string(), root.string()).identity, c.identity) << c.node;
-  }
-  fs::remove_all(root);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "link/simulated_clock.h"
 #include "link/simulated_port.h"
 #include "protocol/logger_core.h"
+#include "tests/support/adapters.h"
 #include "tests/support/fake_dialog.h"
 #include "tests/support/link_test_support.h"
 
@@ -30,6 +31,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using testing::FtdiAdapter;
 
 #ifndef _WIN32
 
@@ -57,6 +59,17 @@ class FakeLinuxTree : public ::testing::Test {
     Link("/proc/812/fd/3", root_ + "/dev/ttyUSB0");
     Write("/proc/900/comm", "sshd\n");  // another user's: no fd directory to read
     Write("/etc/passwd", "root:x:0:0::/root:/bin/sh\nanna:x:1000:1000::/home/anna:/bin/sh\n");
+    // The adapter behind ttyUSB0, as sysfs and udev show it.
+    for (const char* dir : {"/sys", "/sys/class", "/sys/class/tty", "/sys/class/tty/ttyUSB0", "/sys/devices",
+                            "/sys/devices/1-2", "/sys/devices/1-2/1-2:1.0", "/by-id"}) {
+      ASSERT_EQ(::mkdir((root_ + dir).c_str(), 0755), 0) << dir;
+    }
+    Link("/sys/class/tty/ttyUSB0/device", root_ + "/sys/devices/1-2/1-2:1.0");
+    Write("/sys/devices/1-2/idVendor", "0403\n");
+    Write("/sys/devices/1-2/idProduct", "6001\n");
+    Write("/sys/devices/1-2/product", "FT232R USB UART\n");
+    Write("/sys/devices/1-2/serial", "A50285BI\n");
+    Link("/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", root_ + "/dev/ttyUSB0");
     ::setenv("BRISKO_PORTS_DIR", (root_ + "/ports").c_str(), 1);
   }
   void TearDown() override {
@@ -69,7 +82,8 @@ class FakeLinuxTree : public ::testing::Test {
     ASSERT_EQ(::symlink(target.c_str(), (root_ + path).c_str()), 0) << path;
   }
   std::unique_ptr<SystemFacts> Facts() {
-    return MakeLinuxSystemFacts({root_ + "/proc", root_ + "/etc/group", root_ + "/etc/passwd"});
+    return MakeLinuxSystemFacts(
+        {root_ + "/proc", root_ + "/etc/group", root_ + "/etc/passwd", root_ + "/sys", root_ + "/by-id"});
   }
 
   std::string root_;
@@ -102,6 +116,8 @@ TEST_F(FakeLinuxTree, ThePortsDeviceItsGroupAndWhoHoldsIt) {
     EXPECT_EQ(facts.groupAccess, c.access);
     EXPECT_THAT(facts.heldBy, HasSubstr("pid 4242 (brisko, this program)"));
     EXPECT_THAT(facts.heldBy, HasSubstr("pid 812 (ModemManager)"));
+    EXPECT_EQ(DescribeAdapter(facts.adapter), "FT232R USB UART, 0403:6001, serial A50285BI");
+    EXPECT_EQ(facts.adapter.byIdPath, root_ + "/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
   }
   EXPECT_EQ(Facts()->ForPort(5).device, "does not exist");
   EXPECT_THAT(Facts()->GrabbingServices(), ElementsAre("ModemManager: running (pid 812)", "brltty: not running"));
@@ -122,11 +138,11 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
   input.system = "Linux 6.1.0 x86_64";
   input.codePage = "UTF-8";
   input.listedPorts = {1, 3};
-  input.ports[1] = PortFacts{"/home/anna/.config/brisko/ports/COM1", "/dev/ttyS0", "", "dialout",
-                             "this user is in it", ""};
-  input.ports[3] = PortFacts{"/home/anna/.config/brisko/ports/COM3", "/dev/ttyUSB0", "", "dialout",
-                             "this user is in it", "pid 4242 (brisko, this program)"};
-  input.ports[7] = PortFacts{"/home/anna/.config/brisko/ports/COM7", "does not exist", "", "", "", ""};
+  input.ports[1] = PortFacts{"/home/anna/.config/brisko/ports/COM1", "/dev/ttyS0", "dialout",
+                             "this user is in it", "", {}};
+  input.ports[3] = PortFacts{"/home/anna/.config/brisko/ports/COM3", "/dev/ttyUSB0", "dialout",
+                             "this user is in it", "pid 4242 (brisko, this program)", FtdiAdapter()};
+  input.ports[7] = PortFacts{"/home/anna/.config/brisko/ports/COM7", "does not exist", "", "", "", {}};
   input.openPort = "COM3 Open Ok";
   input.failures = {{1, "Device or resource busy"}, {7, "No such file or directory"}};
   input.services = {"ModemManager: not running", "brltty: not running"};
@@ -147,6 +163,10 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
             "  COM3\n"
             "    entry: /home/anna/.config/brisko/ports/COM3\n"
             "    device: /dev/ttyUSB0\n"
+            "    adapter: FT232R USB UART, 0403:6001, serial A50285BI\n"
+            "    by-id: /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\n"
+            "    manufacturer: FTDI\n"
+            "    driver: ftdi_sio\n"
             "    group: dialout, this user is in it\n"
             "    open by: pid 4242 (brisko, this program)\n"
             "failed ports, not listed:\n"
@@ -160,6 +180,31 @@ TEST(DiagnosticsReport, SaysWhatEachSourceGaveAndLeavesOutWhatIsNotKnown) {
             "trace: /tmp/t.trace, its last 2 lines:\n"
             "         0 COM3 open /dev/ttyUSB0\n"
             "       101 COM3 -> $NT900,4,51,0*0F\\x0D\\x0A\n");
+}
+
+TEST(DiagnosticsReport, AWindowsAdapterGivesItsSetupApiNamesAndDriver) {
+  DiagnosticsInput input;
+  input.listedPorts = {4};
+  AdapterInfo adapter;
+  adapter.identity = "USB\\VID_10C4&PID_EA60\\0001";
+  adapter.name = "Silicon Labs CP210x USB to UART Bridge (COM4)";
+  adapter.manufacturer = "Silicon Labs";
+  adapter.vendorId = "10c4";
+  adapter.productId = "ea60";
+  adapter.serial = "0001";
+  adapter.hardwareId = "USB\\VID_10C4&PID_EA60&REV_0100";
+  adapter.driver = "silabser";
+  adapter.driverProvider = "Silicon Laboratories Inc.";
+  adapter.driverVersion = "10.1.10.0";
+  input.ports[4] = PortFacts{"//./COM4", "", "", "", "", adapter};
+  EXPECT_THAT(BuildDiagnosticsReport(input),
+              HasSubstr("  COM4\n"
+                        "    entry: //./COM4\n"
+                        "    adapter: Silicon Labs CP210x USB to UART Bridge (COM4), 10c4:ea60, serial 0001\n"
+                        "    manufacturer: Silicon Labs\n"
+                        "    hardware id: USB\\VID_10C4&PID_EA60&REV_0100\n"
+                        "    device instance: USB\\VID_10C4&PID_EA60\\0001\n"
+                        "    driver: silabser, Silicon Laboratories Inc., 10.1.10.0\n"));
 }
 
 // What the core keeps for the report: each port's last failure for the whole

@@ -24,6 +24,7 @@
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "tests/support/adapters.h"
 #include "tests/support/dialog_machine.h"
 #include "tests/win32/next_modal_window.h"
 #include "win32/dialog_template_ex.h"
@@ -256,6 +257,52 @@ TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 lost");
   EXPECT_FALSE(IsWindowEnabled(Item(kIdPilotName)));
   EXPECT_EQ(GetFocus(), window_) << "the dialog itself, where keys choose no port";
+}
+
+// Each port entry's tip (the device and its adapter) shows over the closed
+// list for the selected entry, and over the dropped list for the entry under
+// the mouse.
+TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedList) {
+  ports.SetAdapter(5, testing::FtdiAdapter());
+  Start("3");
+  HWND tooltip = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
+  ASSERT_NE(tooltip, nullptr);
+  const auto tipOver = [&](HWND window) {
+    wchar_t text[256] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(window);
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return std::wstring(text);
+  };
+  const std::wstring tip3 = L"//./COM3";
+  const std::wstring tip5 =
+      L"//./COM5\n/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFT232R USB UART, 0403:6001, serial A50285BI";
+  HWND box = Item(kIdPortList);
+  EXPECT_EQ(tipOver(box), tip3);
+
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  ASSERT_TRUE(GetComboBoxInfo(box, &parts));
+  SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+  const auto hover = [&](int entry) {
+    RECT item{};
+    SendMessageW(parts.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(parts.hwndList, WM_MOUSEMOVE, 0, MAKELPARAM(item.left + 2, item.top + 2));
+    return tipOver(parts.hwndList);
+  };
+  EXPECT_EQ(hover(1), tip5);
+  EXPECT_EQ(hover(0), tip3);
+  SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+
+  dialog_->SetListSelection(kIdPortList, 1);
+  EXPECT_EQ(tipOver(box), tip5);
+  dialog_->RemoveListEntry(kIdPortList, 0);
+  dialog_->SetListSelection(kIdPortList, 0);  // as the dialog does after a removal
+  EXPECT_EQ(tipOver(box), tip5) << "the tips move with their entries";
 }
 
 }  // namespace
