@@ -42,8 +42,7 @@ class LoggerProtocol {
   void OnSet();
   void OnDeleteAllFlights();
 
-  // Protocol state.
-  std::int64_t lastSentenceTime() const { return lastSentenceTime_; }
+  // Stamps the last sentence's time for the staleness rule; 0 watches nothing.
   void setLastSentenceTime(std::int64_t seconds) { lastSentenceTime_ = seconds; }
   // The family of the last identifying reply: First after reply 0, Second
   // after reply 800, Unknown before either.
