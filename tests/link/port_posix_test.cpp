@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -192,6 +193,12 @@ TEST(PortNames, NumberOfName) {
       {"COM03", 0},  {"COM", 0},    {"COM3x", 0},  {"LPT1", 0},     {"COM-3", 0},  {"COM1000", 0},
   };
   for (const auto& [name, number] : cases) EXPECT_EQ(PortNumberOfName(name), number) << name;
+  // Windows gives them in wide characters: only ASCII may spell one, even
+  // where a character's low byte is a digit or a letter.
+  const std::pair<std::wstring_view, int> wide[] = {
+      {L"COM34", 34}, {L"com5", 5}, {L"COM\x0133", 0}, {L"COM3\x0130", 0}, {L"\x0143OM3", 0},
+  };
+  for (const auto& [name, number] : wide) EXPECT_EQ(PortNumberOfWideName(name), number) << name.size();
 }
 
 TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {
