@@ -201,6 +201,38 @@ TEST(PortNames, NumberOfName) {
   for (const auto& [name, number] : wide) EXPECT_EQ(PortNumberOfWideName(name), number) << name.size();
 }
 
+// Without BRISKO_PORTS_DIR, an entry of the user's ports directory names its
+// port, and the built-in table maps every number it does not name.
+TEST(PortNames, UsersDirectoryThenTheBuiltInTable) {
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* name : {"BRISKO_PORTS_DIR", "XDG_CONFIG_HOME"}) {
+    const char* value = ::getenv(name);
+    saved.emplace_back(name, value != nullptr ? value : "\n");  // "\n": unset
+  }
+  char config[] = "/tmp/brisko-config-XXXXXX";
+  ASSERT_NE(::mkdtemp(config), nullptr);
+  const std::string ports = std::string(config) + "/brisko/ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink("/dev/ttyUSB3", ports + "/COM2");
+  ::unsetenv("BRISKO_PORTS_DIR");
+  ::setenv("XDG_CONFIG_HOME", config, 1);
+
+  const std::pair<int, std::string> cases[] = {
+      {1, "/dev/ttyS0"},     {2, ports + "/COM2"}, {8, "/dev/ttyS7"},   {9, "/dev/ttyUSB0"}, {16, "/dev/ttyUSB7"},
+      {17, "/dev/ttyACM0"}, {24, "/dev/ttyACM7"},  {25, "/dev/rfcomm0"}, {29, "/dev/rfcomm4"}, {30, ""},
+  };
+  for (const auto& [number, path] : cases) EXPECT_EQ(DevicePathForPort(number), path) << number;
+
+  std::filesystem::remove_all(config);
+  for (const auto& [name, value] : saved) {
+    if (value == "\n") {
+      ::unsetenv(name.c_str());
+    } else {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
+}
+
 TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {
   ASSERT_TRUE(ports_.Link(5, ports_.path() + "/unplugged-adapter"));
   struct Case {
