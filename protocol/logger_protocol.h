@@ -27,8 +27,8 @@ class LoggerProtocol {
 
   // Handler of a posted sentence: copies slot `slotIndex` (posted as
   // `sequenceNumber`) and dispatches it. A slot that the worker has begun to
-  // refill since the post is dropped unseen (false).
-  bool OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex);
+  // refill since the post is dropped unseen.
+  void OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex);
   // Dispatches one checked sentence (header and fields, without the "*" tail);
   // at most its first 256 bytes are looked at.
   void DispatchSentence(std::string_view sentence);
