@@ -33,9 +33,6 @@ std::vector<std::string> SoakFailures(const SoakCounts& counts, long rssSpreadKi
   if (counts.handled != counts.posted) {
     failures.push_back(std::to_string(counts.posted) + " posted, " + std::to_string(counts.handled) + " handled");
   }
-  if (counts.dropped > counts.handled) {
-    failures.push_back(std::to_string(counts.dropped) + " dropped of " + std::to_string(counts.handled) + " handled");
-  }
   if (rssSpreadKiB < 0 || rssSpreadKiB > rssToleranceKiB) {
     failures.push_back("resident memory spread " + std::to_string(rssSpreadKiB) + " KiB after warm-up (at most " +
                        std::to_string(rssToleranceKiB) + ")");

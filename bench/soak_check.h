@@ -20,15 +20,15 @@ long RssSpreadAfter(const std::vector<RssSample>& samples, double warmupSeconds)
 
 // What a soak run counted. The simulator logs how many good sentences it had
 // written when the tool began to read and how many at its exit; every one in
-// between must have been posted by the worker, and every post handled:
-// dispatched, or dropped because the worker had begun to refill its slot.
+// between must have been posted by the worker, and every post handed to the
+// core (which dispatches it, or drops it when the worker had begun to refill
+// its slot).
 struct SoakCounts {
   bool simulatorCountsLogged = false;
   std::uint64_t writtenBeforeReading = 0;
   std::uint64_t writtenAtExit = 0;
   std::uint64_t posted = 0;
   std::uint64_t handled = 0;
-  std::uint64_t dropped = 0;
 };
 
 // The reasons a soak run failed, one text each; empty when it passed.

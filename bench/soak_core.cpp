@@ -3,8 +3,7 @@
 // flooding the line with 1% noise) as a child process on a pseudo-terminal.
 // Checks at the end: nothing crashed, resident memory stayed within 1 MiB
 // after warm-up, and every good sentence the simulator wrote was posted and
-// then either dispatched or dropped because the worker had already begun to
-// refill its slot (the ring-overrun rule), each counted.
+// then handed to the core.
 //
 // Usage: brisko_soak_core [--seconds N] [--warmup S] [--every S] [-- sim options]
 #include <signal.h>
@@ -104,9 +103,8 @@ int Run(const SoakOptions& options) {
     tool.PumpFor(milliseconds(static_cast<long>(options.everySeconds * 1000)));
     last = ReadProcessUsage(0);
     samples.push_back({SecondsSince(start), last.rssKiB});
-    std::printf("[%7.1f s] rss %ld KiB, posted %ld, handled %ld, dropped %llu\n", samples.back().seconds,
-                last.rssKiB, tool.sentencesPosted(), tool.sentencesHandled(),
-                static_cast<unsigned long long>(tool.core().droppedSentences()));
+    std::printf("[%7.1f s] rss %ld KiB, posted %ld, handled %ld\n", samples.back().seconds, last.rssKiB,
+                tool.sentencesPosted(), tool.sentencesHandled());
     std::fflush(stdout);
   }
   const double wallSeconds = SecondsSince(start);
@@ -129,17 +127,14 @@ int Run(const SoakOptions& options) {
       FindLoggedCount(log, kWrittenLabel, counts.writtenAtExit);
   counts.posted = static_cast<std::uint64_t>(tool.sentencesPosted());
   counts.handled = static_cast<std::uint64_t>(tool.sentencesHandled());
-  counts.dropped = tool.core().droppedSentences();
   const long spread = RssSpreadAfter(samples, options.warmupSeconds);
   const double cpuShare = (last.cpuSeconds - first.cpuSeconds) / wallSeconds;
   const std::uint64_t written = counts.writtenAtExit - counts.writtenBeforeReading;
 
   std::printf("soak: simulator wrote %llu good sentences while the tool read (%.0f a second)\n",
               static_cast<unsigned long long>(written), static_cast<double>(written) / wallSeconds);
-  std::printf("soak: posted %llu, dispatched %llu, dropped (slot refilled) %llu\n",
-              static_cast<unsigned long long>(counts.posted),
-              static_cast<unsigned long long>(counts.handled - counts.dropped),
-              static_cast<unsigned long long>(counts.dropped));
+  std::printf("soak: posted %llu, handled %llu\n", static_cast<unsigned long long>(counts.posted),
+              static_cast<unsigned long long>(counts.handled));
   std::printf("soak: rss after warm-up spread %ld KiB (first %ld KiB, last %ld KiB), cpu share %.4f\n", spread,
               first.rssKiB, last.rssKiB, cpuShare);
   const std::vector<std::string> failures = SoakFailures(counts, spread, kRssToleranceKiB, status);

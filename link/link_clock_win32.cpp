@@ -2,9 +2,9 @@
 // counter the pacing is written for, taken from the performance counter:
 // GetTickCount moves in steps of 10 to 16 ms (up to 20 ms under Wine), so a
 // command sent when it had advanced by 101 could leave as little as 85 ms
-// after the one before; the logger needs more than 100. A timed wait is a wait
-// on an event that nobody ever signals, so it always lasts its whole time-out;
-// one event serves both threads, since waiting on it changes nothing.
+// after the one before; the logger needs more than 100. A timed wait is a
+// plain Sleep: nothing ever cuts it short, and it ends on the same system tick
+// as any other timed wait would.
 #include <windows.h>
 
 #include "link/link_clock.h"
@@ -15,17 +15,11 @@ namespace {
 
 class Win32LinkClock final : public LinkClock {
  public:
-  // Manual reset, not signalled, unnamed.
-  Win32LinkClock() : never_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+  Win32LinkClock() {
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);  // never fails since Windows XP
     countsPerSecond_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
   }
-  ~Win32LinkClock() override {
-    if (never_ != nullptr) CloseHandle(never_);
-  }
-  Win32LinkClock(const Win32LinkClock&) = delete;
-  Win32LinkClock& operator=(const Win32LinkClock&) = delete;
 
   std::uint32_t Tick() override {
     LARGE_INTEGER now{};
@@ -38,13 +32,9 @@ class Win32LinkClock final : public LinkClock {
     return static_cast<std::uint32_t>(milliseconds);
   }
 
-  void Sleep(std::uint32_t milliseconds) override {
-    // Without an event (the system refused one) a plain sleep serves as well.
-    if (never_ == nullptr || WaitForSingleObject(never_, milliseconds) != WAIT_TIMEOUT) ::Sleep(milliseconds);
-  }
+  void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
  private:
-  HANDLE never_;
   long long countsPerSecond_ = 1;
 };
 

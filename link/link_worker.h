@@ -72,7 +72,6 @@ class LinkWorker {
 
   std::uint32_t sequenceNumber() const { return sequenceNumber_; }
   std::uint32_t lastWriteTick() const { return lastWriteTick_; }
-  bool portLost() const { return portLost_; }
 
  private:
   void WriteStep();

@@ -2,14 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
-#include <set>
 #include <string_view>
-
-#if !defined(_WIN32)
-#include <dirent.h>
-#include <sys/stat.h>
-#endif
 
 namespace brisko {
 
@@ -19,41 +14,6 @@ std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
 }
-
-#if !defined(_WIN32)
-// The table that the header describes.
-struct BuiltInRange {
-  int first;
-  int last;
-  std::string_view prefix;
-};
-
-constexpr BuiltInRange kBuiltIn[] = {
-    {1, 8, "/dev/ttyS"},
-    {9, 16, "/dev/ttyUSB"},
-    {17, 24, "/dev/ttyACM"},
-    {25, kLastTablePort, "/dev/rfcomm"},
-};
-
-bool EntryExists(const std::string& path) {
-  struct stat info {};
-  // lstat: a link that points nowhere still names the port; the open then
-  // fails with "not found", which is what the user should see.
-  return ::lstat(path.c_str(), &info) == 0;
-}
-
-// The numbers of the "COM<n>" entries of the ports directory.
-void AddDirectoryEntries(const std::string& directory, std::set<int>& numbers) {
-  DIR* listing = directory.empty() ? nullptr : ::opendir(directory.c_str());
-  if (listing == nullptr) return;
-  while (const dirent* entry = ::readdir(listing)) {
-    // Exactly the name DevicePathForPort looks for.
-    const int number = PortNumberOfName(entry->d_name);
-    if (number != 0 && PortName(number) == entry->d_name) numbers.insert(number);
-  }
-  ::closedir(listing);
-}
-#endif
 
 }  // namespace
 
@@ -71,6 +31,14 @@ int PortNumberOfName(std::string_view name) {
     number = number * 10 + (c - '0');
   }
   return number >= kFirstListedPort && number <= kLastListedPort ? number : 0;
+}
+
+int PortNumberOfWideName(std::wstring_view name) {
+  // Only ASCII spells a port name; any other character becomes '?', so that
+  // one whose low byte is a digit or a letter cannot pass for it.
+  std::string ascii;
+  for (const wchar_t c : name) ascii.push_back(static_cast<std::uint32_t>(c) < 0x80 ? static_cast<char>(c) : '?');
+  return PortNumberOfName(ascii);
 }
 
 std::vector<int> ProbeCandidates(const PortPresence& presence) {
@@ -94,39 +62,5 @@ std::string PortsDirectory() {
   }
   return config + "/brisko/ports";
 }
-
-std::string DevicePathForPort(int portNumber) {
-#if defined(_WIN32)
-  return "//./" + PortName(portNumber);
-#else
-  const std::string directory = PortsDirectory();
-  if (!directory.empty()) {
-    std::string entry = directory + "/" + PortName(portNumber);
-    if (EntryExists(entry)) return entry;
-  }
-  if (PortsDirectoryIsPrivate()) return std::string();
-  for (const auto& range : kBuiltIn) {
-    if (portNumber >= range.first && portNumber <= range.last) {
-      return std::string(range.prefix) + std::to_string(portNumber - range.first);
-    }
-  }
-  return std::string();
-#endif
-}
-
-#if !defined(_WIN32)
-std::vector<int> ExistingPortNumbers() {
-  std::set<int> numbers;
-  AddDirectoryEntries(PortsDirectory(), numbers);
-  if (!PortsDirectoryIsPrivate()) {
-    for (const auto& range : kBuiltIn) {
-      for (int number = range.first; number <= range.last; ++number) {
-        if (EntryExists(std::string(range.prefix) + std::to_string(number - range.first))) numbers.insert(number);
-      }
-    }
-  }
-  return std::vector<int>(numbers.begin(), numbers.end());
-}
-#endif
 
 }  // namespace brisko

@@ -27,6 +27,8 @@ std::string PortName(int portNumber);
 // n for "COM<n>" (any case, as Windows and Wine spell it) with n a listed
 // number written without leading zeros; 0 for every other name.
 int PortNumberOfName(std::string_view name);
+// The same for a name as Windows gives it, in wide characters.
+int PortNumberOfWideName(std::wstring_view name);
 
 // $BRISKO_PORTS_DIR when set, else $XDG_CONFIG_HOME/brisko/ports, else
 // ~/.config/brisko/ports.

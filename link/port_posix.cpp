@@ -1,7 +1,9 @@
 // Serial ports on POSIX systems: port n is the device that DevicePathForPort
-// names. Exclusive like a Win32 share mode of 0: flock() keeps out every other
+// names (an entry of the ports directory, else the built-in table), and the
+// ports present are the entries and table devices that exist. Exclusive like a Win32 share mode of 0: flock() keeps out every other
 // open (root's too, which TIOCEXCL alone does not), TIOCEXCL keeps out
 // programs that do not lock.
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -16,6 +18,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/port_names.h"
@@ -24,6 +29,39 @@
 namespace brisko {
 
 namespace {
+
+// The built-in table that port_names.h describes.
+struct BuiltInRange {
+  int first;
+  int last;
+  std::string_view prefix;
+};
+
+constexpr BuiltInRange kBuiltIn[] = {
+    {1, 8, "/dev/ttyS"},
+    {9, 16, "/dev/ttyUSB"},
+    {17, 24, "/dev/ttyACM"},
+    {25, kLastTablePort, "/dev/rfcomm"},
+};
+
+bool EntryExists(const std::string& path) {
+  struct stat info {};
+  // lstat: a link that points nowhere still names the port; the open then
+  // fails with "not found", which is what the user should see.
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+// The numbers of the "COM<n>" entries of the ports directory.
+void AddDirectoryEntries(const std::string& directory, std::set<int>& numbers) {
+  DIR* listing = directory.empty() ? nullptr : ::opendir(directory.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    // Exactly the name DevicePathForPort looks for.
+    const int number = PortNumberOfName(entry->d_name);
+    if (number != 0 && PortName(number) == entry->d_name) numbers.insert(number);
+  }
+  ::closedir(listing);
+}
 
 PortErrorKind KindOfErrno(int error) {
   switch (error) {
@@ -269,6 +307,34 @@ class PosixPortSystem final : public PortSystem {
 };
 
 }  // namespace
+
+std::string DevicePathForPort(int portNumber) {
+  const std::string directory = PortsDirectory();
+  if (!directory.empty()) {
+    std::string entry = directory + "/" + PortName(portNumber);
+    if (EntryExists(entry)) return entry;
+  }
+  if (PortsDirectoryIsPrivate()) return std::string();
+  for (const auto& range : kBuiltIn) {
+    if (portNumber >= range.first && portNumber <= range.last) {
+      return std::string(range.prefix) + std::to_string(portNumber - range.first);
+    }
+  }
+  return std::string();
+}
+
+std::vector<int> ExistingPortNumbers() {
+  std::set<int> numbers;
+  AddDirectoryEntries(PortsDirectory(), numbers);
+  if (!PortsDirectoryIsPrivate()) {
+    for (const auto& range : kBuiltIn) {
+      for (int number = range.first; number <= range.last; ++number) {
+        if (EntryExists(std::string(range.prefix) + std::to_string(number - range.first))) numbers.insert(number);
+      }
+    }
+  }
+  return std::vector<int>(numbers.begin(), numbers.end());
+}
 
 std::unique_ptr<PortSystem> MakePlatformPortSystem() { return std::make_unique<PosixPortSystem>(); }
 

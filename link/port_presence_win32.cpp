@@ -1,24 +1,17 @@
-// Which COM ports Windows names, read from the device-name table and the
-// registry's serial map; neither opens a device, so the check may run every
-// second.
+// Neither the device-name table nor the serial map opens a device, so the
+// check may run every second.
+#include "link/port_presence_win32.h"
+
 #include <windows.h>
 
 #include <set>
-#include <string>
 #include <vector>
 
 #include "link/port_names.h"
-#include "link/port_win32.h"
 
 namespace brisko {
 
 namespace {
-
-std::string Narrow(const wchar_t* text) {
-  std::string narrow;
-  for (; *text != L'\0'; ++text) narrow.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
-  return narrow;
-}
 
 // Every name of the device-name table: a list of texts, each ended by a NUL,
 // the whole ended by one more.
@@ -31,7 +24,7 @@ void AddDosDeviceNames(std::set<int>& numbers) {
     names.assign(names.size() * 2, L'\0');
   }
   for (const wchar_t* name = names.data(); *name != L'\0'; name += wcslen(name) + 1) {
-    if (const int number = PortNumberOfName(Narrow(name))) numbers.insert(number);
+    if (const int number = PortNumberOfWideName(name)) numbers.insert(number);
   }
 }
 
@@ -51,7 +44,7 @@ void AddSerialCommNames(std::set<int>& numbers) {
                                       reinterpret_cast<BYTE*>(data), &dataBytes);
     if (result == ERROR_NO_MORE_ITEMS) break;
     if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-    if (const int number = PortNumberOfName(Narrow(data))) numbers.insert(number);
+    if (const int number = PortNumberOfWideName(data)) numbers.insert(number);
   }
   RegCloseKey(key);
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "link/port_names.h"
+#include "link/port_presence_win32.h"
 
 namespace brisko {
 
@@ -90,9 +91,8 @@ void ApplyLineSettings(const Win32SerialCalls& calls, HANDLE handle, DWORD readW
   dcb.fAbortOnError = FALSE;
   calls.setCommState(handle, &dcb);
 
-  COMMTIMEOUTS timeouts{};
-  calls.getCommTimeouts(handle, &timeouts);
-  timeouts = TimeoutsWaitingFor(readWaitMs);
+  // Every field of COMMTIMEOUTS is set, so the driver's old ones need no read.
+  COMMTIMEOUTS timeouts = TimeoutsWaitingFor(readWaitMs);
   calls.setCommTimeouts(handle, &timeouts);
 }
 
@@ -278,11 +278,13 @@ class Win32PortSystem final : public PortSystem {
 }  // namespace
 
 const Win32SerialCalls& SystemSerialCalls() {
-  static const Win32SerialCalls calls{&CreateFileA,     &CloseHandle,    &SetupComm,      &GetCommState,
-                                      &SetCommState,    &GetCommTimeouts, &SetCommTimeouts, &ReadFile,
-                                      &WriteFile,       &ClearCommError, &PurgeComm,      &GetTickCount};
+  static const Win32SerialCalls calls{&CreateFileA,  &CloseHandle,     &SetupComm, &GetCommState,
+                                      &SetCommState, &SetCommTimeouts, &ReadFile,  &WriteFile,
+                                      &ClearCommError, &PurgeComm,     &GetTickCount};
   return calls;
 }
+
+std::string DevicePathForPort(int portNumber) { return "//./" + PortName(portNumber); }
 
 std::unique_ptr<PortSystem> MakeWin32PortSystem(const Win32SerialCalls& calls) {
   return std::make_unique<Win32PortSystem>(calls);

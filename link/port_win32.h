@@ -19,7 +19,6 @@ struct Win32SerialCalls {
   decltype(&SetupComm) setupComm;
   decltype(&GetCommState) getCommState;
   decltype(&SetCommState) setCommState;
-  decltype(&GetCommTimeouts) getCommTimeouts;
   decltype(&SetCommTimeouts) setCommTimeouts;
   decltype(&ReadFile) readFile;
   decltype(&WriteFile) writeFile;
@@ -32,11 +31,5 @@ struct Win32SerialCalls {
 const Win32SerialCalls& SystemSerialCalls();
 
 std::unique_ptr<PortSystem> MakeWin32PortSystem(const Win32SerialCalls& calls);
-
-// The COM ports that the system's device names (QueryDosDeviceW) and
-// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM name; opens nothing. Incomplete when
-// they name nothing beyond COM1, as under Wine, which opens "\\.\COM34"
-// through a dosdevices link that neither of them shows.
-PortPresence NamedWin32Ports();
 
 }  // namespace brisko

@@ -5,8 +5,6 @@
 
 namespace brisko {
 
-namespace {
-
 bool StartStdThread(std::thread& thread, std::function<void()> body, std::string& why) {
   try {
     thread = std::thread(std::move(body));
@@ -17,10 +15,8 @@ bool StartStdThread(std::thread& thread, std::function<void()> body, std::string
   }
 }
 
-}  // namespace
-
-SerialLink::SerialLink(PortSystem& ports, LinkClock& clock, SentencePoster& poster)
-    : ports_(ports), clock_(clock), poster_(poster), startThread_(StartStdThread) {}
+SerialLink::SerialLink(PortSystem& ports, LinkClock& clock, SentencePoster& poster, ThreadStarter startThread)
+    : ports_(ports), clock_(clock), poster_(poster), startThread_(std::move(startThread)) {}
 
 SerialLink::~SerialLink() { Close(); }
 

@@ -28,13 +28,17 @@ namespace brisko {
 inline constexpr std::uint32_t kDrainPollMs = 100;
 inline constexpr std::uint32_t kAfterStopMs = 500;
 
+// Starts `body` on a new thread in `thread`; false, with the reason in `why`,
+// when the system could not start one.
+using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body, std::string& why)>;
+// The ThreadStarter of std::thread.
+bool StartStdThread(std::thread& thread, std::function<void()> body, std::string& why);
+
 class SerialLink {
  public:
-  // Starts `body` on a new thread in `thread`; false, with the reason in `why`,
-  // when the system could not start one.
-  using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> body, std::string& why)>;
-
-  SerialLink(PortSystem& ports, LinkClock& clock, SentencePoster& poster);
+  // `startThread` starts the worker's thread; tests pass one that fails.
+  SerialLink(PortSystem& ports, LinkClock& clock, SentencePoster& poster,
+             ThreadStarter startThread = StartStdThread);
   // Runs the stop handshake if a port is still open.
   ~SerialLink();
   SerialLink(const SerialLink&) = delete;
@@ -62,16 +66,13 @@ class SerialLink {
   bool QueueCommands(const std::vector<std::string>& sequence);
 
   const SentenceSlots& slots() const { return slots_; }
-  const CommandQueue& queue() const { return queue_; }
-  LinkState state() const { return state_.load(std::memory_order_acquire); }
+  // True while any queued command has not yet left.
+  bool CommandsPending() const { return queue_.AnySlotHoldsCommand(); }
 
   // The trace of this link's line: the worker notes what it writes and reads,
   // the link notes each open and close. The owner starts and stops it.
   TraceWriter& trace() { return trace_; }
   const TraceWriter& trace() const { return trace_; }
-
-  // Tests: replaces how the worker thread is started.
-  void SetThreadStarter(ThreadStarter starter) { startThread_ = std::move(starter); }
 
  private:
   void WaitWhileQueueHoldsCommands();

@@ -156,10 +156,9 @@ void LoggerCore::ExitDrain() { link_.ExitDrain(); }
 
 void LoggerCore::OnSentence(std::uint32_t run, std::uint32_t sequenceNumber, int slotIndex) {
   // Runs are opened and closed on this thread, so a run that differs from the
-  // open one has ended for good.
-  if (!link_.IsOpen() || run != link_.run() || !protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex)) {
-    ++droppedSentences_;
-  }
+  // open one has ended for good: its post is dropped unseen.
+  if (!link_.IsOpen() || run != link_.run()) return;
+  protocol_.OnSentence(link_.slots(), sequenceNumber, slotIndex);
 }
 
 }  // namespace brisko

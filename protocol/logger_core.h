@@ -75,10 +75,6 @@ class LoggerCore : public CommandPort {
   void OnPortProbed(int portNumber, bool openable);
   // At the end: probes stop (the ones in progress are waited for).
   void StopFollowingPorts() { portList_.StopProbing(); }
-  // Posted sentences dropped because the worker had begun to refill their
-  // slot before they were handled (the user-interface thread fell behind by a
-  // whole ring) or their run had ended, counted over the core's life.
-  std::uint64_t droppedSentences() const { return droppedSentences_; }
   void OnTimer() { protocol_.OnTimer(); }
   void OnSet() { protocol_.OnSet(); }
   void OnDeleteAllFlights() { protocol_.OnDeleteAllFlights(); }
@@ -88,7 +84,7 @@ class LoggerCore : public CommandPort {
   bool Reidentify();
   LoggerFamily family() const { return protocol_.family(); }
   // True while any queued command has not yet left.
-  bool CommandsPending() const { return link_.queue().AnySlotHoldsCommand(); }
+  bool CommandsPending() const { return link_.CommandsPending(); }
 
   // Starts a trace of the line into `path` (created or emptied), headed by
   // this program, its build, the system and the time; a running trace is
@@ -139,7 +135,6 @@ class LoggerCore : public CommandPort {
   LoggerProtocol protocol_;
   std::string portStatusDetail_;
   std::map<int, std::string> portFailures_;
-  std::uint64_t droppedSentences_ = 0;
   std::uint64_t sequencesQueued_ = 0;
   int openPortNumber_ = 0;
   bool holdsPort_ = false;  // the last open succeeded

@@ -99,12 +99,10 @@ LoggerProtocol::LoggerProtocol(DialogCallouts& dialog, CommandPort& port, WallCl
   copyBuffer_.reserve(kMaxLineLength);
 }
 
-bool LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex) {
+void LoggerProtocol::OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex) {
   // A slot that the worker began to refill since the post holds part of a
   // later line: dropping it is safer than dispatching a torn sentence.
-  if (!slots.CopySentence(slotIndex, sequenceNumber, copyBuffer_)) return false;
-  DispatchSentence(copyBuffer_);
-  return true;
+  if (slots.CopySentence(slotIndex, sequenceNumber, copyBuffer_)) DispatchSentence(copyBuffer_);
 }
 
 void LoggerProtocol::DispatchSentence(std::string_view sentence) {

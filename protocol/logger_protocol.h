@@ -27,8 +27,8 @@ class LoggerProtocol {
 
   // Handler of a posted sentence: copies slot `slotIndex` (posted as
   // `sequenceNumber`) and dispatches it. A slot that the worker has begun to
-  // refill since the post is dropped unseen (false).
-  bool OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex);
+  // refill since the post is dropped unseen.
+  void OnSentence(const SentenceSlots& slots, std::uint32_t sequenceNumber, int slotIndex);
   // Dispatches one checked sentence (header and fields, without the "*" tail);
   // at most its first 256 bytes are looked at.
   void DispatchSentence(std::string_view sentence);
@@ -42,8 +42,7 @@ class LoggerProtocol {
   void OnSet();
   void OnDeleteAllFlights();
 
-  // Protocol state.
-  std::int64_t lastSentenceTime() const { return lastSentenceTime_; }
+  // Stamps the last sentence's time for the staleness rule; 0 watches nothing.
   void setLastSentenceTime(std::int64_t seconds) { lastSentenceTime_ = seconds; }
   // The family of the last identifying reply: First after reply 0, Second
   // after reply 800, Unknown before either.

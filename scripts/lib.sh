@@ -3,9 +3,10 @@
 # (scripts/run.sh, scripts/run-windows.sh, scripts/test-windows.sh,
 # tests/window/*.sh, bench/desktop_session.sh and through it scripts/bench.sh
 # and scripts/soak.sh): a private X server, brisko-sim and its port, a wait for
-# a condition with a bound, the tool's window, keys pressed and released, and
-# stopping the children a script started, and the choice of the Windows build
-# that runs under Wine on this machine.
+# a condition with a bound, the tool's window, keys pressed and released,
+# stopping the children a script started, the choice of the Windows build that
+# runs under Wine on this machine, and the screenshot session of run.sh and
+# run-windows.sh.
 
 # xvfb_start DIR: Xvfb in the background, its log in DIR/xvfb.log and its
 # display number in DIR/display. Xvfb chooses a free display number itself and
@@ -153,4 +154,55 @@ windows_build_choose() {
     echo "Windows build: an x86_64 build of the same sources under Wine's 64-bit loader: $why"
   fi
   export BRISKO_WINE
+}
+
+# capture_session PID STARTED TOOL_LOG SIM_LOG SHOT AREA: the screenshot session
+# of a tool (PID, started at STARTED, `date +%s.%N`) against brisko-sim: waits
+# for its window and for the simulator's last answer to the identification
+# ($NT805,5; the tool shows each reply as it arrives), lets the readings (every
+# 3 s) arrive too, saves SHOT (AREA "window": the window alone; "screen": the
+# whole screen, for Wine's undecorated window in its middle), then presses
+# Escape, after which the tool must end by itself with status 0. Any step that
+# fails ends the session with a one-line reason on stderr (and the logs where
+# they tell why): returns 1. Sets window.
+capture_session() {
+  local pid=$1 started=$2 tool_log=$3 sim_log=$4 shot=$5 area=$6 shown status=0
+  window=""
+  if ! wait_until 300 find_brisko_window; then
+    echo "capture: no brisko window within 30 s" >&2
+    cat "$tool_log" >&2
+    return 1
+  fi
+  if ! wait_until 300 grep -qF "tx \"\$NT805,5," "$sim_log"; then
+    echo "capture: the simulator did not answer the identification within 30 s" >&2
+    cat "$tool_log" "$sim_log" >&2
+    return 1
+  fi
+  shown=$(date +%s.%N)
+  awk -v from="$started" -v to="$shown" \
+    'BEGIN { printf "window showing the simulated logger %.2f s after start\n", to - from }'
+  echo "window title: \"$(xdotool getwindowname "$window")\""
+  sleep 3.5
+  local what=root
+  [[ $area == window ]] && what=$window
+  if ! import -window "$what" "$shot" 2>/dev/null; then
+    echo "capture: import could not take the screenshot of $area $what" >&2
+    return 1
+  fi
+  echo "screenshot: $shot"
+  # Leave as a user would: the tool drains, closes and saves its port.
+  if ! press_key "$window" Escape; then
+    echo "capture: could not press Escape in the brisko window" >&2
+    return 1
+  fi
+  if ! ended "$pid" 10; then
+    echo "capture: brisko did not end within 10 s of Escape" >&2
+    return 1
+  fi
+  wait "$pid" || status=$?
+  if ((status != 0)); then
+    echo "capture: brisko ended with status $status" >&2
+    cat "$tool_log" >&2
+    return 1
+  fi
 }

@@ -67,21 +67,6 @@ fi
 started=$(date +%s.%N)
 (cd "$work/run" && exec "$wine" "$root/$windows/app/brisko.exe") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
-window=""
-identified() { grep -qF "tx \"\$NT805,5," "$work/sim.log"; }
-if ! { wait_until 300 find_brisko_window && wait_until 300 identified; }; then
-  cat "$work/brisko.log" "$work/sim.log" >&2
-  exit 1
-fi
-shown=$(date +%s.%N)
-awk -v from="$started" -v to="$shown" \
-  'BEGIN { printf "brisko.exe has the simulated logger'"'"'s replies %.2f s after start\n", to - from }'
-# Let the readings (every 3 s) arrive too, then take the picture of the whole
-# screen, where the window stands in the middle.
-sleep 3.5
-shot="$work/brisko-windows.png"
-import -window root "$shot"
-echo "screenshot: $shot"
-press_key "$window" Escape || true
-ended "$brisko_pid" 10 || echo "brisko.exe did not end after Escape" >&2
+capture_session "$brisko_pid" "$started" "$work/brisko.log" "$work/sim.log" "$work/brisko-windows.png" screen || exit 1
+brisko_pid=""
 echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"

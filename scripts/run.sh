@@ -41,40 +41,6 @@ xvfb_start "$work"
 started=$(date +%s.%N)
 (cd "$work/run" && exec "$root/$build/app/brisko") >"$work/brisko.log" 2>&1 &
 brisko_pid=$!
-# The logger's data is on screen once the window exists and the simulator has
-# answered the tool's identification (it replies at once; the tool shows each
-# reply as it arrives).
-window=""
-identified() { grep -qF "rx \"\$NT800,1\" checksum ok" "$work/sim.log"; }
-if ! { wait_until 300 find_brisko_window && wait_until 300 identified; }; then
-  cat "$work/brisko.log" "$work/sim.log" >&2
-  exit 1
-fi
-shown=$(date +%s.%N)
-awk -v from="$started" -v to="$shown" 'BEGIN { printf "window showing the simulated logger %.2f s after start\n", to - from }'
-echo "window title: \"$(xdotool getwindowname "$window")\""
-
-# Let the readings (sent every 3 s) arrive too, then take the picture.
-sleep 3.5
-shot="$work/brisko.png"
-import -window "$window" "$shot" 2>/dev/null || import -window root "$shot"
-echo "screenshot: $shot"
-
-# Leave as a user would (Escape): the tool drains, closes and saves its port.
-if ! press_key "$window" Escape; then
-  echo "could not press Escape in the brisko window" >&2
-  exit 1
-fi
-if ! ended "$brisko_pid" 10; then
-  echo "brisko did not end after Escape" >&2
-  exit 1
-fi
-status=0
-wait "$brisko_pid" || status=$?
+capture_session "$brisko_pid" "$started" "$work/brisko.log" "$work/sim.log" "$work/brisko.png" window || exit 1
 brisko_pid=""
-if ((status != 0)); then
-  echo "brisko ended with status $status" >&2
-  cat "$work/brisko.log" >&2
-  exit 1
-fi
 echo "BRISKO.INI after the run: $(cat "$work/run/BRISKO.INI")"

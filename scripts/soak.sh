@@ -3,7 +3,7 @@
 # damaged) for a while, first against the link and protocol core, then
 # against the desktop tool under Xvfb. Passes when nothing crashed, resident
 # memory stayed within 1 MiB after warm-up, every good sentence written was
-# posted and either dispatched or dropped under the ring-overrun rule (core),
+# posted and handed to the core,
 # and the window kept repainting and still answered Escape (tool).
 #
 # Usage: scripts/soak.sh [minutes] [core|tool|both]     (default: 10 both)

@@ -2,7 +2,8 @@
 
 #include <dbt.h>
 
-#include <string>
+#include <cwchar>
+#include <string_view>
 
 #include "dialog/logger_dialog.h"
 #include "link/port_names.h"
@@ -23,11 +24,7 @@ int NamedPort(LPARAM data) {
   }
   const auto* port = reinterpret_cast<const DEV_BROADCAST_PORT_W*>(data);
   const std::size_t room = (header->dbch_size - offsetof(DEV_BROADCAST_PORT_W, dbcp_name)) / sizeof(wchar_t);
-  std::string name;
-  for (std::size_t i = 0; i < room && port->dbcp_name[i] != L'\0'; ++i) {
-    name.push_back(port->dbcp_name[i] < 0x80 ? static_cast<char>(port->dbcp_name[i]) : '?');
-  }
-  return PortNumberOfName(name);
+  return PortNumberOfWideName(std::wstring_view(port->dbcp_name, wcsnlen(port->dbcp_name, room)));
 }
 
 }  // namespace

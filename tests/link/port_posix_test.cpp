@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -209,6 +210,44 @@ TEST(PortNames, NumberOfName) {
       {"COM03", 0},  {"COM", 0},    {"COM3x", 0},  {"LPT1", 0},     {"COM-3", 0},  {"COM1000", 0},
   };
   for (const auto& [name, number] : cases) EXPECT_EQ(PortNumberOfName(name), number) << name;
+  // Windows gives them in wide characters: only ASCII may spell one, even
+  // where a character's low byte is a digit or a letter.
+  const std::pair<std::wstring_view, int> wide[] = {
+      {L"COM34", 34}, {L"com5", 5}, {L"COM\x0133", 0}, {L"COM3\x0130", 0}, {L"\x0143OM3", 0},
+  };
+  for (const auto& [name, number] : wide) EXPECT_EQ(PortNumberOfWideName(name), number) << name.size();
+}
+
+// Without BRISKO_PORTS_DIR, an entry of the user's ports directory names its
+// port, and the built-in table maps every number it does not name.
+TEST(PortNames, UsersDirectoryThenTheBuiltInTable) {
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* name : {"BRISKO_PORTS_DIR", "XDG_CONFIG_HOME"}) {
+    const char* value = ::getenv(name);
+    saved.emplace_back(name, value != nullptr ? value : "\n");  // "\n": unset
+  }
+  char config[] = "/tmp/brisko-config-XXXXXX";
+  ASSERT_NE(::mkdtemp(config), nullptr);
+  const std::string ports = std::string(config) + "/brisko/ports";
+  std::filesystem::create_directories(ports);
+  std::filesystem::create_symlink("/dev/ttyUSB3", ports + "/COM2");
+  ::unsetenv("BRISKO_PORTS_DIR");
+  ::setenv("XDG_CONFIG_HOME", config, 1);
+
+  const std::pair<int, std::string> cases[] = {
+      {1, "/dev/ttyS0"},     {2, ports + "/COM2"}, {8, "/dev/ttyS7"},   {9, "/dev/ttyUSB0"}, {16, "/dev/ttyUSB7"},
+      {17, "/dev/ttyACM0"}, {24, "/dev/ttyACM7"},  {25, "/dev/rfcomm0"}, {29, "/dev/rfcomm4"}, {30, ""},
+  };
+  for (const auto& [number, path] : cases) EXPECT_EQ(DevicePathForPort(number), path) << number;
+
+  std::filesystem::remove_all(config);
+  for (const auto& [name, value] : saved) {
+    if (value == "\n") {
+      ::unsetenv(name.c_str());
+    } else {
+      ::setenv(name.c_str(), value.c_str(), 1);
+    }
+  }
 }
 
 TEST_F(PosixPortTest, PortsThatLeadNowhereAreNotFound) {

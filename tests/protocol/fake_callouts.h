@@ -2,6 +2,9 @@
 // shared fake), and a snapshot of the record for whole-record comparisons.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,6 +57,26 @@ inline std::map<std::string, std::string> Snapshot(const LoggerProtocol& protoco
   std::map<std::string, std::string> fields = Snapshot(protocol.record());
   fields["family"] = std::to_string(static_cast<int>(protocol.family()));
   return fields;
+}
+
+// `owner` (a LoggerProtocol or a LoggerCore) stamped the time `stamp` last, as
+// the staleness rule sees it: a tick one second later blanks nothing, one two
+// seconds later blanks the fields. Stamp 0 means nothing is watched: no tick
+// blanks anything. The ticks leave the stamp cleared and the clock as it was.
+template <typename Owner>
+::testing::AssertionResult StampedAt(Owner& owner, FakeDialog& dialog, std::int64_t stamp) {
+  const std::int64_t now = dialog.now;
+  const long before = dialog.refreshes;
+  dialog.now = stamp == 0 ? now + 1000 : stamp + 1;
+  owner.OnTimer();
+  const long afterOne = dialog.refreshes;
+  dialog.now = stamp + 2;
+  if (stamp != 0) owner.OnTimer();
+  const long afterTwo = dialog.refreshes;
+  dialog.now = now;
+  if (afterOne != before) return ::testing::AssertionFailure() << "stale before " << stamp + 2;
+  if (stamp != 0 && afterTwo != before + 1) return ::testing::AssertionFailure() << "not stale at " << stamp + 2;
+  return ::testing::AssertionSuccess();
 }
 
 // A record in which every field holds a distinct old value, so that a test

@@ -191,10 +191,6 @@ BOOL WINAPI DriverSetCommState(HANDLE, LPDCB) {
   ++driver.stateWrites;
   return TRUE;
 }
-BOOL WINAPI DriverGetCommTimeouts(HANDLE, LPCOMMTIMEOUTS timeouts) {
-  *timeouts = COMMTIMEOUTS{};
-  return TRUE;
-}
 // Reads return with the first byte or after ReadTotalTimeoutConstant ms,
 // which must be 1 or more and well below 0x80000000.
 BOOL WINAPI DriverSetCommTimeouts(HANDLE, LPCOMMTIMEOUTS timeouts) {
@@ -274,7 +270,7 @@ const DriverRow kDrivers[] = {
 // again reopens it.
 TEST(LoggerCoreWin32Test, EveryDriversUnpluggedAdapterIsLostAndCanBeChosenAgain) {
   Win32SerialCalls scripted{&DriverCreateFile,     &DriverCloseHandle,     &DriverSetupComm, &DriverGetCommState,
-                         &DriverSetCommState,   &DriverGetCommTimeouts, &DriverSetCommTimeouts,
+                         &DriverSetCommState,   &DriverSetCommTimeouts,
                          &DriverReadFile,       &DriverWriteFile,       &DriverClearCommError,
                          &DriverPurgeComm,      &DriverGetTickCount};
   auto ports = MakeWin32PortSystem(scripted);
