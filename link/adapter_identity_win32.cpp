@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "link/port_names.h"
+#include "link/wide_text_win32.h"
 
 namespace brisko {
 
@@ -19,14 +20,7 @@ constexpr GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x0
 
 // Registry and device texts are UTF-16; the tips and the report travel in
 // the ANSI code page (what the system's narrow calls give).
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-  return narrow;
-}
+std::string Narrow(const std::wstring& text) { return NarrowTo(CP_ACP, text); }
 
 // A string value up to its first terminator (a multi-string's first string).
 std::wstring FirstString(const std::vector<wchar_t>& buffer) {

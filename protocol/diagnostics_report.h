@@ -37,6 +37,9 @@ class SystemFacts {
   // Programs known to take serial adapters for themselves, with whether they
   // run ("ModemManager: running (pid 812)").
   virtual std::vector<std::string> GrabbingServices() = 0;
+  // A text in the system's narrow encoding (an error message, an adapter's
+  // name) as UTF-8, the report's encoding. Already UTF-8 on POSIX systems.
+  virtual std::string ReportText(const std::string& systemText) { return systemText; }
 };
 
 struct DiagnosticsInput {
@@ -54,6 +57,7 @@ struct DiagnosticsInput {
   std::string traceFailure;  // why the last trace ended on its own
 };
 
+// The report, UTF-8.
 std::string BuildDiagnosticsReport(const DiagnosticsInput& input);
 
 // Everything the core and the system know now. `listedPorts` is the port

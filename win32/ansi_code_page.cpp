@@ -2,27 +2,13 @@
 
 #include <windows.h>
 
+#include "link/wide_text_win32.h"
+
 namespace brisko {
 
-std::wstring FromAnsiCodePage(const std::string& bytes) {
-  if (bytes.empty()) return std::wstring();
-  const int size = static_cast<int>(bytes.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
-  return text;
-}
+std::wstring FromAnsiCodePage(const std::string& bytes) { return WidenFrom(CP_ACP, bytes); }
 
-std::string ToAnsiCodePage(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
+std::string ToAnsiCodePage(const std::wstring& text) { return NarrowTo(CP_ACP, text); }
 
 bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16");
@@ -38,24 +24,9 @@ bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   return true;
 }
 
-std::string WideToUtf8(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return std::string();
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-  utf8.pop_back();  // the terminating zero
-  return utf8;
-}
+std::string WideToUtf8(const wchar_t* text) { return NarrowTo(CP_UTF8, text); }
 
-std::wstring Utf8ToWide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
-  return text;
-}
+std::wstring Utf8ToWide(const std::string& utf8) { return WidenFrom(CP_UTF8, utf8); }
 
 std::u16string AnsiCodePageToUtf16(std::string_view bytes) {
   const std::wstring text = FromAnsiCodePage(std::string(bytes));

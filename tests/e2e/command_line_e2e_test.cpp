@@ -80,7 +80,8 @@ TEST_P(CommandLineEndToEnd, ExitStatusOutputAndWire) {
   ASSERT_TRUE(sim.started());
 
   const std::string port = std::to_string(sim.port());
-  const std::string tracePath = ::testing::TempDir() + "command_line.trace";
+  // Rows run side by side (CTest starts each as a program of its own).
+  const std::string tracePath = ::testing::TempDir() + row.name + ".trace";
   std::remove(tracePath.c_str());
   std::vector<std::string> args;
   for (const std::string& arg : row.args) {
