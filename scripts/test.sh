@@ -57,7 +57,8 @@ run_tests() {
     xargs -0 -P 2 -I {} sh -c '"$1" --gtest_brief=1 || { echo "FAILED: $1" >&2; exit 1; }' sh {}
 }
 # build_and_run_tests DIR AREA...: builds brisko-sim and the test binaries
-# brisko_<area>_tests in DIR, then runs them.
+# brisko_<area>_tests in DIR, then runs them in that order: the longest
+# first, so that the two at a time end about together.
 build_and_run_tests() {
   local dir=$1 area
   shift
@@ -83,7 +84,7 @@ cmake -S . -B "$build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
   -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_BENCH=OFF
 (
   export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
-  build_and_run_tests "$build-tsan" link session dialog e2e fault lost
+  build_and_run_tests "$build-tsan" lost fault e2e dialog session link
 )
 
 # The units under AddressSanitizer and UndefinedBehaviorSanitizer, the
@@ -95,7 +96,7 @@ cmake -S . -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
   -DBRISKO_SANITIZE=address,undefined -DBRISKO_BUILD_UI=OFF "$test_flags"
 (
   export ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1"
-  build_and_run_tests "$build-asan" framing link protocol session dialog sim bench
+  build_and_run_tests "$build-asan" sim dialog link session protocol bench framing
 )
 
 # A few seconds of each fuzz target (clang, libFuzzer with AddressSanitizer
@@ -103,23 +104,35 @@ cmake -S . -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRISKO_
 # scratch corpus in the build directory, which is kept only when the target
 # found something. The long runs are described in fuzz/README.md.
 cmake -S . -B "$build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBRISKO_FUZZ=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=OFF
+  -DBRISKO_FUZZ=ON -DBRISKO_BUILD_UI=OFF -DBRISKO_BUILD_TESTS=OFF -DBRISKO_BUILD_BENCH=OFF "$test_flags"
 fuzz_targets=(receive commands settings trace)
 cmake --build "$build-fuzz" --target "${fuzz_targets[@]/#/brisko_fuzz_}"
-for target in "${fuzz_targets[@]}"; do
-  scratch="$build-fuzz/smoke/$target"
+# fuzz_smoke TARGET: the few seconds of one target; fails on a finding.
+fuzz_smoke() {
+  local target=$1 scratch="$build-fuzz/smoke/$1"
   rm -rf "$scratch"
   mkdir -p "$scratch/corpus"
-  options=(-max_total_time=5 -print_final_stats=1 -artifact_prefix="$scratch/")
+  local options=(-max_total_time=5 -print_final_stats=1 -artifact_prefix="$scratch/")
   [[ $target == receive ]] && options+=(-dict=fuzz/sentences.dict)
   if ! "$build-fuzz/fuzz/brisko_fuzz_$target" "${options[@]}" "$scratch/corpus" "fuzz/corpus/$target" \
       > "$scratch/log" 2>&1; then
     tail -n 60 "$scratch/log" >&2
     echo "FAILED: brisko_fuzz_$target; the input that broke it is in $scratch" >&2
-    exit 1
+    return 1
   fi
   echo "brisko_fuzz_$target: $(grep -h '^stat::number_of_executed_units' "$scratch/log"), no finding"
   rm -rf "$scratch"
+}
+# Two targets at a time, one a core.
+fuzz_failed=false
+for ((i = 0; i < ${#fuzz_targets[@]}; i += 2)); do
+  pids=()
+  for target in "${fuzz_targets[@]:i:2}"; do
+    fuzz_smoke "$target" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid" || fuzz_failed=true; done
 done
+if $fuzz_failed; then exit 1; fi
 
 echo "Tests: ${ctest_total:-0} passed, 0 failed"
