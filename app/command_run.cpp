@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <memory>
 #include <tuple>
 
 #include <nlohmann/json.hpp>
@@ -297,9 +296,7 @@ int RunCommand(const CommandLine& line, const Platform& platform, const CodePage
   if (line.command == Command::Diagnostics) {
     // Ports are listed as the window lists them; none is opened beyond the
     // probes that listing makes anyway.
-    const std::vector<int> listed = session.ListPorts();
-    const std::unique_ptr<SystemFacts> facts = MakeSystemFacts();
-    out << BuildDiagnosticsReport(GatherDiagnostics(session.core(), listed, *facts));
+    out << MachineDiagnosticsReport(session.core(), session.ListPorts());
     return kExitDone;
   }
 

@@ -1,7 +1,6 @@
 #include "dialog/logger_dialog.h"
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <utility>
 
@@ -186,8 +185,7 @@ void LoggerDialog::ShowTraceStopped() {
 
 void LoggerDialog::OnCopyDiagnostics() {
   if (destroyed_) return;
-  const std::unique_ptr<SystemFacts> facts = MakeSystemFacts();
-  surface_.CopyToClipboard(BuildDiagnosticsReport(GatherDiagnostics(core_, core_.listedPorts(), *facts)));
+  surface_.CopyToClipboard(MachineDiagnosticsReport(core_, core_.listedPorts()));
 }
 
 void LoggerDialog::OnLoadProfile() {

@@ -134,7 +134,7 @@ AdapterInfo ReadAdapterInfo(int portNumber, const SetupApiCalls& calls) {
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof(device);
     for (DWORD index = 0; calls.enumDeviceInfo(devices, index, &device); ++index) {
-      if (PortNumberOfName(Narrow(KeyValue(calls, devices, device, DIREG_DEV, L"PortName"))) != portNumber) continue;
+      if (PortNumberOfWideName(KeyValue(calls, devices, device, DIREG_DEV, L"PortName")) != portNumber) continue;
       AdapterInfo info = Describe(calls, devices, device);
       calls.destroyDeviceInfoList(devices);
       return info;

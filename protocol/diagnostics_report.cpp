@@ -81,6 +81,11 @@ std::string BuildDiagnosticsReport(const DiagnosticsInput& input) {
   return text;
 }
 
+std::string MachineDiagnosticsReport(const LoggerCore& core, const std::vector<int>& listedPorts) {
+  const std::unique_ptr<SystemFacts> facts = MakeSystemFacts();
+  return BuildDiagnosticsReport(GatherDiagnostics(core, listedPorts, *facts));
+}
+
 DiagnosticsInput GatherDiagnostics(const LoggerCore& core, const std::vector<int>& listedPorts, SystemFacts& facts) {
   DiagnosticsInput input;
   const HostSystem host = DescribeHostSystem();

@@ -67,4 +67,7 @@ DiagnosticsInput GatherDiagnostics(const LoggerCore& core, const std::vector<int
 // This machine's facts: /proc, /dev and /etc/group on Linux.
 std::unique_ptr<SystemFacts> MakeSystemFacts();
 
+// The report of this machine as it stands now, with the ports listed so.
+std::string MachineDiagnosticsReport(const LoggerCore& core, const std::vector<int>& listedPorts);
+
 }  // namespace brisko
