@@ -25,6 +25,7 @@
 #include "tests/support/adapters.h"
 #include "tests/support/dialog_machine.h"
 #include "tests/support/fake_surface.h"
+#include "tests/support/on_the_wire.h"
 #include "tests/support/wait_until.h"
 
 namespace brisko {
@@ -71,9 +72,13 @@ class NeutralDialogTest : public ::testing::Test, protected testing::DialogMachi
       dialog_->OnSentenceArrived(notice.sentence);
     }
   }
+  // The logger's answer is shown and the whole identification has left, so
+  // that what a test does next is all that reaches the logger after it.
   void Identify(int port, const char* reply, const char* serial) {
     Feed(port, reply);
-    ASSERT_TRUE(DeliverUntil([&] { return surface_.Text(kIdSerialNumber) == serial; }));
+    ASSERT_TRUE(DeliverUntil([&] {
+      return surface_.Text(kIdSerialNumber) == serial && Written(port, IdentificationOnTheWire().back());
+    }));
   }
   // The record's field behind an edit, as a refresh shows it.
   std::string RecordText(int id) {
