@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "app/command_run.h"
+#include "link/wide_text_win32.h"
 #include "win32/ansi_code_page.h"
 
 namespace brisko {

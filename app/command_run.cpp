@@ -61,18 +61,18 @@ Json RecordJson(const DeviceRecord& r, LoggerFamily family, int port, const Code
   shown["port"] = port;
   shown["status"] = r.portStatus;
   shown["family"] = family == LoggerFamily::First ? "first" : family == LoggerFamily::Second ? "second" : "";
-  shown["serial-number"] = LoggerTextToUtf8(r.serialNumber, codePage);
+  shown["serial-number"] = ShownText(r.serialNumber, codePage);
   shown["hardware-revision"] = r.hardwareRev;
   shown["firmware-revision"] = r.firmwareRev;
   shown["seal"] = r.sealStatus;
-  for (const ProfileText& text : kProfileTexts) shown[text.key] = LoggerTextToUtf8(r.*text.field, codePage);
+  for (const ProfileText& text : kProfileTexts) shown[text.key] = ShownText(r.*text.field, codePage);
   const Profile settings = ProfileOf(r, codePage);
   shown[kFixRateKey] = settings.fixRateSeconds ? Json(*settings.fixRateSeconds) : Json(nullptr);
   shown["record-mode"] = family == LoggerFamily::Second ? RecordModeName(r.recordMode) : "";
   shown["input-voltage"] = r.inputVoltage;
   shown["temperature"] = r.temperature;
   shown["humidity"] = r.humidity;
-  shown["position"] = LoggerTextToUtf8(r.gpsFixLine, codePage);
+  shown["position"] = ShownText(r.gpsFixLine, codePage);
   return shown;
 }
 
@@ -226,7 +226,7 @@ std::vector<std::string> Differences(const Profile& asked, const DeviceRecord& e
     const ProfileText& text = kProfileTexts[i];
     if (!asked.texts[i] || expected.*text.field == held.*text.field) continue;
     differences.push_back(std::string(text.key) + ": asked \"" + *asked.texts[i] + "\", the logger holds \"" +
-                          LoggerTextToUtf8(held.*text.field, codePage) + "\"");
+                          ShownText(held.*text.field, codePage) + "\"");
   }
   if (asked.fixRateSeconds && expected.fixRateIndex != held.fixRateIndex) {
     differences.push_back(std::string(kFixRateKey) + ": asked " + std::to_string(*asked.fixRateSeconds) +

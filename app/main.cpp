@@ -9,19 +9,20 @@
 #include "app/command_run.h"
 #include "app/settings_file.h"
 #include "brisko_version.h"
-#include "dialog/windows_1252.h"
 #include "protocol/platform.h"
+#include "qt/field_validator.h"
 #include "qt/program_icon.h"
 #include "qt/qt_main_dialog.h"
 
 int main(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  // The command line writes the logger's texts in the page the window shows them in.
   brisko::CommandLine line;
-  if (const std::optional<int> status = brisko::RunCommandLine(args, brisko::kWindows1252, line)) return *status;
+  if (const std::optional<int> status = brisko::RunCommandLine(args, brisko::kQtTextCodePage, line)) return *status;
 
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(brisko::kApplicationName));
-  QApplication::setApplicationVersion(QString::fromLatin1(brisko::kApplicationVersion));
+  QApplication::setApplicationName(QString::fromUtf8(brisko::kApplicationName));
+  QApplication::setApplicationVersion(QString::fromUtf8(brisko::kApplicationVersion));
   QApplication::setWindowIcon(brisko::ProgramIcon());
 
   brisko::SettingsFile settings;

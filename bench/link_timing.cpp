@@ -86,7 +86,7 @@ bool MeasureLatency(int lines) {
   Clock::time_point shown;
   bool seen = false;
   tool.dialog().onRefresh = [&] {
-    if (!seen && tool.record().gpsFixLine == expected) {
+    if (!seen && tool.record().gpsFixLine.bytes() == expected) {
       shown = Clock::now();
       seen = true;
     }

@@ -5,6 +5,12 @@
 // and calls the handlers of LoggerDialog; it knows nothing of what a control
 // means. Every member runs on the user-interface thread except the Post
 // functions.
+//
+// Every text that crosses the surface is UTF-8, both ways: the controls'
+// texts, list entries, tips, message boxes, titles, file names and the
+// clipboard. The logger's bytes never cross it: the data exchange shows them
+// through TextCodePage() and reads them back the same way. A front end turns
+// UTF-8 into its toolkit's characters in one place.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +46,7 @@ class ControlSurface {
  public:
   virtual ~ControlSurface() = default;
 
-  // Texts travel as Latin-1 bytes, one byte per character, both ways. Text of
-  // an edit or a display field; setting it puts the program's own text in, as
+  // Text of an edit or a display field; setting it puts the program's own text in, as
   // it is, without the rule for the user's changes and without the length
   // limit. The front end may deliver the edit's change notification to
   // LoggerDialog meanwhile: it ignores notifications during an exchange.
@@ -55,17 +60,16 @@ class ControlSurface {
 
   virtual void SetEnabled(int id, bool enabled) = 0;
   virtual void SetShown(int id, bool shown) = 0;
-  // The most bytes (in the code page the texts travel in) the user may bring
-  // an edit's text to. The edit may count characters meanwhile: the front
+  // The most bytes (in TextCodePage(), as the logger gets them) the user may
+  // bring an edit's text to. The edit may count characters meanwhile: the front
   // end's rule for the user's changes counts the bytes.
   virtual void SetLengthLimit(int id, int limit) = 0;
   // The tip shown over a control; empty removes it. Tips (here and on list
-  // entries) carry the system's own texts, device paths and error messages,
-  // in the platform's narrow encoding: UTF-8 on POSIX systems, the ANSI code
-  // page on Windows (what FormatMessageA gives).
+  // entries) carry the system's own texts: device paths, adapter names and
+  // error messages.
   virtual void SetToolTip(int id, const std::string& tip) = 0;
 
-  // The drop-down list: entries (Latin-1) in the order kept by their
+  // The drop-down list: entries in the order kept by their
   // indexes, each with its own tip. An index of -1 is "no entry selected";
   // selecting does not notify. Inserting or removing an entry may move the
   // selection: the caller sets it again afterwards.
@@ -93,15 +97,16 @@ class ControlSurface {
   // Runs a child dialog modally over the main dialog; its result is not used.
   virtual void RunChildDialog(ChildDialog which) = 0;
   // The platform's file dialog, modal over the main dialog: the chosen
-  // file's path in UTF-8, or an empty text when the user cancelled. A save
+  // file's path, or an empty text when the user cancelled. A save
   // adds the first type's extension to a name typed without one.
   virtual std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) = 0;
   // A check mark beside the window's menu entry (kMenuEntries), or none.
   virtual void SetMenuEntryChecked(MenuCommand command, bool checked) = 0;
-  // The system's clipboard gets this text (UTF-8, lines ending in "\n"),
+  // The system's clipboard gets this text (lines ending in "\n"),
   // for the user to paste elsewhere.
   virtual void CopyToClipboard(const std::string& text) = 0;
-  // The code page in which this front end shows and takes the logger's texts.
+  // The code page in which this front end shows the logger's texts, and by
+  // which its edits judge what the user adds to them (CanTravelInField).
   virtual CodePage TextCodePage() const = 0;
 
   // A repeating timer whose ticks the front end hands to LoggerDialog::OnTimer.

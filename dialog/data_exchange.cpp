@@ -30,18 +30,20 @@ std::int32_t ReadRadioIndex(const ControlSurface& surface, const std::vector<int
   return -1;
 }
 
-// Case folding for Latin-1 letters, as the list compares its entries.
-unsigned char FoldCase(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte + 0x20);
-  if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) return static_cast<unsigned char>(byte + 0x20);
-  return byte;
+// Case folding for the Latin-1 letters, as the list compares its entries.
+char16_t FoldCase(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);
+  return c;
 }
 
 bool BeginsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (FoldCase(text[i]) != FoldCase(prefix[i])) return false;
+  std::u16string characters;
+  std::u16string begin;
+  if (!Utf8ToUtf16(text, characters) || !Utf8ToUtf16(prefix, begin)) return false;
+  if (begin.size() > characters.size()) return false;
+  for (std::size_t i = 0; i < begin.size(); ++i) {
+    if (FoldCase(characters[i]) != FoldCase(begin[i])) return false;
   }
   return true;
 }
@@ -72,16 +74,31 @@ struct ExchangeStep {
   bool (*read)(DeviceRecord& record, const ControlSurface& surface, int controlId, int limit);
 };
 
-// A text as it is, both ways; a control whose text already matches is not
-// touched, so that an edit keeps its caret and selection.
-template <std::string DeviceRecord::*Field>
-void ShowText(const DeviceRecord& record, ControlSurface& surface, int controlId) {
-  if (surface.Text(controlId) != record.*Field) surface.SetText(controlId, record.*Field);
+// A record field as the controls show it: the program's texts as they are,
+// the logger's through the front end's code page.
+const std::string& Shown(const std::string& text, const CodePage& /*codePage*/) { return text; }
+std::string Shown(const LoggerText& text, const CodePage& codePage) { return ShownText(text, codePage); }
+
+void ReadShown(const std::string& shown, const CodePage& /*codePage*/, std::string& field) { field = shown; }
+// A text the user left as the refresh showed it keeps the logger's bytes,
+// even bytes the code page cannot give back (an unassigned byte, a broken
+// double-byte pair): only a text the user changed is written anew.
+void ReadShown(const std::string& shown, const CodePage& codePage, LoggerText& field) {
+  if (shown != ShownText(field, codePage)) field = LoggerTextIn(shown, codePage);
 }
 
-template <std::string DeviceRecord::*Field>
+// A text both ways; a control whose text already matches is not touched, so
+// that an edit keeps its caret and selection. The limit counts the bytes the
+// logger would get.
+template <typename Value, Value DeviceRecord::*Field>
+void ShowText(const DeviceRecord& record, ControlSurface& surface, int controlId) {
+  const auto& shown = Shown(record.*Field, surface.TextCodePage());
+  if (surface.Text(controlId) != shown) surface.SetText(controlId, shown);
+}
+
+template <typename Value, Value DeviceRecord::*Field>
 bool ReadText(DeviceRecord& record, const ControlSurface& surface, int controlId, int limit) {
-  record.*Field = surface.Text(controlId);
+  ReadShown(surface.Text(controlId), surface.TextCodePage(), record.*Field);
   return limit == 0 || (record.*Field).size() <= static_cast<std::size_t>(limit);
 }
 
@@ -110,9 +127,9 @@ bool ReadListText(DeviceRecord& record, const ControlSurface& surface, int listI
   return true;
 }
 
-template <std::string DeviceRecord::*Field>
+template <typename Value, Value DeviceRecord::*Field>
 constexpr ExchangeStep Text(int controlId, int limit = 0) {
-  return {controlId, limit, ShowText<Field>, ReadText<Field>};
+  return {controlId, limit, ShowText<Value, Field>, ReadText<Value, Field>};
 }
 template <std::int32_t DeviceRecord::*Field>
 constexpr ExchangeStep RadioIndex(int firstButtonId) {
@@ -126,23 +143,23 @@ constexpr ExchangeStep ListText(int listId) {
 // The one order of both directions. A read-back that fails at an edit leaves
 // every field after it, the port number among them, as it was.
 constexpr ExchangeStep kSteps[] = {
-    Text<&DeviceRecord::serialNumber>(kIdSerialNumber),
-    Text<&DeviceRecord::firmwareRev>(kIdFirmwareRev),
-    Text<&DeviceRecord::hardwareRev>(kIdHardwareRev),
-    Text<&DeviceRecord::portStatus>(kIdPortStatus),
-    Text<&DeviceRecord::gpsFixLine>(kIdGpsFixLine),
-    Text<&DeviceRecord::pilotName>(kIdPilotName, kPilotNameLimit),
-    Text<&DeviceRecord::competitionClass>(kIdCompetitionClass, kShortTextLimit),
-    Text<&DeviceRecord::competitionId>(kIdCompetitionId, kShortTextLimit),
-    Text<&DeviceRecord::gliderType>(kIdGliderType, kShortTextLimit),
-    Text<&DeviceRecord::gliderId>(kIdGliderId, kShortTextLimit),
+    Text<LoggerText, &DeviceRecord::serialNumber>(kIdSerialNumber),
+    Text<std::string, &DeviceRecord::firmwareRev>(kIdFirmwareRev),
+    Text<std::string, &DeviceRecord::hardwareRev>(kIdHardwareRev),
+    Text<std::string, &DeviceRecord::portStatus>(kIdPortStatus),
+    Text<LoggerText, &DeviceRecord::gpsFixLine>(kIdGpsFixLine),
+    Text<LoggerText, &DeviceRecord::pilotName>(kIdPilotName, kPilotNameLimit),
+    Text<LoggerText, &DeviceRecord::competitionClass>(kIdCompetitionClass, kShortTextLimit),
+    Text<LoggerText, &DeviceRecord::competitionId>(kIdCompetitionId, kShortTextLimit),
+    Text<LoggerText, &DeviceRecord::gliderType>(kIdGliderType, kShortTextLimit),
+    Text<LoggerText, &DeviceRecord::gliderId>(kIdGliderId, kShortTextLimit),
     RadioIndex<&DeviceRecord::fixRateIndex>(kIdFixRate1),
-    Text<&DeviceRecord::sealStatus>(kIdSealStatus),
+    Text<std::string, &DeviceRecord::sealStatus>(kIdSealStatus),
     ListText<&DeviceRecord::portNumber>(kIdPortList),
-    Text<&DeviceRecord::temperature>(kIdTemperature),
-    Text<&DeviceRecord::humidity>(kIdHumidity),
+    Text<std::string, &DeviceRecord::temperature>(kIdTemperature),
+    Text<std::string, &DeviceRecord::humidity>(kIdHumidity),
     RadioIndex<&DeviceRecord::recordMode>(kIdRecordModeNo),
-    Text<&DeviceRecord::inputVoltage>(kIdInputVoltage),
+    Text<std::string, &DeviceRecord::inputVoltage>(kIdInputVoltage),
 };
 
 // Counts the exchanges running: a refresh can run inside the modal length
@@ -163,7 +180,7 @@ class Running {
 DataExchange::DataExchange(DeviceRecord& record, ControlSurface& surface) : record_(record), surface_(surface) {}
 
 std::string DataExchange::LimitMessageText(int limit) {
-  return "Non digitare pi\xF9 di " + std::to_string(limit) + " caratteri.";
+  return "Non digitare pi\u00f9 di " + std::to_string(limit) + " caratteri.";
 }
 
 void DataExchange::LimitLengths() {

@@ -34,7 +34,7 @@ class DataExchange {
 
   bool InProgress() const { return depth_ > 0; }
 
-  // "Non digitare più di <limit> caratteri." in Latin-1, titled with the
+  // "Non digitare più di <limit> caratteri.", titled with the
   // program's name.
   static std::string LimitMessageText(int limit);
 

@@ -61,7 +61,7 @@ inline constexpr const char* kAboutEntryText = "Infor&mazioni su brisko...";
 enum class MenuCommand { About, LoadProfile, SaveProfile, Trace, CopyDiagnostics };
 struct MenuEntry {
   MenuCommand command;
-  const char* text;  // Latin-1, "&" before the mnemonic
+  const char* text;  // UTF-8, "&" before the mnemonic
 };
 inline constexpr MenuEntry kMenuEntries[] = {
     {MenuCommand::LoadProfile, "&Load profile..."},

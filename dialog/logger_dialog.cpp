@@ -163,7 +163,7 @@ void LoggerDialog::StartTrace(const std::string& path) {
   std::string error;
   const bool started = core_.StartTrace(path, error);
   surface_.SetMenuEntryChecked(MenuCommand::Trace, started);
-  if (!started) ShowMessageBox(Utf8ToLatin1("The trace could not start: " + error), kTraceTitle, MessageBoxKind::Warning);
+  if (!started) ShowMessageBox("The trace could not start: " + error, kTraceTitle, MessageBoxKind::Warning);
 }
 
 void LoggerDialog::PostTraceStopped(const std::string& message) {
@@ -180,7 +180,7 @@ void LoggerDialog::ShowTraceStopped() {
   if (message.empty()) return;
   core_.StopTrace();  // the writer has ended; this lets its thread go
   surface_.SetMenuEntryChecked(MenuCommand::Trace, false);
-  ShowMessageBox(Utf8ToLatin1("The trace stopped: " + message), kTraceTitle, MessageBoxKind::Warning);
+  ShowMessageBox("The trace stopped: " + message, kTraceTitle, MessageBoxKind::Warning);
 }
 
 void LoggerDialog::OnCopyDiagnostics() {
@@ -200,7 +200,7 @@ void LoggerDialog::OnLoadProfile() {
   std::string error = ReadProfileFile(path, profile);
   if (error.empty()) error = ApplyProfile(profile, surface_.TextCodePage(), core_.record());
   if (!error.empty()) {
-    ShowMessageBox(Utf8ToLatin1(error), kLoadProfileTitle, MessageBoxKind::Warning);
+    ShowMessageBox(error, kLoadProfileTitle, MessageBoxKind::Warning);
     return;
   }
   RefreshControls();
@@ -211,7 +211,7 @@ void LoggerDialog::OnSaveProfile() {
   const std::string path = surface_.AskFileName(FileAccess::Save, kSaveProfileTitle, {kProfileFiles});
   if (path.empty()) return;
   const std::string error = WriteProfileFile(path, ProfileOf(core_.record(), surface_.TextCodePage()));
-  if (!error.empty()) ShowMessageBox(Utf8ToLatin1(error), kSaveProfileTitle, MessageBoxKind::Warning);
+  if (!error.empty()) ShowMessageBox(error, kSaveProfileTitle, MessageBoxKind::Warning);
 }
 
 void LoggerDialog::OnDestroy() {

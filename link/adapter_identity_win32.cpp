@@ -18,9 +18,8 @@ constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x0
 // modems' included, which are not in the Ports class.
 constexpr GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
-// Registry and device texts are UTF-16; the tips and the report travel in
-// the ANSI code page (what the system's narrow calls give).
-std::string Narrow(const std::wstring& text) { return NarrowTo(CP_ACP, text); }
+// Registry and device texts are UTF-16; the program's texts are UTF-8.
+std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // A string value up to its first terminator (a multi-string's first string).
 std::wstring FirstString(const std::vector<wchar_t>& buffer) {

@@ -13,6 +13,7 @@
 
 #include "link/port_names.h"
 #include "link/port_presence_win32.h"
+#include "link/wide_text_win32.h"
 
 namespace brisko {
 
@@ -39,11 +40,14 @@ PortErrorKind KindOfError(DWORD error) {
 }
 
 std::string SystemMessage(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  // Wide, then UTF-8: the message in the user's language whatever the ANSI
+  // code page can write.
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 && text != nullptr ? WideToUtf8(std::wstring_view(text, length))
+                                                      : "error " + std::to_string(error);
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
     message.pop_back();

@@ -24,4 +24,8 @@ std::string NarrowTo(unsigned int codePage, std::wstring_view text) {
   return bytes;
 }
 
+std::wstring Utf8ToWide(std::string_view utf8) { return WidenFrom(CP_UTF8, utf8); }
+
+std::string WideToUtf8(std::wstring_view text) { return NarrowTo(CP_UTF8, text); }
+
 }  // namespace brisko

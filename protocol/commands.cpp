@@ -25,12 +25,12 @@ constexpr SetCommandSet kSecondFamilySet = {
     "$NT806,4,3"};
 
 std::vector<std::string> SequenceOf(const SetCommandSet& set, const DeviceRecord& record) {
-  const std::string* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
+  const LoggerText* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
                                        &record.gliderType, &record.gliderId};
   std::vector<std::string> sequence;
   sequence.reserve(9);
   sequence.emplace_back(set.open);
-  for (int i = 0; i < 5; ++i) sequence.push_back(set.textPrefixes[i] + *texts[i]);
+  for (int i = 0; i < 5; ++i) sequence.push_back(set.textPrefixes[i] + texts[i]->bytes());
   // The button index plus one, widened first so that an out-of-range index
   // reported by a logger cannot overflow.
   sequence.push_back(set.fixRatePrefix + std::to_string(std::int64_t{record.fixRateIndex} + 1));

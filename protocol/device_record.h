@@ -1,25 +1,28 @@
 // The in-memory mirror of one logger's identity, settings and readings: 17
-// fields, each bound to one control of the main dialog. Texts are byte strings
-// (one character per byte, Latin-1) so that what the logger sent goes back to
-// it byte for byte.
+// fields, each bound to one control of the main dialog. What the logger sent
+// as text is kept as its bytes (LoggerText), to go back byte for byte; the
+// program's own texts (the port's status and number) and the numbers it
+// formats are UTF-8.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "protocol/logger_text.h"
+
 namespace brisko {
 
 struct DeviceRecord {
-  std::string serialNumber;
-  std::string firmwareRev;       // one decimal, e.g. "2.8"
-  std::string hardwareRev;       // one decimal
-  std::string portStatus;        // e.g. "COM3 Open Ok"
-  std::string gpsFixLine;        // a "$GPGGA" sentence without its header
-  std::string pilotName;         // at most 31 characters when typed
-  std::string competitionClass;  // at most 15 when typed, like the three below
-  std::string competitionId;
-  std::string gliderType;
-  std::string gliderId;
+  LoggerText serialNumber;
+  std::string firmwareRev;         // one decimal, e.g. "2.8"
+  std::string hardwareRev;         // one decimal
+  std::string portStatus;          // e.g. "COM3 Open Ok"
+  LoggerText gpsFixLine;           // a "$GPGGA" sentence without its header
+  LoggerText pilotName;            // at most 31 bytes when typed
+  LoggerText competitionClass;     // at most 15 when typed, like the three below
+  LoggerText competitionId;
+  LoggerText gliderType;
+  LoggerText gliderId;
   std::int32_t fixRateIndex = -1;  // fix rate in seconds minus one; -1: no button checked
   std::string sealStatus;          // "SEALED" or "UNSEALED"
   std::string portNumber;          // decimal port number as text

@@ -37,9 +37,6 @@ class SystemFacts {
   // Programs known to take serial adapters for themselves, with whether they
   // run ("ModemManager: running (pid 812)").
   virtual std::vector<std::string> GrabbingServices() = 0;
-  // A text in the system's narrow encoding (an error message, an adapter's
-  // name) as UTF-8, the report's encoding. Already UTF-8 on POSIX systems.
-  virtual std::string ReportText(const std::string& systemText) { return systemText; }
 };
 
 struct DiagnosticsInput {

@@ -114,7 +114,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
   if (header == kRecommendedMinimumHeader) {
     // Position fixes arrive as "$GPGGA" too; this one carries nothing we show.
   } else if (header == kPositionHeader) {
-    record_.gpsFixLine = fields.Rest();
+    record_.gpsFixLine = LoggerText(std::string(fields.Rest()));
   } else if (header.substr(0, kReplyPrefix.size()) == kReplyPrefix) {
     switch (LeadingInt(header.substr(kReplyPrefix.size()))) {
       case 0: HandleNt0(fields); break;
@@ -135,7 +135,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
 // Positions 1 to 3 of replies 0 and 800: serial number, hardware and firmware
 // revisions in tenths.
 void LoggerProtocol::ReadIdentity(FieldReader& fields) {
-  record_.serialNumber = fields.Take();
+  record_.serialNumber = LoggerText(std::string(fields.Take()));
   record_.hardwareRev = Tenths(fields.Int());
   record_.firmwareRev = Tenths(fields.Int());
 }
@@ -158,16 +158,16 @@ void LoggerProtocol::HandleNt3(FieldReader fields) { fields.Skip(7); }
 // $NT6,JOHN SMITH,CLUB
 // pilot name, competition class.
 void LoggerProtocol::HandleNt6(FieldReader fields) {
-  record_.pilotName = fields.Take();
-  record_.competitionClass = fields.Take();
+  record_.pilotName = LoggerText(std::string(fields.Take()));
+  record_.competitionClass = LoggerText(std::string(fields.Take()));
 }
 
 // $NT7,XY,LS4,D-1234
 // competition id, glider type, glider id.
 void LoggerProtocol::HandleNt7(FieldReader fields) {
-  record_.competitionId = fields.Take();
-  record_.gliderType = fields.Take();
-  record_.gliderId = fields.Take();
+  record_.competitionId = LoggerText(std::string(fields.Take()));
+  record_.gliderType = LoggerText(std::string(fields.Take()));
+  record_.gliderId = LoggerText(std::string(fields.Take()));
 }
 
 // $NT800,12345,12,30,a,b,2,3,1,c
@@ -212,13 +212,13 @@ void LoggerProtocol::HandleNt801(FieldReader fields) {
 // selector 1..5 naming the text setting, then its value.
 void LoggerProtocol::HandleNt805(FieldReader fields) {
   const std::int32_t selector = fields.Int();
-  const std::string_view value = fields.Take();
+  const std::string value(fields.Take());
   switch (selector) {
-    case 1: record_.pilotName = value; break;
-    case 2: record_.competitionClass = value; break;
-    case 3: record_.competitionId = value; break;
-    case 4: record_.gliderType = value; break;
-    case 5: record_.gliderId = value; break;
+    case 1: record_.pilotName = LoggerText(value); break;
+    case 2: record_.competitionClass = LoggerText(value); break;
+    case 3: record_.competitionId = LoggerText(value); break;
+    case 4: record_.gliderType = LoggerText(value); break;
+    case 5: record_.gliderId = LoggerText(value); break;
     default: break;
   }
 }
@@ -236,17 +236,17 @@ void LoggerProtocol::OnTimer() {
 }
 
 void LoggerProtocol::ClearDeviceFields() {
-  record_.serialNumber.clear();
+  record_.serialNumber = LoggerText();
   record_.firmwareRev.clear();
   record_.hardwareRev.clear();
-  record_.gpsFixLine.clear();
+  record_.gpsFixLine = LoggerText();
   record_.fixRateIndex = -1;
   record_.sealStatus.clear();
-  record_.pilotName.clear();
-  record_.competitionClass.clear();
-  record_.competitionId.clear();
-  record_.gliderType.clear();
-  record_.gliderId.clear();
+  record_.pilotName = LoggerText();
+  record_.competitionClass = LoggerText();
+  record_.competitionId = LoggerText();
+  record_.gliderType = LoggerText();
+  record_.gliderId = LoggerText();
   dialog_.RefreshControls();
 }
 

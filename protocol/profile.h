@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/code_page.h"
 #include "protocol/device_record.h"
+#include "protocol/logger_text.h"
 
 namespace brisko {
 
@@ -29,7 +29,7 @@ struct ProfileText {
   const char* key;
   const char* igcHeader;
   const char* name;
-  std::string DeviceRecord::*field;
+  LoggerText DeviceRecord::*field;
   std::size_t limit;
 };
 
@@ -76,11 +76,6 @@ std::string ProfileJson(const Profile& profile);
 // Writes the profile's settings into the record, the texts in the code page.
 // Every value is judged first; when one is refused nothing is written.
 std::string ApplyProfile(const Profile& profile, const CodePage& codePage, DeviceRecord& record);
-// A text of the record (the logger's bytes) as UTF-8.
-std::string LoggerTextToUtf8(std::string_view bytes, const CodePage& codePage);
-// A UTF-8 text for the dialog's messages, which are Latin-1: "?" stands for
-// a character Latin-1 lacks.
-std::string Utf8ToLatin1(std::string_view utf8);
 // The record's five texts and, when one is chosen, the fix rate.
 Profile ProfileOf(const DeviceRecord& record, const CodePage& codePage);
 

@@ -19,7 +19,7 @@ namespace brisko {
 namespace {
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget& parent) {
-  const QString text = QString::fromLatin1(control.text);
+  const QString text = QString::fromUtf8(control.text);
   switch (control.kind) {
     case ControlKind::GroupBox: {
       auto* box = new QGroupBox(text, &parent);

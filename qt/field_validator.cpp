@@ -4,7 +4,6 @@
 
 #include <QLineEdit>
 
-#include "dialog/windows_1252.h"
 #include "protocol/field_edit.h"
 
 namespace brisko {
@@ -30,7 +29,7 @@ FieldTextValidator::FieldTextValidator(QLineEdit& edit) : QValidator(&edit), edi
 
 bool FieldTextValidator::MayBecome(const QString& text) const {
   return MayAcceptFieldEdit(View(shown_), View(text), static_cast<std::size_t>(limit_ < 0 ? 0 : limit_),
-                            EncodeWindows1252);
+                            kQtTextCodePage.encode);
 }
 
 QValidator::State FieldTextValidator::validate(QString& input, int& /*position*/) const {

@@ -9,9 +9,15 @@
 #include <QString>
 #include <QValidator>
 
+#include "dialog/windows_1252.h"
+
 class QLineEdit;
 
 namespace brisko {
+
+// The code page in which the Qt front end shows the logger's texts and judges
+// what the user adds to them: Windows-1252, which gives every byte a character.
+inline constexpr CodePage kQtTextCodePage = kWindows1252;
 
 class FieldTextValidator : public QValidator {
   Q_OBJECT
@@ -20,7 +26,7 @@ class FieldTextValidator : public QValidator {
   // Installs itself on the edit, which owns it.
   explicit FieldTextValidator(QLineEdit& edit);
 
-  // The most characters the user may bring the text to; a longer text put in
+  // The most bytes (in kQtTextCodePage) the user may bring the text to; a longer text put in
   // by ShowFieldText may be shortened but not lengthened.
   void setLimit(int limit) { limit_ = limit; }
   int limit() const { return limit_; }

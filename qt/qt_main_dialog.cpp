@@ -15,34 +15,12 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
-#include "dialog/windows_1252.h"
 #include "qt/about_dialog.h"
 #include "qt/delete_flight_dialog.h"
 #include "qt/field_validator.h"
 #include "qt/sentence_event.h"
 
 namespace brisko {
-
-namespace {
-
-// The logger's texts cross the surface as its bytes, shown in Windows-1252;
-// the program's own texts (message boxes) are Latin-1; tips the system's UTF-8.
-QString FromLoggerBytes(const std::string& bytes) {
-  const std::u16string text = Windows1252ToUtf16(bytes);
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The edits refuse what the page cannot write, so the round trip is exact.
-std::string ToLoggerBytes(const QString& text) {
-  return Utf16ToWindows1252(
-      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
-}
-
-QString FromLatin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-}  // namespace
 
 QtMainDialog::QtMainDialog(SettingsStore& settings, const Platform& platform, QWidget* parent)
     : TemplateDialog(MainDialogTemplate(), parent), dialog_(*this, settings, platform) {
@@ -81,16 +59,16 @@ int QtMainDialog::DoModal() {
 void QtMainDialog::OnInitDialog() { dialog_.OnInitDialog(); }
 
 std::string QtMainDialog::Text(int id) const {
-  if (auto* edit = ControlAs<QLineEdit>(id)) return ToLoggerBytes(edit->text());
-  if (auto* label = ControlAs<QLabel>(id)) return ToLoggerBytes(label->text());
+  if (auto* edit = ControlAs<QLineEdit>(id)) return edit->text().toStdString();
+  if (auto* label = ControlAs<QLabel>(id)) return label->text().toStdString();
   return std::string();
 }
 
 void QtMainDialog::SetText(int id, const std::string& text) {
   if (auto* edit = ControlAs<QLineEdit>(id)) {
-    ShowFieldText(*edit, FromLoggerBytes(text));
+    ShowFieldText(*edit, QString::fromStdString(text));
   } else if (auto* label = ControlAs<QLabel>(id)) {
-    label->setText(FromLoggerBytes(text));
+    label->setText(QString::fromStdString(text));
   }
 }
 
@@ -131,7 +109,7 @@ void QtMainDialog::SetToolTip(int id, const std::string& tip) {
 void QtMainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   auto* list = ControlAs<QComboBox>(id);
   if (list == nullptr) return;
-  list->insertItem(index, FromLoggerBytes(text));
+  list->insertItem(index, QString::fromStdString(text));
   list->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
 }
 
@@ -146,7 +124,7 @@ int QtMainDialog::ListCount(int id) const {
 
 std::string QtMainDialog::ListEntry(int id, int index) const {
   const auto* list = ControlAs<QComboBox>(id);
-  return list != nullptr ? ToLoggerBytes(list->itemText(index)) : std::string();
+  return list != nullptr ? list->itemText(index).toStdString() : std::string();
 }
 
 int QtMainDialog::ListSelection(int id) const {
@@ -182,7 +160,7 @@ void QtMainDialog::FocusAndSelectAll(int id) {
 MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                             MessageBoxKind kind) {
   const bool question = kind == MessageBoxKind::Question;
-  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, FromLatin1(caption), FromLatin1(text),
+  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, QString::fromStdString(caption), QString::fromStdString(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
   // Once it shows, the box takes the keyboard, with or without a window manager.
   QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
@@ -209,17 +187,17 @@ void QtMainDialog::RunChildDialog(ChildDialog which) {
 std::string QtMainDialog::AskFileName(FileAccess access, const std::string& title,
                                       const std::vector<FileType>& types) {
   const bool save = access == FileAccess::Save;
-  QFileDialog chooser(this, FromLatin1(title));
+  QFileDialog chooser(this, QString::fromStdString(title));
   chooser.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   chooser.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   QStringList filters;
   for (const FileType& type : types) {
-    filters << QString::fromLatin1(type.name) + QStringLiteral(" (") + QString::fromLatin1(type.patterns) +
+    filters << QString::fromUtf8(type.name) + QStringLiteral(" (") + QString::fromUtf8(type.patterns) +
                    QStringLiteral(")");
   }
   chooser.setNameFilters(filters);
   // "*.json" gives a name typed without an extension ".json".
-  if (save && !types.empty()) chooser.setDefaultSuffix(QString::fromLatin1(types.front().patterns).section('.', 1));
+  if (save && !types.empty()) chooser.setDefaultSuffix(QString::fromUtf8(types.front().patterns).section('.', 1));
   const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
   RegainFocus();
   return chosen ? chooser.selectedFiles().constFirst().toUtf8().toStdString() : std::string();
@@ -234,10 +212,10 @@ void QtMainDialog::SetMenuEntryChecked(MenuCommand command, bool checked) {
 }
 
 void QtMainDialog::CopyToClipboard(const std::string& text) {
-  QGuiApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
-CodePage QtMainDialog::TextCodePage() const { return kWindows1252; }
+CodePage QtMainDialog::TextCodePage() const { return kQtTextCodePage; }
 
 void QtMainDialog::RegainFocus() {
   // Without a window manager nobody hands the keyboard back to the dialog
@@ -287,7 +265,7 @@ void QtMainDialog::contextMenuEvent(QContextMenuEvent* event) {
   // in the dialog's own context menu.
   QMenu menu(this);
   for (const MenuEntry& entry : kMenuEntries) {
-    QAction* action = menu.addAction(QString::fromLatin1(entry.text));
+    QAction* action = menu.addAction(QString::fromUtf8(entry.text));
     if (checkedEntries_.count(entry.command) != 0) {
       action->setCheckable(true);
       action->setChecked(true);

@@ -25,7 +25,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& layout, QWidget* parent)
       layout_(layout),
       units_(DialogUnits::ForFont(DialogFont(layout.fontPointSize))),
       controls_(WithFont(*this, layout.fontPointSize), layout, units_) {
-  setWindowTitle(QString::fromLatin1(layout.title));
+  setWindowTitle(QString::fromUtf8(layout.title));
   setWindowIcon(ProgramIcon());
   setFixedSize(units_.X(layout.width), units_.Y(layout.height));
   for (int i = 0; i < controls_.size(); ++i) {

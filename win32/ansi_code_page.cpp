@@ -6,10 +6,6 @@
 
 namespace brisko {
 
-std::wstring FromAnsiCodePage(const std::string& bytes) { return WidenFrom(CP_ACP, bytes); }
-
-std::string ToAnsiCodePage(const std::wstring& text) { return NarrowTo(CP_ACP, text); }
-
 bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16");
   const wchar_t wide = static_cast<wchar_t>(character);
@@ -24,12 +20,8 @@ bool EncodeAnsiCharacter(char16_t character, std::string& bytes) {
   return true;
 }
 
-std::string WideToUtf8(const wchar_t* text) { return NarrowTo(CP_UTF8, text); }
-
-std::wstring Utf8ToWide(const std::string& utf8) { return WidenFrom(CP_UTF8, utf8); }
-
 std::u16string AnsiCodePageToUtf16(std::string_view bytes) {
-  const std::wstring text = FromAnsiCodePage(std::string(bytes));
+  const std::wstring text = WidenFrom(CP_ACP, bytes);
   return std::u16string(text.begin(), text.end());
 }
 

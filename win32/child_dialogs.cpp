@@ -1,6 +1,7 @@
 #include "win32/child_dialogs.h"
 
 #include "dialog/control_ids.h"
+#include "link/wide_text_win32.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/window_placement.h"
 
@@ -56,7 +57,7 @@ MessageBoxAnswer AnswerOf(int messageBoxResult) {
 MessageBoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                                 MessageBoxKind kind) {
   return AnswerOf(
-      MessageBoxW(owner, Latin1ToWide(text.c_str()).c_str(), Latin1ToWide(caption.c_str()).c_str(),
+      MessageBoxW(owner, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(),
                   MessageBoxStyle(kind)));
 }
 

@@ -20,7 +20,6 @@ UINT MessageBoxStyle(MessageBoxKind kind);
 // No (OK, or a box closed otherwise) is Ok.
 MessageBoxAnswer AnswerOf(int messageBoxResult);
 
-// Texts are Latin-1, shown exactly.
 MessageBoxAnswer ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                                 MessageBoxKind kind);
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "link/wide_text_win32.h"
+
 namespace brisko {
 
 namespace {
@@ -113,14 +115,6 @@ DWORD ControlStyle(const ControlTemplate& control) {
   return style;
 }
 
-std::wstring Latin1ToWide(const char* text) {
-  std::wstring wide;
-  if (text == nullptr) return wide;
-  // Through unsigned char: a plain char above 0x7F is negative here.
-  for (const char* p = text; *p != '\0'; ++p) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return wide;
-}
-
 std::vector<WORD> BuildDialogTemplateEx(const DialogTemplate& dialog, const DialogFrame& frame) {
   TemplateWriter out;
   // DLGTEMPLATEEX
@@ -136,7 +130,7 @@ std::vector<WORD> BuildDialogTemplateEx(const DialogTemplate& dialog, const Dial
   out.Short(dialog.height);
   out.Word(0);  // no menu
   out.Word(0);  // the predefined dialog class
-  out.Text(Latin1ToWide(dialog.title));
+  out.Text(Utf8ToWide(dialog.title));
   out.Word(static_cast<WORD>(dialog.fontPointSize));
   out.Word(kFontWeight);
   out.Word(MAKEWORD(FALSE, kFontCharSet));  // italic, then character set
@@ -154,7 +148,7 @@ std::vector<WORD> BuildDialogTemplateEx(const DialogTemplate& dialog, const Dial
     out.Short(control.height);
     out.Dword(static_cast<DWORD>(control.id));  // -1 stays -1 for GetDlgCtrlID
     out.Atom(ControlClass(control.kind));
-    out.Text(Latin1ToWide(control.text));
+    out.Text(Utf8ToWide(control.text));
     out.Word(0);  // no creation data
   }
   return out.Take();

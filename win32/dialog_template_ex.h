@@ -45,8 +45,6 @@ WORD ControlClass(ControlKind kind);
 // styles and WS_GROUP, WS_TABSTOP and WS_DISABLED from its flags.
 DWORD ControlStyle(const ControlTemplate& control);
 
-// The layout texts are Latin-1: every byte is its own code point.
-std::wstring Latin1ToWide(const char* text);
 
 // The whole template, ready for the *IndirectParamW calls. A vector's storage
 // is aligned for any fundamental type, so the DWORD alignment of the items,

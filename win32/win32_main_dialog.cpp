@@ -9,6 +9,7 @@
 
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "link/wide_text_win32.h"
 #include "win32/ansi_code_page.h"
 #include "win32/child_dialogs.h"
 #include "win32/device_change.h"
@@ -205,7 +206,7 @@ void Win32MainDialog::OnListMouseMove(int id, HWND list, LPARAM point) {
 }
 
 void Win32MainDialog::SetWindowTip(HWND window, const std::string& tip) {
-  std::wstring text = FromAnsiCodePage(tip);
+  std::wstring text = Utf8ToWide(tip);
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = window_;
@@ -239,7 +240,7 @@ void Win32MainDialog::AddMenuEntries() {
       if (length <= 0 || text == nullptr) continue;
       entry.assign(text, static_cast<std::size_t>(length));
     } else {
-      for (const char* c = menuEntry.text; *c != '\0'; ++c) entry.push_back(static_cast<unsigned char>(*c));
+      entry = Utf8ToWide(menuEntry.text);
     }
     AppendMenuW(menu, MF_STRING, SystemMenuId(menuEntry.command), entry.c_str());
   }
@@ -286,28 +287,21 @@ void Win32MainDialog::CopyToClipboard(const std::string& text) {
 
 std::string Win32MainDialog::AskFileName(FileAccess access, const std::string& title,
                                          const std::vector<FileType>& types) {
-  // "Name (*.json)\0*.json\0...\0\0", in Latin-1 like the dialog's own texts.
+  // "Name (*.json)\0*.json\0...\0\0".
   std::wstring filter;
-  auto widen = [&filter](const char* text) {
-    for (; *text != '\0'; ++text) filter.push_back(static_cast<unsigned char>(*text));
-  };
   for (const FileType& type : types) {
-    widen(type.name);
-    widen(" (");
-    widen(type.patterns);
-    widen(")");
+    filter += Utf8ToWide(std::string(type.name) + " (" + type.patterns + ")");
     filter.push_back(L'\0');
-    widen(type.patterns);
+    filter += Utf8ToWide(type.patterns);
     filter.push_back(L'\0');
   }
   filter.push_back(L'\0');
-  std::wstring caption;
-  for (char c : title) caption.push_back(static_cast<unsigned char>(c));
+  const std::wstring caption = Utf8ToWide(title);
   std::wstring extension;
   if (!types.empty()) {
     const std::string patterns = types.front().patterns;
     const std::size_t dot = patterns.find('.');
-    if (dot != std::string::npos) extension.assign(patterns.begin() + static_cast<std::ptrdiff_t>(dot) + 1, patterns.end());
+    if (dot != std::string::npos) extension = Utf8ToWide(patterns.substr(dot + 1));
   }
   wchar_t path[MAX_PATH * 4] = {};
   OPENFILENAMEW chooser{};
@@ -374,17 +368,11 @@ void Win32MainDialog::OnCommand(int id, int notification) {
 }
 
 std::string Win32MainDialog::Text(int id) const {
-  const std::wstring shown = WindowTextOf(Item(id));
-  // The program's own text, still as it was put in, reads back as the very
-  // bytes it came from, whatever the page makes of them.
-  auto put = programTexts_.find(id);
-  if (put != programTexts_.end() && put->second.first == shown) return put->second.second;
-  return ToAnsiCodePage(shown);
+  return WideToUtf8(WindowTextOf(Item(id)));
 }
 
 void Win32MainDialog::SetText(int id, const std::string& text) {
-  const std::wstring wide = FromAnsiCodePage(text);
-  programTexts_[id] = {wide, text};
+  const std::wstring wide = Utf8ToWide(text);
   auto edit = edits_.find(id);
   if (edit != edits_.end()) {
     edit->second.ShowProgramText(wide);
@@ -412,7 +400,7 @@ void Win32MainDialog::SetLengthLimit(int id, int limit) {
 void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
   if (toolTip_ == nullptr) return;
   TOOLINFOW tool = ToolFor(id);
-  std::wstring text = FromAnsiCodePage(tip);
+  std::wstring text = Utf8ToWide(tip);
   tool.lpszText = text.data();
   const bool known = toolTips_.count(id) != 0;
   if (tip.empty()) {
@@ -426,7 +414,7 @@ void Win32MainDialog::SetToolTip(int id, const std::string& tip) {
 
 void Win32MainDialog::InsertListEntry(int id, int index, const std::string& text, const std::string& tip) {
   const LRESULT at = SendMessageW(Item(id), CB_INSERTSTRING, static_cast<WPARAM>(index),
-                                  reinterpret_cast<LPARAM>(FromAnsiCodePage(text).c_str()));
+                                  reinterpret_cast<LPARAM>(Utf8ToWide(text).c_str()));
   std::vector<std::string>& tips = entryTips_[id];
   if (at >= 0 && static_cast<std::size_t>(at) <= tips.size()) tips.insert(tips.begin() + at, tip);
   hoveredEntries_[id] = -1;  // the next mouse move names the entry now under it
@@ -451,7 +439,7 @@ std::string Win32MainDialog::ListEntry(int id, int index) const {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(Item(id), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(length));
-  return ToAnsiCodePage(text);
+  return WideToUtf8(text);
 }
 
 int Win32MainDialog::ListSelection(int id) const {

@@ -140,8 +140,6 @@ class Win32MainDialog final : public ControlSurface {
   // of its dropped list the mouse is over (-1: none).
   std::map<int, std::vector<std::string>> entryTips_;
   std::map<int, int> hoveredEntries_;
-  // Each control's text as the program last put it in: shown, and the bytes.
-  std::map<int, std::pair<std::wstring, std::string>> programTexts_;
   // Last: it reads the settings and may start a worker that posts to window_.
   std::unique_ptr<LoggerDialog> dialog_;
 };

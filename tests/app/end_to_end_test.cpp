@@ -75,11 +75,11 @@ TEST(WindowEndToEndTest, SetReachesTheSimulatorAndTheFileKeepsThePort) {
 // The texts and the fix rate that Set sends, as the dialog shows them.
 DeviceRecord ShownRecord(const QtMainDialog& dialog) {
   DeviceRecord record;
-  record.pilotName = dialog.Text(kIdPilotName);
-  record.competitionClass = dialog.Text(kIdCompetitionClass);
-  record.competitionId = dialog.Text(kIdCompetitionId);
-  record.gliderType = dialog.Text(kIdGliderType);
-  record.gliderId = dialog.Text(kIdGliderId);
+  record.pilotName = LoggerText(dialog.Text(kIdPilotName));
+  record.competitionClass = LoggerText(dialog.Text(kIdCompetitionClass));
+  record.competitionId = LoggerText(dialog.Text(kIdCompetitionId));
+  record.gliderType = LoggerText(dialog.Text(kIdGliderType));
+  record.gliderId = LoggerText(dialog.Text(kIdGliderId));
   const std::vector<int>& fixRates = RadioGroupIds(kIdFixRate1);
   for (std::size_t i = 0; i < fixRates.size(); ++i) {
     if (dialog.Checked(fixRates[i])) record.fixRateIndex = static_cast<std::int32_t>(i);

@@ -41,12 +41,12 @@ class FakeFront {
     }
     if (surface_.boxes.empty()) return {};
     const FakeMessageBox& box = surface_.boxes.back();
-    return {Utf8FromLatin1(box.text), Utf8FromLatin1(box.caption), ButtonsOf(box.kind)};
+    return {box.text, box.caption, ButtonsOf(box.kind)};
   }
   std::string Displayed(int id) const {
-    if (id != kIdPortList) return Utf8FromLatin1(surface_.Text(id));
+    if (id != kIdPortList) return surface_.Text(id);
     const int selection = surface_.listSelection;
-    return selection < 0 ? std::string() : Utf8FromLatin1(surface_.ListEntry(id, selection));
+    return selection < 0 ? std::string() : surface_.ListEntry(id, selection);
   }
   bool Enabled(int id) const { return surface_.controls.at(id).enabled; }
   bool Visible(int id) const { return surface_.controls.at(id).shown; }
@@ -54,7 +54,7 @@ class FakeFront {
   std::string SelectedText(int id) const {
     return surface_.focus == id && surface_.selectedAll ? surface_.Text(id) : std::string();
   }
-  void Type(int id, const std::string& latin1) { surface_.Type(id, latin1); }
+  void Type(int id, const std::string& utf8) { surface_.Type(id, utf8); }
 
  private:
   FakeSurface surface_;

@@ -275,7 +275,7 @@ TEST_F(NeutralDialogTest, ProfilesLoadIntoTheEditsAndSaveWhatTheWindowShows) {
     std::ofstream(path) << R"({"brisko-profile": 1, "pilot": "Jos\u00e9", "glider-id": "I-KJN", "fix-rate": 7})";
   }
   dialog_->OnMenuCommand(MenuCommand::LoadProfile);
-  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\xE9");
+  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\u00e9");
   EXPECT_EQ(surface_.Text(kIdGliderId), "I-KJN");
   EXPECT_TRUE(surface_.Checked(kIdFixRate1 + 6));
   EXPECT_TRUE(surface_.boxes.empty());
@@ -285,7 +285,7 @@ TEST_F(NeutralDialogTest, ProfilesLoadIntoTheEditsAndSaveWhatTheWindowShows) {
   dialog_->OnMenuCommand(MenuCommand::LoadProfile);
   ASSERT_EQ(surface_.boxes.size(), 1u);
   EXPECT_NE(surface_.boxes[0].text.find("Glider type (glider-type)"), std::string::npos) << surface_.boxes[0].text;
-  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\xE9");
+  EXPECT_EQ(surface_.Text(kIdPilotName), "Jos\u00e9");
 
   // Save takes the user's typing since, as the window shows it.
   surface_.controls[kIdCompetitionId].text = "JN";
@@ -370,7 +370,7 @@ TEST_F(NeutralDialogTest, OkEndsOnlyAfterASuccessfulReadBack) {
   surface_.SetText(kIdCompetitionClass, std::string(16, 'C'));
   dialog_->OnOK();
   ASSERT_EQ(surface_.boxes.size(), 1u);
-  EXPECT_EQ(surface_.boxes[0].text, "Non digitare pi\xF9 di 15 caratteri.");
+  EXPECT_EQ(surface_.boxes[0].text, "Non digitare pi\u00f9 di 15 caratteri.");
   EXPECT_EQ(surface_.focus, kIdCompetitionClass);
   EXPECT_TRUE(surface_.results.empty()) << "the dialog stays open";
 

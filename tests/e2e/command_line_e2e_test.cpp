@@ -42,7 +42,7 @@ class AnsweringTerminal : public Terminal {
 std::string EditsProfileFile() {
   Profile edits;
   for (std::size_t i = 0; i < kProfileTexts.size(); ++i) {
-    edits.texts[i] = LoggerTextToUtf8(kEditedTexts[i], kWindows1252);
+    edits.texts[i] = ShownText(LoggerText(kEditedTexts[i]), kWindows1252);
   }
   edits.fixRateSeconds = kEditedFixRateIndex + 1;
   const std::string path = ::testing::TempDir() + "edits.json";

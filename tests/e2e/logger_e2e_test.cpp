@@ -51,7 +51,7 @@ std::vector<std::string> WrongFields(const DeviceRecord& r, const SimLogger& log
   auto check = [&](const char* name, const std::string& shown, const std::string& expected) {
     if (!shown.empty() && shown != expected) wrong.push_back(std::string(name) + "=\"" + shown + "\"");
   };
-  check("serialNumber", r.serialNumber, logger.serial);
+  check("serialNumber", r.serialNumber.bytes(), logger.serial);
   check("hardwareRev", r.hardwareRev, logger.hardwareShown());
   check("firmwareRev", r.firmwareRev, logger.firmwareShown());
   check("sealStatus", r.sealStatus, logger.sealShown());
@@ -63,7 +63,9 @@ std::vector<std::string> WrongFields(const DeviceRecord& r, const SimLogger& log
   if (r.recordMode != 0 && r.recordMode != logger.recordMode) {
     wrong.push_back("recordMode=" + std::to_string(r.recordMode));
   }
-  if (!r.gpsFixLine.empty() && !IsSimulatorPosition(r.gpsFixLine)) wrong.push_back("gpsFixLine=" + r.gpsFixLine);
+  if (!r.gpsFixLine.empty() && !IsSimulatorPosition(r.gpsFixLine.bytes())) {
+    wrong.push_back("gpsFixLine=" + r.gpsFixLine.bytes());
+  }
   if (!r.inputVoltage.empty() && !IsReadingNear(r.inputVoltage, logger.voltage, 0.3)) {
     wrong.push_back("inputVoltage=" + r.inputVoltage);
   }
@@ -133,7 +135,7 @@ TEST_P(LoggerEndToEndTest, OpeningThePortFillsTheRecordWithWhatTheLoggerReports)
   EXPECT_EQ(r.sealStatus, "UNSEALED");
   EXPECT_EQ(r.fixRateIndex, logger.fixRateSeconds - 1);
   EXPECT_EQ(Texts(r), logger.texts);
-  EXPECT_TRUE(IsSimulatorPosition(r.gpsFixLine)) << r.gpsFixLine;
+  EXPECT_TRUE(IsSimulatorPosition(r.gpsFixLine.bytes())) << r.gpsFixLine.bytes();
   if (logger.family == 800) {
     EXPECT_EQ(r.recordMode, logger.recordMode);
     EXPECT_TRUE(IsReadingNear(r.inputVoltage, logger.voltage, 0.3)) << r.inputVoltage;
@@ -173,9 +175,9 @@ TEST_P(LoggerEndToEndTest, DamagedAndGarbageLinesNeverPutAWrongValueInTheRecord)
   bool seen[6] = {};
   auto allSeen = [&] {
     const DeviceRecord& r = tool.record();
-    seen[0] |= r.serialNumber == logger.serial;
-    seen[1] |= r.pilotName == logger.texts[0];
-    seen[2] |= r.gliderId == logger.texts[4];
+    seen[0] |= r.serialNumber.bytes() == logger.serial;
+    seen[1] |= r.pilotName.bytes() == logger.texts[0];
+    seen[2] |= r.gliderId.bytes() == logger.texts[4];
     seen[3] |= r.fixRateIndex == logger.fixRateSeconds - 1;
     seen[4] |= !r.gpsFixLine.empty();
     seen[5] |= logger.family == 0 || !r.temperature.empty();

@@ -51,23 +51,24 @@ inline constexpr int kEditedFixRateIndex = 6;
 inline constexpr int kEditedRecordMode = 3;
 
 inline std::vector<std::string> Texts(const DeviceRecord& r) {
-  return {r.pilotName, r.competitionClass, r.competitionId, r.gliderType, r.gliderId};
+  return {r.pilotName.bytes(), r.competitionClass.bytes(), r.competitionId.bytes(), r.gliderType.bytes(),
+          r.gliderId.bytes()};
 }
 
 // What the simulator reports on opening has arrived (the readings too, for
 // the second family).
 inline bool Filled(const DeviceRecord& r, const SimLogger& logger) {
-  return r.serialNumber == logger.serial && r.gliderId == logger.texts[4] && !r.gpsFixLine.empty() &&
+  return r.serialNumber.bytes() == logger.serial && r.gliderId.bytes() == logger.texts[4] && !r.gpsFixLine.empty() &&
          (logger.family == 0 || !r.temperature.empty());
 }
 
 // The edits above, made in the record as the read-back would make them.
 inline void ApplyEdits(DeviceRecord& r) {
-  r.pilotName = kEditedTexts[0];
-  r.competitionClass = kEditedTexts[1];
-  r.competitionId = kEditedTexts[2];
-  r.gliderType = kEditedTexts[3];
-  r.gliderId = kEditedTexts[4];
+  r.pilotName = LoggerText(kEditedTexts[0]);
+  r.competitionClass = LoggerText(kEditedTexts[1]);
+  r.competitionId = LoggerText(kEditedTexts[2]);
+  r.gliderType = LoggerText(kEditedTexts[3]);
+  r.gliderId = LoggerText(kEditedTexts[4]);
   r.fixRateIndex = kEditedFixRateIndex;
   r.recordMode = kEditedRecordMode;
 }

@@ -18,6 +18,7 @@
 #include "tests/fault/fault_injecting_ports.h"
 #include "tests/fault/port_trace.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -65,7 +66,7 @@ class FailingPortTest : public ::testing::TestWithParam<FailureCase> {
   // unread, as a logger asked again would, until the record shows it.
   bool FeedUntilPilot(const std::string& pilot) {
     return Pump([&] {
-      if (tool_.record().pilotName == pilot) return true;
+      if (tool_.record().pilotName.bytes() == pilot) return true;
       if (device_.UnreadByteCount() == 0) device_.Feed(Wire("$NT805,1," + pilot));
       return false;
     });
@@ -95,7 +96,7 @@ TEST_P(FailingPortTest, EachPassHandlesTheFailureOnceAndTheLinkRecoversWithThePo
   // Fed once the worker runs: its start purges whatever arrived before.
   ASSERT_TRUE(Pump([&] { return GoodWrites() >= 1; }));
   device_.Feed(Wire("$NT800,SN-7,12,28,0,0,3,1,1,0"));
-  ASSERT_TRUE(Pump([&] { return tool_.record().serialNumber == "SN-7" && GoodWrites() == 3; }));
+  ASSERT_TRUE(Pump([&] { return tool_.record().serialNumber == "SN-7"_logger&& GoodWrites() == 3; }));
 
   // The fault begins; the first pass seen after the mark may have begun before it.
   SetFaults(true);

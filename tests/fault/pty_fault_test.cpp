@@ -27,6 +27,7 @@
 #include "tests/fault/port_trace.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -111,7 +112,7 @@ TEST_F(PtyFaultTest, SimulatorKilledMidSessionThenStartedAgain) {
   ASSERT_TRUE(sim->started()) << ::testing::PrintToString(sim->Lines());
   ToolUnderTest& tool = StartTool();
   tool.core().OpenPort(sim->port());
-  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "KILLED"; }));
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "KILLED"_logger; }));
 
   tool.core().OnSet();
   const std::size_t mark = trace_.Mark();
@@ -125,7 +126,7 @@ TEST_F(PtyFaultTest, SimulatorKilledMidSessionThenStartedAgain) {
   tool.core().OpenPort(again.port());
   EXPECT_EQ(tool.record().portStatus, PortName(again.port()) + " Open Ok");
   EXPECT_TRUE(tool.dialog().portControlsEnabled);
-  EXPECT_TRUE(Pump([&] { return tool.record().serialNumber == "AGAIN"; }));
+  EXPECT_TRUE(Pump([&] { return tool.record().serialNumber == "AGAIN"_logger; }));
   EXPECT_TRUE(again.WaitForCommands(3, kDeadline));
   EXPECT_EQ(again.ReceivedCommands(), IdentificationSequence());
   tool.core().ClosePort();
@@ -146,7 +147,7 @@ TEST_F(PtyFaultTest, FarEndClosedThenRecreatedUnderTheSameEntry) {
   const std::string identification = OnTheWire(IdentificationSequence());
   ASSERT_EQ(FarEndTerminal::Joined(logger->Receive(identification.size())), identification);
   ASSERT_TRUE(logger->Send(Wire("$NT800,GONE,12,28,0,0,3,1,1,0")));
-  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "GONE"; }));
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "GONE"_logger; }));
 
   tool.core().OnSet();
   const std::size_t mark = trace_.Mark();
@@ -253,8 +254,8 @@ TEST_F(PtyFaultTest, EntryRemovedWhileOpenKeepsTheLinkUntilItIsClosed) {
 
   ASSERT_EQ(::unlink((directory.path() + "/COM3").c_str()), 0);
   ASSERT_TRUE(logger.Send(Wire("$NT800,STILL,12,28,0,0,3,1,1,0")));
-  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "STILL"; }));
-  tool.record().pilotName = "Still Here";
+  ASSERT_TRUE(Pump([&] { return tool.record().serialNumber == "STILL"_logger; }));
+  tool.record().pilotName = "Still Here"_logger;
   tool.core().OnSet();
   const std::string set = OnTheWire(SetSequence(LoggerFamily::Second, tool.record()));
   EXPECT_EQ(FarEndTerminal::Joined(logger.Receive(set.size())), set);

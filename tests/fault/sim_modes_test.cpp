@@ -69,10 +69,13 @@ FieldValues ValuesCarriedBy(const std::vector<std::string>& sentences) {
   for (const std::string& sentence : sentences) {
     LoggerProtocol oracle(dialog, port, dialog.wallClock());
     DeviceRecord& r = oracle.record();
-    for (std::string* text : {&r.serialNumber, &r.firmwareRev, &r.hardwareRev, &r.gpsFixLine, &r.pilotName,
-                              &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId, &r.sealStatus,
-                              &r.temperature, &r.humidity, &r.inputVoltage}) {
+    for (std::string* text : {&r.firmwareRev, &r.hardwareRev, &r.sealStatus, &r.temperature, &r.humidity,
+                              &r.inputVoltage}) {
       *text = unset;
+    }
+    for (LoggerText* text : {&r.serialNumber, &r.gpsFixLine, &r.pilotName, &r.competitionClass, &r.competitionId,
+                             &r.gliderType, &r.gliderId}) {
+      *text = LoggerText(unset);
     }
     r.fixRateIndex = INT_MIN + 1;
     r.recordMode = INT_MIN + 1;
@@ -175,11 +178,11 @@ TEST_P(SimModesTest, RecordOnlyEverHoldsValuesTheSimulatorSent) {
     } else {
       const DeviceRecord shown = r;
       const std::string k = std::to_string(round);
-      r.pilotName = "Round " + k;
-      r.competitionClass = "C" + k;
-      r.competitionId = "K" + k;
-      r.gliderType = "T" + k;
-      r.gliderId = "G" + k;
+      r.pilotName = LoggerText("Round " + k);
+      r.competitionClass = LoggerText("C" + k);
+      r.competitionId = LoggerText("K" + k);
+      r.gliderType = LoggerText("T" + k);
+      r.gliderId = LoggerText("G" + k);
       r.fixRateIndex = round % 10;
       core.OnSet();
       r = shown;

@@ -20,6 +20,7 @@
 #include "tests/fault/port_trace.h"
 #include "tests/support/far_end_terminal.h"
 #include "tests/support/on_the_wire.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -114,14 +115,14 @@ TEST_P(NothingLostTest, EveryCommandArrivesInOrderByteForByteAndPaced) {
     // The logger's identity reply, sent again until it has been read (the
     // worker's start purges what arrived before it), then the user's edits.
     const std::string reply = Wire(c.identity);
-    ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().serialNumber == "SN-L" || (logger.Send(reply), false); },
+    ASSERT_TRUE(tool.PumpUntil([&] { return tool.record().serialNumber == "SN-L"_logger|| (logger.Send(reply), false); },
                                std::chrono::seconds(15)));
     DeviceRecord& r = tool.record();
-    r.pilotName = "Jos\xE9 Neri";
-    r.competitionClass = "Club,Open";
-    r.competitionId = "JN";
-    r.gliderType = "Discus 2b";
-    r.gliderId = "";
+    r.pilotName = "Jos\xE9 Neri"_logger;
+    r.competitionClass = "Club,Open"_logger;
+    r.competitionId = "JN"_logger;
+    r.gliderType = "Discus 2b"_logger;
+    r.gliderId = ""_logger;
     r.fixRateIndex = 9;
     core.OnSet();
     if (c.ending == Ending::ExitDrain) {

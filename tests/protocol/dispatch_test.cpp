@@ -11,6 +11,7 @@
 #include "link/sentence_text.h"
 #include "protocol/logger_protocol.h"
 #include "tests/protocol/fake_callouts.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -132,7 +133,7 @@ TEST(Dispatch, PositionSentences) {
     FakeDialog dialog;
     FakePort port;
     LoggerProtocol protocol(dialog, port, dialog.wallClock());
-    protocol.record().gpsFixLine = "old-fix";
+    protocol.record().gpsFixLine = "old-fix"_logger;
     protocol.DispatchSentence(c.sentence);
     EXPECT_EQ(protocol.record().gpsFixLine, c.gpsFixLine) << c.sentence.substr(0, 20);
     EXPECT_EQ(dialog.refreshes, 1);
@@ -144,11 +145,11 @@ TEST(Dispatch, WithoutCommaHandlersReadEmptyFields) {
   FakeDialog dialog;
   FakePort port;
   LoggerProtocol protocol(dialog, port, dialog.wallClock());
-  protocol.record().pilotName = "old";
-  protocol.record().competitionClass = "old";
+  protocol.record().pilotName = "old"_logger;
+  protocol.record().competitionClass = "old"_logger;
   protocol.DispatchSentence("$NT6");
-  EXPECT_EQ(protocol.record().pilotName, "");
-  EXPECT_EQ(protocol.record().competitionClass, "");
+  EXPECT_EQ(protocol.record().pilotName, ""_logger);
+  EXPECT_EQ(protocol.record().competitionClass, ""_logger);
 }
 
 // 2038 and after: the stamp keeps the full 64-bit time.
@@ -189,7 +190,7 @@ class SlotDispatch : public ::testing::Test {
 TEST_F(SlotDispatch, PostedSentenceIsDispatched) {
   const int slot = Receive("$NT6,ANNA,CLUB");
   protocol.OnSentence(slots, sequence, slot);
-  EXPECT_EQ(protocol.record().pilotName, "ANNA");
+  EXPECT_EQ(protocol.record().pilotName, "ANNA"_logger);
   EXPECT_EQ(dialog.refreshes, 1);
   EXPECT_TRUE(StampedAt(protocol, dialog, dialog.now));
 }
@@ -203,7 +204,7 @@ TEST_F(SlotDispatch, RefilledSlotIsDroppedUnseen) {
   }
   framer.AcceptByte('$');  // the worker starts refilling the first slot
   protocol.OnSentence(slots, posted, slot);
-  EXPECT_EQ(protocol.record().pilotName, "");
+  EXPECT_EQ(protocol.record().pilotName, ""_logger);
   EXPECT_EQ(dialog.refreshes, 0);
   EXPECT_TRUE(StampedAt(protocol, dialog, 0));
 }
@@ -242,10 +243,10 @@ TEST_F(Staleness, TwoSecondsBlankOnce) {
   TickAt(kStamp + 2);
   EXPECT_TRUE(Blanked());
   EXPECT_EQ(dialog.refreshes, 1);
-  protocol.record().serialNumber = "new";
+  protocol.record().serialNumber = "new"_logger;
   TickAt(kStamp + 3);
   TickAt(kStamp + 100);
-  EXPECT_EQ(protocol.record().serialNumber, "new") << "the rule fires once per stamp";
+  EXPECT_EQ(protocol.record().serialNumber, "new"_logger) << "the rule fires once per stamp";
   EXPECT_EQ(dialog.refreshes, 1);
 }
 
@@ -261,7 +262,7 @@ TEST_F(Staleness, ExtremeClocksDoNotOverflow) {
   protocol.setLastSentenceTime(std::numeric_limits<std::int64_t>::min());
   TickAt(std::numeric_limits<std::int64_t>::max());
   EXPECT_TRUE(Blanked());
-  protocol.record().serialNumber = "new";
+  protocol.record().serialNumber = "new"_logger;
   protocol.setLastSentenceTime(std::numeric_limits<std::int64_t>::max());
   TickAt(std::numeric_limits<std::int64_t>::min());
   EXPECT_FALSE(Blanked());

@@ -12,6 +12,7 @@
 #include "protocol/logger_callouts.h"
 #include "protocol/logger_protocol.h"
 #include "tests/support/fake_dialog.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko::testing {
 
@@ -32,16 +33,16 @@ class FakePort : public CommandPort {
 // Every record field by name, integers in decimal.
 inline std::map<std::string, std::string> Snapshot(const DeviceRecord& r) {
   return {
-      {"serialNumber", r.serialNumber},
+      {"serialNumber", r.serialNumber.bytes()},
       {"firmwareRev", r.firmwareRev},
       {"hardwareRev", r.hardwareRev},
       {"portStatus", r.portStatus},
-      {"gpsFixLine", r.gpsFixLine},
-      {"pilotName", r.pilotName},
-      {"competitionClass", r.competitionClass},
-      {"competitionId", r.competitionId},
-      {"gliderType", r.gliderType},
-      {"gliderId", r.gliderId},
+      {"gpsFixLine", r.gpsFixLine.bytes()},
+      {"pilotName", r.pilotName.bytes()},
+      {"competitionClass", r.competitionClass.bytes()},
+      {"competitionId", r.competitionId.bytes()},
+      {"gliderType", r.gliderType.bytes()},
+      {"gliderId", r.gliderId.bytes()},
       {"fixRateIndex", std::to_string(r.fixRateIndex)},
       {"sealStatus", r.sealStatus},
       {"portNumber", r.portNumber},
@@ -82,16 +83,16 @@ template <typename Owner>
 // A record in which every field holds a distinct old value, so that a test
 // sees both "overwritten" and "set to empty".
 inline void FillWithOldValues(DeviceRecord& r) {
-  r.serialNumber = "old-sn";
+  r.serialNumber = "old-sn"_logger;
   r.firmwareRev = "9.9";
   r.hardwareRev = "8.8";
   r.portStatus = "COM3 Open Ok";
-  r.gpsFixLine = "old-fix";
-  r.pilotName = "old-pilot";
-  r.competitionClass = "old-class";
-  r.competitionId = "old-id";
-  r.gliderType = "old-type";
-  r.gliderId = "old-glider";
+  r.gpsFixLine = "old-fix"_logger;
+  r.pilotName = "old-pilot"_logger;
+  r.competitionClass = "old-class"_logger;
+  r.competitionId = "old-id"_logger;
+  r.gliderType = "old-type"_logger;
+  r.gliderId = "old-glider"_logger;
   r.fixRateIndex = 4;
   r.sealStatus = "SEALED";
   r.portNumber = "3";

@@ -11,6 +11,7 @@
 #include "dialog/windows_1252.h"
 #include "protocol/profile.h"
 #include "tests/protocol/fake_callouts.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -24,7 +25,8 @@ DeviceRecord LoggerRecord() {
 }
 
 std::vector<std::string> Settings(const DeviceRecord& r) {
-  return {r.pilotName, r.competitionClass, r.competitionId, r.gliderType, r.gliderId, std::to_string(r.fixRateIndex)};
+  return {r.pilotName.bytes(),  r.competitionClass.bytes(), r.competitionId.bytes(),
+          r.gliderType.bytes(), r.gliderId.bytes(),         std::to_string(r.fixRateIndex)};
 }
 
 TEST(Profile, RefusalsNameTheFieldAndTheReasonAndChangeNothing) {
@@ -60,7 +62,7 @@ TEST(Profile, RefusalsNameTheFieldAndTheReasonAndChangeNothing) {
   Profile longest;
   ASSERT_EQ(ParseProfileJson(R"({"brisko-profile":1,"pilot":"Bartholomew Alessandro di Mont\u00e9","glider-id":"15 characters.."})", longest), "");
   EXPECT_EQ(ApplyProfile(longest, kWindows1252, record), "");
-  EXPECT_EQ(record.pilotName, "Bartholomew Alessandro di Mont\xE9");
+  EXPECT_EQ(record.pilotName, "Bartholomew Alessandro di Mont\xE9"_logger);
 }
 
 TEST(Profile, SetValues) {
@@ -86,18 +88,18 @@ TEST(Profile, SetValues) {
 
 TEST(Profile, SavedFromTheRecordLoadsBackIntoAnotherUnchanged) {
   DeviceRecord shown = LoggerRecord();
-  shown.pilotName = "Jos\xE9 \x80uro";  // Windows-1252: "é" and the euro sign
-  shown.competitionClass = "";
+  shown.pilotName = "Jos\xE9 \x80uro"_logger;  // Windows-1252: "é" and the euro sign
+  shown.competitionClass = ""_logger;
   const std::string path = ::testing::TempDir() + "round_trip.json";
   ASSERT_EQ(WriteProfileFile(path, ProfileOf(shown, kWindows1252)), "");
 
   Profile loaded;
   ASSERT_EQ(ReadProfileFile(path, loaded), "");
   DeviceRecord other;
-  other.serialNumber = "NT0815";
+  other.serialNumber = "NT0815"_logger;
   ASSERT_EQ(ApplyProfile(loaded, kWindows1252, other), "");
   EXPECT_EQ(Settings(other), Settings(shown));
-  EXPECT_EQ(other.serialNumber, "NT0815");
+  EXPECT_EQ(other.serialNumber, "NT0815"_logger);
 
   // The file itself is UTF-8 with the keys named in the README.
   std::ifstream file(path);

@@ -10,6 +10,7 @@
 #include "protocol/commands.h"
 #include "protocol/logger_protocol.h"
 #include "tests/protocol/fake_callouts.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -32,11 +33,11 @@ const MessageBoxCall kNoPortOnDelete{"First select a COM port !", "Delete all fl
 const MessageBoxCall kConfirm{"Proceed with flight deletion ?", "Delete all flights", MessageBoxKind::Question};
 
 void FillSettings(DeviceRecord& record) {
-  record.pilotName = "Smith, John";  // a comma goes out unchanged
-  record.competitionClass = "Club";
-  record.competitionId = "XY";
-  record.gliderType = "LS4";
-  record.gliderId = "";
+  record.pilotName = "Smith, John"_logger;  // a comma goes out unchanged
+  record.competitionClass = "Club"_logger;
+  record.competitionId = "XY"_logger;
+  record.gliderType = "LS4"_logger;
+  record.gliderId = ""_logger;
   record.fixRateIndex = -1;
   record.recordMode = 3;  // never sent
 }
@@ -95,7 +96,7 @@ TEST(SetSequences, FixRateAndBytesGoOutUnchanged) {
   for (const Case& c : cases) {
     DeviceRecord record;
     record.fixRateIndex = c.fixRateIndex;
-    record.pilotName = c.pilotName;
+    record.pilotName = LoggerText(c.pilotName);
     const auto first = SetSequence(LoggerFamily::First, record);
     const auto second = SetSequence(LoggerFamily::Second, record);
     ASSERT_EQ(first.size(), 9u);

@@ -77,10 +77,14 @@ class QtFront {
     return -1;
   }
   std::string SelectedText(int id) const {
-    return dialog_.ControlAs<QLineEdit>(id)->selectedText().toLatin1().toStdString();
+    return dialog_.ControlAs<QLineEdit>(id)->selectedText().toStdString();
   }
-  void Type(int id, const std::string& latin1) {
-    QTest::keyClicks(dialog_.Control(id), QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+  // A key event a character, as from a keyboard layout that has it: keyClicks
+  // knows only the keys of the Latin-1 range.
+  void Type(int id, const std::string& utf8) {
+    for (const QChar character : QString::fromStdString(utf8)) {
+      QTest::sendKeyEvent(QTest::Click, dialog_.Control(id), Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
   }
 
  private:

@@ -26,11 +26,11 @@ namespace brisko {
 inline std::string Shown(const std::string& step, ToolUnderTest& tool) {
   const DeviceRecord& r = tool.record();
   const auto blankOr = [](const std::string& value) { return value.empty() ? std::string("blank") : "shown"; };
-  std::string line = step + ": status \"" + r.portStatus + "\", serial \"" + r.serialNumber + "\", hardware \"" +
+  std::string line = step + ": status \"" + r.portStatus + "\", serial \"" + r.serialNumber.bytes() + "\", hardware \"" +
                      r.hardwareRev + "\", firmware \"" + r.firmwareRev + "\", seal \"" + r.sealStatus + "\", texts";
   for (const std::string& text : Texts(r)) line += " \"" + EscapeTraceBytes(text) + "\"";
   line += ", fix rate index " + std::to_string(r.fixRateIndex) + ", record mode " + std::to_string(r.recordMode) +
-          ", position " + blankOr(r.gpsFixLine) + ", readings " +
+          ", position " + blankOr(r.gpsFixLine.bytes()) + ", readings " +
           blankOr(r.temperature + r.humidity + r.inputVoltage) + ", port controls " +
           (tool.dialog().portControlsEnabled ? "on" : "off") + ", message boxes";
   for (const auto& box : tool.dialog().messages) line += " \"" + box.text + "\"";
@@ -76,8 +76,8 @@ inline void PlaySet(ToolUnderTest& tool, int port, const SimLogger& logger, std:
   tool.core().OnSet();
   // Blanked here, so that what shows afterwards came back from the logger.
   DeviceRecord& r = tool.record();
-  for (std::string* text : {&r.pilotName, &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId}) {
-    text->clear();
+  for (LoggerText* text : {&r.pilotName, &r.competitionClass, &r.competitionId, &r.gliderType, &r.gliderId}) {
+    *text = LoggerText();
   }
   r.fixRateIndex = -1;
   tool.PumpUntil([&] { return ShowsTheEdits(tool.record()); }, kStepDeadline);

@@ -16,6 +16,7 @@
 #include "tests/support/link_test_support.h"
 #include "tests/support/on_the_wire.h"
 #include "tests/support/port_look.h"
+#include "tests/support/logger_bytes.h"
 
 namespace brisko {
 namespace {
@@ -66,7 +67,7 @@ TEST_F(LoggerCoreTest, OpenPortStartsTheLinkQueuesTheIdentificationAndShowsOpenO
   EXPECT_TRUE(core_.portStatusDetail().empty());
   EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{true});
   // The logger-derived fields are blanked and shown; the rest stays.
-  EXPECT_EQ(core_.record().serialNumber, "");
+  EXPECT_EQ(core_.record().serialNumber, ""_logger);
   EXPECT_EQ(core_.record().fixRateIndex, -1);
   EXPECT_EQ(core_.record().temperature, "1.1");
   EXPECT_EQ(core_.record().portNumber, "3");
@@ -121,7 +122,7 @@ TEST_F(LoggerCoreTest, FailedOpenSaysWhyInAFewWordsAndKeepsTheWholeReasonForTheT
           << mention << " not in: " << core_.portStatusDetail();
     }
     EXPECT_EQ(dialog_.portControlChanges, std::vector<bool>{false});
-    EXPECT_EQ(core_.record().serialNumber, "");
+    EXPECT_EQ(core_.record().serialNumber, ""_logger);
     EXPECT_EQ(core_.record().inputVoltage, "3.3");
     ExpectStampedAt(dialog_.now);
   }
@@ -277,17 +278,17 @@ TEST_F(LoggerCoreTest, PostFromAnEndedRunNeverReadsTheNextRunsSlot) {
 
   const long refreshesBefore = dialog_.refreshes;
   core_.OnSentence(old.run, old.sequenceNumber, old.slot);
-  EXPECT_EQ(core_.record().gpsFixLine, "") << "the old post read the new run's sentence";
+  EXPECT_EQ(core_.record().gpsFixLine, ""_logger) << "the old post read the new run's sentence";
   EXPECT_EQ(dialog_.refreshes, refreshesBefore);
   core_.OnSentence(fresh.run, fresh.sequenceNumber, fresh.slot);
-  EXPECT_EQ(core_.record().gpsFixLine, "new");
+  EXPECT_EQ(core_.record().gpsFixLine, "new"_logger);
 
   // After a close, a late post of the closed run is dropped too.
   core_.ClosePort();
-  core_.record().gpsFixLine = "closed";
+  core_.record().gpsFixLine = "closed"_logger;
   const long refreshesAfterClose = dialog_.refreshes;
   core_.OnSentence(fresh.run, fresh.sequenceNumber, fresh.slot);
-  EXPECT_EQ(core_.record().gpsFixLine, "closed");
+  EXPECT_EQ(core_.record().gpsFixLine, "closed"_logger);
   EXPECT_EQ(dialog_.refreshes, refreshesAfterClose);
 }
 

@@ -15,8 +15,8 @@
 //   bool Enabled(int id), bool Visible(int id)
 //   int FocusedId()                     the id of the control with the keyboard focus,
 //                                       kNoControl for the dialog itself, -1 for none
-//   std::string SelectedText(int id)    an edit's selected text, Latin-1
-//   void Type(int id, const std::string& latin1)  keys as a user types them
+//   std::string SelectedText(int id)    an edit's selected text, UTF-8
+//   void Type(int id, const std::string& utf8)  keys as a user types them
 //
 // A new behaviour of the surface is one more TYPED_TEST_P below, registered
 // at the end; a new kind of case is one more table row.
@@ -44,21 +44,6 @@ struct SeenBox {
   std::string caption;  // UTF-8
   std::set<MessageBoxAnswer> buttons;
 };
-
-// Latin-1 bytes as UTF-8, the form the suite compares shown texts in.
-inline std::string Utf8FromLatin1(const std::string& latin1) {
-  std::string utf8;
-  for (const char byte : latin1) {
-    const auto code = static_cast<unsigned char>(byte);
-    if (code < 0x80) {
-      utf8.push_back(byte);
-    } else {
-      utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return utf8;
-}
 
 template <typename Front>
 class ControlSurfaceSuite : public ::testing::Test, protected DialogMachine {
@@ -93,35 +78,49 @@ TYPED_TEST_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBack
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.press));
     this->front().PressOnNextBox(c.press);
-    // Texts travel as Latin-1 and reach the user as the letters they stand for.
-    EXPECT_EQ(this->surface().ShowMessageBox("Non digitare pi\xF9 di 31 caratteri.", "Pi\xF9", c.kind), c.press);
+    EXPECT_EQ(this->surface().ShowMessageBox("Non digitare pi\u00f9 di 31 caratteri.", "Pi\u00f9 \u20ac", c.kind),
+              c.press);
     const SeenBox seen = this->front().LastBox();
     EXPECT_EQ(seen.buttons, c.buttons);
     EXPECT_EQ(seen.text, "Non digitare pi\u00f9 di 31 caratteri.");
-    EXPECT_EQ(seen.caption, "Pi\u00f9");
+    EXPECT_EQ(seen.caption, "Pi\u00f9 \u20ac");
   }
 }
 
 TYPED_TEST_P(ControlSurfaceSuite, TheDeleteFlightDialogRunsModallyUntilItIsClosed) {
   this->front().PressOnNextBox(MessageBoxAnswer::Ok);
   this->surface().RunChildDialog(ChildDialog::DeleteFlight);
-  EXPECT_EQ(this->front().LastBox().caption, Utf8FromLatin1(DeleteFlightTemplate().title));
+  EXPECT_EQ(this->front().LastBox().caption, DeleteFlightTemplate().title);
 }
 
-TYPED_TEST_P(ControlSurfaceSuite, TextsKeepEveryLatin1LetterAndShowIt) {
-  // An edit, a display field and the port list's entries.
-  const std::string latin1 = "Bj\xF6rk \xE0 Z\xFCrich \xBF\xFF";
-  const std::string shown = "Bj\u00f6rk \u00e0 Z\u00fcrich \u00bf\u00ff";
+TYPED_TEST_P(ControlSurfaceSuite, TextsCrossTheSurfaceAsUtf8BothWays) {
+  // An edit, a display field and the port list's entries, with characters
+  // beyond any single-byte page.
+  const std::string text = "Bj\u00f6rk \u20ac \u0141\u00f3d\u017a \u65e5\u672c";
   for (const int id : {kIdPilotName, kIdSerialNumber, kIdPortStatus}) {
     SCOPED_TRACE(id);
-    this->surface().SetText(id, latin1);
-    EXPECT_EQ(this->surface().Text(id), latin1);
-    EXPECT_EQ(this->front().Displayed(id), shown);
+    this->surface().SetText(id, text);
+    EXPECT_EQ(this->surface().Text(id), text);
+    EXPECT_EQ(this->front().Displayed(id), text);
   }
   const int count = this->surface().ListCount(kIdPortList);
-  this->surface().InsertListEntry(kIdPortList, count, latin1, "");
+  this->surface().InsertListEntry(kIdPortList, count, text, "");
   ASSERT_EQ(this->surface().ListCount(kIdPortList), count + 1);
-  EXPECT_EQ(this->surface().ListEntry(kIdPortList, count), latin1);
+  EXPECT_EQ(this->surface().ListEntry(kIdPortList, count), text);
+}
+
+// Every front end here shows the logger's bytes in Windows-1252 (the Wine
+// tests run with the Western ANSI page), which gives 0x80-0x9F characters of
+// their own where Latin-1 has control characters.
+TYPED_TEST_P(ControlSurfaceSuite, TheLoggersBytesShowAndAreTypedInTheFrontEndsCodePage) {
+  this->Feed(3, "$NT800,\x80\x84\x93\x96\x9F,12,28,0,0,2,1,1,0");
+  EXPECT_TRUE(WaitUntil([&] { return this->front().Displayed(kIdSerialNumber) == "\u20ac\u201e\u201c\u2013\u0178"; },
+                        kGenerousWait, [this] { this->Pump(); }))
+      << this->front().Displayed(kIdSerialNumber);
+  // The edits take what the page writes and refuse what it cannot.
+  this->surface().SetText(kIdPilotName, "");
+  this->front().Type(kIdPilotName, "\u20ac\u0141\u2013");
+  EXPECT_EQ(this->surface().Text(kIdPilotName), "\u20ac\u2013");
 }
 
 // Entries go in and out at their index, the others keep their order.
@@ -234,7 +233,8 @@ TYPED_TEST_P(ControlSurfaceSuite, FocusGoesWhereTheDialogPutsItWithTheWholeTextS
 }
 
 REGISTER_TYPED_TEST_SUITE_P(ControlSurfaceSuite, EachMessageBoxKindOffersItsButtonsAndGivesBackThePressedOne,
-                            TheDeleteFlightDialogRunsModallyUntilItIsClosed, TextsKeepEveryLatin1LetterAndShowIt,
+                            TheDeleteFlightDialogRunsModallyUntilItIsClosed, TextsCrossTheSurfaceAsUtf8BothWays,
+                            TheLoggersBytesShowAndAreTypedInTheFrontEndsCodePage,
                             ListEntriesAreInsertedAndRemovedInPlace,
                             UncheckingTheLastCheckedRadioButtonLeavesItsGroupEmpty,
                             ASelectionSetByTheProgramOpensNothingAndMinusOneShowsNoEntry,

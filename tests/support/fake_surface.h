@@ -8,6 +8,7 @@
 // memory and a stopped wall clock, for the tests of either front end.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -22,6 +23,8 @@
 #include "dialog/dialog_template.h"
 #include "dialog/settings_store.h"
 #include "dialog/windows_1252.h"
+#include "protocol/field_edit.h"
+#include "protocol/logger_text.h"
 
 namespace brisko::testing {
 
@@ -99,13 +102,18 @@ class FakeSurface : public ControlSurface {
   void SetLengthLimit(int id, int limit) override { controls.at(id).limit = limit; }
   void SetToolTip(int id, const std::string& tip) override { controls.at(id).tip = tip; }
 
-  // The user types into an edit: each character that fits the length limit
-  // goes in, with the change notification.
+  // The user types into an edit (UTF-8): each character the edits' rule
+  // takes goes in, with the change notification, as in a window.
   void Type(int id, const std::string& typed) {
     FakeControl& control = controls.at(id);
-    for (const char key : typed) {
-      if (control.limit >= 0 && control.text.size() >= static_cast<std::size_t>(control.limit)) return;
-      control.text.push_back(key);
+    std::u16string keys;
+    Utf8ToUtf16(typed, keys);
+    for (const char16_t key : keys) {
+      std::u16string shown;
+      Utf8ToUtf16(control.text, shown);
+      const std::size_t limit = control.limit < 0 ? SIZE_MAX : static_cast<std::size_t>(control.limit);
+      if (!MayAcceptFieldEdit(shown, shown + key, limit, codePage.encode)) continue;
+      control.text = Utf16ToUtf8(shown + key);
       if (onChange) onChange(id);
     }
   }
@@ -159,7 +167,7 @@ class FakeSurface : public ControlSurface {
     }
   }
   void CopyToClipboard(const std::string& text) override { clipboard = text; }
-  CodePage TextCodePage() const override { return kWindows1252; }
+  CodePage TextCodePage() const override { return codePage; }
 
   void StartTimer(int milliseconds) override {
     timerMs = milliseconds;
@@ -208,6 +216,7 @@ class FakeSurface : public ControlSurface {
 
   // What it holds and saw.
   std::map<int, FakeControl> controls;
+  CodePage codePage = kWindows1252;  // the page a front end shows the logger's texts in
   std::vector<std::pair<std::string, std::string>> listEntries;  // text, tip
   int listSelection = -1;
   int focus = 0;

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "link/wide_text_win32.h"
 #include "tests/support/control_surface_suite.h"
 #include "tests/win32/next_modal_window.h"
 #include "win32/field_edit_guard.h"
@@ -15,15 +16,6 @@
 
 namespace brisko::testing {
 namespace {
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
 
 class Win32Front {
  public:
@@ -47,7 +39,7 @@ class Win32Front {
     answerer_.reset();
     seen_ = {};
     answerer_ = std::make_unique<NextModalWindow>(window_, [this, answer](HWND box) {
-      seen_.caption = Utf8(WindowTextOf(box));
+      seen_.caption = WideToUtf8(WindowTextOf(box));
       const std::pair<int, MessageBoxAnswer> buttons[] = {
           {IDOK, MessageBoxAnswer::Ok}, {IDYES, MessageBoxAnswer::Yes}, {IDNO, MessageBoxAnswer::No}};
       int press = IDCANCEL;
@@ -59,7 +51,7 @@ class Win32Front {
       }
       for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::wstring text = WindowTextOf(child);
-        if (WindowClassOf(child) == L"Static" && !text.empty()) seen_.text = Utf8(text);
+        if (WindowClassOf(child) == L"Static" && !text.empty()) seen_.text = WideToUtf8(text);
       }
       return press;
     });
@@ -69,7 +61,7 @@ class Win32Front {
     return seen_;
   }
 
-  std::string Displayed(int id) const { return Utf8(WindowTextOf(Item(id))); }
+  std::string Displayed(int id) const { return WideToUtf8(WindowTextOf(Item(id))); }
   bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
   bool Visible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
   int FocusedId() const {
@@ -81,11 +73,11 @@ class Win32Front {
     DWORD start = 0;
     DWORD end = 0;
     SendMessageW(Item(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const std::string text = dialog_.Text(id);
-    return start < end && end <= text.size() ? text.substr(start, end - start) : std::string();
+    const std::wstring text = WindowTextOf(Item(id));
+    return start < end && end <= text.size() ? WideToUtf8(text.substr(start, end - start)) : std::string();
   }
-  void Type(int id, const std::string& latin1) {
-    for (const char key : latin1) SendMessageW(Item(id), WM_CHAR, static_cast<unsigned char>(key), 1);
+  void Type(int id, const std::string& utf8) {
+    for (const wchar_t key : Utf8ToWide(utf8)) SendMessageW(Item(id), WM_CHAR, key, 1);
   }
 
  private:
