@@ -53,7 +53,7 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   tool.core().OpenPort(port);
   ASSERT_EQ(tool.record().portStatus, "COM" + std::to_string(port) + " Open Ok") << tool.core().portStatusDetail();
   ASSERT_TRUE(tool.PumpUntil([&] { return Filled(tool.record(), logger); }, kDeadline))
-      << "serial \"" << tool.record().serialNumber << "\"";
+      << "serial \"" << tool.record().serialNumber.bytes() << "\"";
   const DeviceRecord& r = tool.record();
   EXPECT_EQ(r.hardwareRev, logger.hardwareShown());
   EXPECT_EQ(r.firmwareRev, logger.firmwareShown());
@@ -64,9 +64,9 @@ TEST(WineToolTest, IdentifiesTheLoggerSetsDeletesAndLeavesThroughTheExitDrain) {
   ApplyEdits(tool.record());
   tool.core().OnSet();
   // Blanked here, so what shows afterwards came back from the logger.
-  for (std::string* text : {&tool.record().pilotName, &tool.record().competitionClass,
-                            &tool.record().competitionId, &tool.record().gliderType, &tool.record().gliderId}) {
-    text->clear();
+  for (LoggerText* text : {&tool.record().pilotName, &tool.record().competitionClass,
+                           &tool.record().competitionId, &tool.record().gliderType, &tool.record().gliderId}) {
+    *text = LoggerText();
   }
   ASSERT_TRUE(tool.PumpUntil([&] { return ShowsTheEdits(tool.record()); }, kDeadline))
       << ::testing::PrintToString(Texts(tool.record()));

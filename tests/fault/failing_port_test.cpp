@@ -141,7 +141,7 @@ TEST_P(FailingPortTest, EachPassHandlesTheFailureOnceAndTheLinkRecoversWithThePo
     tool_.PumpFor(milliseconds(200));
     EXPECT_EQ(tool_.sentencesPosted(), postedBefore);
     EXPECT_EQ(device_.UnreadByteCount(), 0u);
-    EXPECT_NE(tool_.record().pilotName, "During");
+    EXPECT_NE(tool_.record().pilotName, "During"_logger);
   } else {
     // A failed write purges what has not been read yet, so the reply is sent
     // again until one arrives between two failures, as a logger repeats itself.

@@ -135,7 +135,7 @@ TEST(Dispatch, PositionSentences) {
     LoggerProtocol protocol(dialog, port, dialog.wallClock());
     protocol.record().gpsFixLine = "old-fix"_logger;
     protocol.DispatchSentence(c.sentence);
-    EXPECT_EQ(protocol.record().gpsFixLine, c.gpsFixLine) << c.sentence.substr(0, 20);
+    EXPECT_EQ(protocol.record().gpsFixLine.bytes(), c.gpsFixLine) << c.sentence.substr(0, 20);
     EXPECT_EQ(dialog.refreshes, 1);
     EXPECT_TRUE(StampedAt(protocol, dialog, dialog.now));
   }

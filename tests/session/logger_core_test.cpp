@@ -245,13 +245,13 @@ TEST_F(LoggerCoreTest, PostWhoseSlotWasRefilledIsDroppedInsteadOfDispatched) {
 
     const long refreshesBefore = dialog_.refreshes;
     core_.OnSentence(posted.front().run, posted.front().sequenceNumber, posted.front().slot);
-    EXPECT_EQ(core_.record().gpsFixLine, c.gpsFixLineAfterTheOldPost);
+    EXPECT_EQ(core_.record().gpsFixLine.bytes(), c.gpsFixLineAfterTheOldPost);
     EXPECT_EQ(dialog_.refreshes - refreshesBefore, c.gpsFixLineAfterTheOldPost.empty() ? 0 : 1);
 
     // The newest post is always good.
     dialog_.now += 10;
     core_.OnSentence(posted.back().run, posted.back().sequenceNumber, posted.back().slot);
-    EXPECT_EQ(core_.record().gpsFixLine, "later" + std::to_string(c.laterLines - 1));
+    EXPECT_EQ(core_.record().gpsFixLine.bytes(), "later" + std::to_string(c.laterLines - 1));
     ExpectStampedAt(dialog_.now);
     core_.ClosePort();
   }

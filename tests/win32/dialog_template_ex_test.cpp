@@ -13,6 +13,7 @@
 
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
+#include "link/wide_text_win32.h"
 
 namespace brisko {
 namespace {
@@ -133,7 +134,7 @@ struct DialogCase {
 void PrintTo(const DialogCase& dialogCase, std::ostream* out) { *out << dialogCase.name; }
 
 const DialogCase kDialogs[] = {
-    {"Main", MainDialogTemplate, MainDialogFrame, Latin1ToWide(kApplicationTitle), 47, true, true},
+    {"Main", MainDialogTemplate, MainDialogFrame, Utf8ToWide(kApplicationTitle), 47, true, true},
     {"DeleteFlight", DeleteFlightTemplate, ChildDialogFrame, L"Delete flight", 3, false, false},
 };
 
@@ -203,7 +204,7 @@ TEST_P(TemplateDialogTest, ControlsInTemplateOrderWithIdTextEnabledStateAndTheIn
     EXPECT_EQ(GetDlgCtrlID(children[i]), control.id);
     EXPECT_EQ(IsWindowEnabled(children[i]) != FALSE, (control.flags & kDisabled) == 0);
     if (control.kind != ControlKind::DropDownList && control.kind != ControlKind::ListBox) {
-      EXPECT_EQ(WindowText(children[i]), Latin1ToWide(control.text));
+      EXPECT_EQ(WindowText(children[i]), Utf8ToWide(control.text));
     }
     EnableWindow(children[i], TRUE);
     ExpectTakesTheInputOfItsKind(children[i], control.kind);
@@ -335,34 +336,17 @@ TEST(DeleteFlightDialogTest, FlightListSortsAndScrollsOnlyWhenFull) {
   EXPECT_NE(static_cast<DWORD>(GetWindowLongW(flights, GWL_STYLE)) & WS_VSCROLL, 0u);
 }
 
-// The layout texts are Latin-1; 0x80 to 0x9F are control characters there,
-// not the Windows code page's letters and signs (0x80 would be the euro sign).
-TEST(Latin1TextTest, EveryByteIsItsOwnCodePoint) {
-  struct Case {
-    const char* latin1;
-    std::wstring utf16;
-  };
-  const Case cases[] = {
-      {nullptr, L""},
-      {"", L""},
-      {"&Set", L"&Set"},
-      {"Pi\xF9 \xE8", L"Pi\u00F9 \u00E8"},
-      {"\x80\x9F\xA0\xFF", L"\u0080\u009F\u00A0\u00FF"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Latin1ToWide(c.latin1), c.utf16) << (c.latin1 ? c.latin1 : "(null)");
-  }
-
-  // On a real window: the title and a control's text arrive whole, and an odd
-  // text length still leaves the next item DWORD-aligned.
-  const DialogTemplate layout{"Volo \xE8", 100, 50, 8,
-                              {{100, ControlKind::Label, "Pi\xF9", 5, 5, 40, 8, kGroupStart},
-                               {101, ControlKind::Label, "\xAB" "ab" "\xBB", 5, 20, 40, 8, kGroupStart}}};
+// The layout texts are UTF-8, whatever the ANSI code page.
+TEST(TemplateTextTest, TheTitleAndTheControlsTextsArriveWhole) {
+  // An odd text length still leaves the next item DWORD-aligned.
+  const DialogTemplate layout{"Volo \u00e8 \u20ac", 100, 50, 8,
+                              {{100, ControlKind::Label, "Pi\u00f9", 5, 5, 40, 8, kGroupStart},
+                               {101, ControlKind::Label, "\u00abab\u00bb \u0141", 5, 20, 40, 8, kGroupStart}}};
   DialogWindow dialog(layout, ChildDialogFrame());
   ASSERT_NE(dialog.get(), nullptr);
-  EXPECT_EQ(WindowText(dialog.get()), L"Volo \u00E8");
+  EXPECT_EQ(WindowText(dialog.get()), L"Volo \u00E8 \u20AC");
   EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 100)), L"Pi\u00F9");
-  EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 101)), L"\u00ABab\u00BB");
+  EXPECT_EQ(WindowText(GetDlgItem(dialog.get(), 101)), L"\u00ABab\u00BB \u0141");
 }
 
 }  // namespace

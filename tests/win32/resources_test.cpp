@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "brisko_version.h"
+#include "link/wide_text_win32.h"
 #include "win32/dialog_template_ex.h"
 #include "win32/resource_ids.h"
 
@@ -86,8 +87,8 @@ TEST(ResourcesTest, VersionIs18TaggedItalian) {
   };
   const Value values[] = {
       {L"ProductName", L"Brisko"},
-      {L"ProductVersion", brisko::Latin1ToWide(brisko::kApplicationVersion)},
-      {L"FileVersion", brisko::Latin1ToWide(brisko::kApplicationVersion) + L".0.0"},
+      {L"ProductVersion", brisko::Utf8ToWide(brisko::kApplicationVersion)},
+      {L"FileVersion", brisko::Utf8ToWide(brisko::kApplicationVersion) + L".0.0"},
       {L"OriginalFilename", L"brisko.exe"},
   };
   for (const Value& value : values) {

@@ -24,6 +24,7 @@
 #include "brisko_version.h"
 #include "dialog/control_ids.h"
 #include "dialog/dialog_template.h"
+#include "link/wide_text_win32.h"
 #include "tests/support/adapters.h"
 #include "tests/support/dialog_machine.h"
 #include "tests/win32/next_modal_window.h"
@@ -87,7 +88,7 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
   EXPECT_EQ(Shown(kIdPortStatus), L"COM3 Open Ok");
   // A screen reader names an edit or the list after the static text just before it.
   for (int id : {kIdPilotName, kIdCompetitionClass, kIdCompetitionId, kIdGliderType, kIdGliderId, kIdPortList}) {
-    EXPECT_EQ(WindowTextOf(GetWindow(Item(id), GW_HWNDPREV)), Latin1ToWide(NameLabelOf(MainDialogTemplate(), id)->text))
+    EXPECT_EQ(WindowTextOf(GetWindow(Item(id), GW_HWNDPREV)), Utf8ToWide(NameLabelOf(MainDialogTemplate(), id)->text))
         << id;
   }
 
@@ -104,7 +105,7 @@ TEST_F(Win32MainDialogTest, StartsWithTheRestoredPortOpenTheAboutEntryTheIconsAn
     wchar_t entry[64] = {};
     GetMenuStringW(menu, count - entries + i, entry, 64, MF_BYPOSITION);
     EXPECT_EQ(GetMenuItemID(menu, count - entries + i), static_cast<UINT>(SystemMenuId(kMenuEntries[i].command)));
-    EXPECT_EQ(std::wstring(entry), Latin1ToWide(kMenuEntries[i].text)) << i;
+    EXPECT_EQ(std::wstring(entry), Utf8ToWide(kMenuEntries[i].text)) << i;
   }
 
   EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
@@ -209,7 +210,7 @@ TEST_F(Win32MainDialogTest, TheAboutEntryOpensABoxWithTheIconNameAndVersionAndLe
     title = WindowTextOf(box);
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       hasIcon = hasIcon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
-      named = named || WindowTextOf(child) == Latin1ToWide(kApplicationTitle);
+      named = named || WindowTextOf(child) == Utf8ToWide(kApplicationTitle);
     }
     return IDOK;
   });

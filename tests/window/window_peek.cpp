@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "dialog/dialog_template.h"
+#include "link/wide_text_win32.h"
 #include "win32/dialog_template_ex.h"
 
 namespace {
@@ -83,7 +84,7 @@ int Choose(HWND dialog, const std::wstring& entry) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  HWND dialog = FindWindowW(nullptr, brisko::Latin1ToWide(brisko::MainDialogTemplate().title).c_str());
+  HWND dialog = FindWindowW(nullptr, brisko::Utf8ToWide(brisko::MainDialogTemplate().title).c_str());
   if (dialog == nullptr) return 1;
   if (argc == 3) {
     const std::string action = argv[1];
