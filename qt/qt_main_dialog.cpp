@@ -160,8 +160,8 @@ void QtMainDialog::FocusAndSelectAll(int id) {
 MessageBoxAnswer QtMainDialog::ShowMessageBox(const std::string& text, const std::string& caption,
                                             MessageBoxKind kind) {
   const bool question = kind == MessageBoxKind::Question;
-  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, QString::fromStdString(caption), QString::fromStdString(text),
-                  question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, QString::fromStdString(caption),
+                  QString::fromStdString(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
   // Once it shows, the box takes the keyboard, with or without a window manager.
   QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
   const int answer = box.exec();

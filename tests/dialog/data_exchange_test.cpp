@@ -66,7 +66,9 @@ TEST_F(DataExchangeTest, EveryTextFieldReachesItsControlWithItsLimitAndComesBack
   exchange_.LimitLengths();
   // The logger's bytes are shown as the page's characters: 0x80 is the euro
   // sign in Windows-1252, 0xE9 an e with an acute accent.
-  for (const TextBinding& text : kLoggerTexts) record_.*text.field = LoggerText(std::to_string(text.controlId) + "\x80\xE9");
+  for (const TextBinding& text : kLoggerTexts) {
+    record_.*text.field = LoggerText(std::to_string(text.controlId) + "\x80\xE9");
+  }
   for (const auto& [field, id] : kProgramTexts) record_.*field = std::to_string(id) + " \u00b0C";
   exchange_.Refresh();
   for (const TextBinding& text : kLoggerTexts) {
@@ -108,7 +110,8 @@ TEST_F(DataExchangeTest, TheReadBackKeepsTheLoggersBytesUnlessTheUserChangedTheT
   } const cases[] = {
       {"unchanged, bytes the page cannot give back", {EncodeLossy, DecodeLossy}, "A\xFF\x81"_logger, nullptr,
        "A\xFF\x81"_logger, true},
-      {"changed: written anew in the page", {EncodeLossy, DecodeLossy}, "A\xFF"_logger, "B\u00e9", "B\xE9"_logger, true},
+      {"changed: written anew in the page", {EncodeLossy, DecodeLossy}, "A\xFF"_logger, "B\u00e9", "B\xE9"_logger,
+       true},
       {"a character the page lacks", kWindows1252, "A"_logger, "\u0141", "?"_logger, true},
       {"the limit counts the page's bytes", kWindows1252, ""_logger,
        "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u20ac",

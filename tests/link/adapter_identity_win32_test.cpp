@@ -58,6 +58,11 @@ const Device kDevices[] = {
      L"BTHENUM\\{00001101-0000-1000-8000-00805F9B34FB}_LOCALMFG&0002\\7&2A7E8AD5&0&000000000000_00000000",
      L"Standard Serial over Bluetooth link (COM8)", L"BTHENUM\\{00001101-0000-1000-8000-00805f9b34fb}_LOCALMFG&0002",
      L"Microsoft", L"BTHMODEM", L"Microsoft", L"10.0.19041.1", "Standard Serial over Bluetooth link (COM8)"},
+    // A French Windows names the same driver's device in its own language.
+    {true, L"COM10", L"USB\\VID_2E8A&PID_000A&MI_00\\7&1B2C3D4&0&0000",
+     L"P\u00e9riph\u00e9rique s\u00e9rie USB (COM10)",
+     L"USB\\VID_2E8A&PID_000A&REV_0100&MI_00", L"Microsoft", L"usbser", L"Microsoft", L"10.0.19041.1",
+     "P\u00e9riph\u00e9rique s\u00e9rie USB (COM10), 2e8a:000a"},
     // A USB modem is in the Modem class, found through the COM port
     // interface: no friendly name (its description instead), no driver key.
     {false, L"COM9", L"USB\\VID_1199&PID_9071&MI_03\\6&2C9A3B1&0&0003", L"Sierra Wireless EM7455 Modem",

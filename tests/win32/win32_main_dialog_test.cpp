@@ -264,7 +264,9 @@ TEST_F(Win32MainDialogTest, DeviceChangeMessagesFollowPortsThatComeAndGo) {
 // list for the selected entry, and over the dropped list for the entry under
 // the mouse.
 TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedList) {
-  ports.SetAdapter(5, testing::FtdiAdapter());
+  AdapterInfo localised = testing::FtdiAdapter();
+  localised.name = "Port s\u00e9rie USB";
+  ports.SetAdapter(5, localised);
   Start("3");
   HWND tooltip = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<LPARAM>(&tooltip));
@@ -281,7 +283,8 @@ TEST_F(Win32MainDialogTest, EachPortEntryShowsItsTipOverTheClosedAndTheDroppedLi
   };
   const std::wstring tip3 = L"//./COM3";
   const std::wstring tip5 =
-      L"//./COM5\n/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nFT232R USB UART, 0403:6001, serial A50285BI";
+      L"//./COM5\n/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\n"
+      L"Port s\u00e9rie USB, 0403:6001, serial A50285BI";
   HWND box = Item(kIdPortList);
   EXPECT_EQ(tipOver(box), tip3);
 
