@@ -145,7 +145,7 @@ void ExpectControlsFollowTheirRows(TemplateDialog& dialog, const DialogTemplate&
     const ControlTemplate& row = layout.controls[i];
     QWidget& widget = *dialog.controls().At(static_cast<int>(i));
     SCOPED_TRACE("control " + std::to_string(i + 1) + ", id " + std::to_string(row.id));
-    EXPECT_EQ(TextOf(widget), QLatin1String(row.text));
+    EXPECT_EQ(TextOf(widget), QString::fromUtf8(row.text));
     ExpectPlacedAsTemplated(widget, dialog.units().Rect(row.x, row.y, row.width, row.height));
     EXPECT_EQ(widget.isEnabled(), (row.flags & kDisabled) == 0);
     if (row.id != -1) {
@@ -216,7 +216,7 @@ TEST(DialogLayoutTest, DialogsFollowTheRulesOfTheirTemplate) {
     const DialogTemplate& layout = c.layout();
     ASSERT_EQ(layout.controls.size(), c.controlCount);
     TemplateDialog dialog(layout, nullptr);
-    EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(layout.title));
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(layout.title));
     const QSize client(dialog.units().X(layout.width), dialog.units().Y(layout.height));
     EXPECT_EQ(dialog.size(), client);
     EXPECT_EQ(dialog.minimumSize(), client);
@@ -292,7 +292,7 @@ TEST(MainDialogLayoutTest, RadioGroupsAndNamingLabelsMapToQt) {
     ASSERT_NE(label, nullptr) << id;
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(dialog.Control(id));
     ASSERT_NE(accessible, nullptr) << id;
-    EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromLatin1(label->text)) << id;
+    EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8(label->text)) << id;
   }
 }
 

@@ -1,7 +1,7 @@
 // window_peek.exe: prints what the running brisko.exe shows, for the test of
 // the window under Wine (wine_window_test.sh), without reading pixels. It
 // finds the window titled "Brisko 1.8" and prints one line per control:
-//   <id> text <the control's text, Latin-1 bytes as \xNN>
+//   <id> text <the control's text, characters outside printable ASCII as \xNN>
 //   <id> checked            (a checked radio button)
 //   <id> disabled           (a disabled control)
 //   1033 entry <text>       (each entry of the port list, in order)
