@@ -57,14 +57,14 @@ class NoPoster final : public SentencePoster {
 
 // Commands 2 to 6 carry the five texts, unchanged and last; command 7 ends
 // with the fix rate in seconds, the index plus one, after a comma.
-bool CarriesTheRecord(const std::vector<std::string>& sequence, const std::string* const texts[5],
+bool CarriesTheRecord(const std::vector<std::string>& sequence, const LoggerText* const texts[5],
                       std::int32_t fixRateIndex) {
   if (sequence.size() != 9) return false;
   const auto endsWith = [](const std::string& command, const std::string& tail) {
     return command.size() > tail.size() && command.compare(command.size() - tail.size(), tail.size(), tail) == 0;
   };
   for (int i = 0; i < 5; ++i) {
-    if (!endsWith(sequence[1 + i], "," + *texts[i])) return false;
+    if (!endsWith(sequence[1 + i], "," + texts[i]->bytes())) return false;
   }
   return endsWith(sequence[6], "," + std::to_string(static_cast<long long>(fixRateIndex) + 1));
 }
@@ -86,14 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   DeviceRecord record;
   record.fixRateIndex = fixRateIndex;
-  std::string* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
-                                 &record.gliderType, &record.gliderId};
+  LoggerText* const texts[5] = {&record.pilotName, &record.competitionClass, &record.competitionId,
+                                &record.gliderType, &record.gliderId};
   std::size_t pos = 5;
-  for (std::string* text : texts) {
+  for (LoggerText* text : texts) {
     if (pos >= size) break;
     const std::size_t length = data[pos++];
     const std::size_t available = length < size - pos ? length : size - pos;
-    text->assign(reinterpret_cast<const char*>(data + pos), available);
+    *text = LoggerText(std::string(reinterpret_cast<const char*>(data + pos), available));
     pos += available;
   }
 
