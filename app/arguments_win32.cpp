@@ -37,7 +37,8 @@ int WriteDiagnosticsFile(const CommandLine& line) {
   GetCurrentDirectoryW(MAX_PATH, folder);
   const std::wstring where = std::wstring(folder) + L"\\" + Utf8ToWide(kDiagnosticsFileName);
   const bool written = status == kExitDone && !file.fail();
-  const std::wstring text = written ? L"The diagnostics report is in " + where : L"The diagnostics report could not be written to " + where;
+  const std::wstring text =
+      (written ? L"The diagnostics report is in " : L"The diagnostics report could not be written to ") + where;
   MessageBoxW(nullptr, text.c_str(), L"brisko", MB_OK | (written ? MB_ICONINFORMATION : MB_ICONWARNING));
   return written ? kExitDone : kExitRefused;
 }

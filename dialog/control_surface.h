@@ -46,10 +46,11 @@ class ControlSurface {
  public:
   virtual ~ControlSurface() = default;
 
-  // Text of an edit or a display field; setting it puts the program's own text in, as
-  // it is, without the rule for the user's changes and without the length
-  // limit. The front end may deliver the edit's change notification to
-  // LoggerDialog meanwhile: it ignores notifications during an exchange.
+  // Text of an edit or a display field; setting it puts the program's own
+  // text in, as it is, without the rule for the user's changes and without
+  // the length limit. The front end may deliver the edit's change
+  // notification to LoggerDialog meanwhile: it ignores notifications during
+  // an exchange.
   virtual std::string Text(int id) const = 0;
   virtual void SetText(int id, const std::string& text) = 0;
 
@@ -61,17 +62,17 @@ class ControlSurface {
   virtual void SetEnabled(int id, bool enabled) = 0;
   virtual void SetShown(int id, bool shown) = 0;
   // The most bytes (in TextCodePage(), as the logger gets them) the user may
-  // bring an edit's text to. The edit may count characters meanwhile: the front
-  // end's rule for the user's changes counts the bytes.
+  // bring an edit's text to. The edit may count characters meanwhile: the
+  // front end's rule for the user's changes counts the bytes.
   virtual void SetLengthLimit(int id, int limit) = 0;
   // The tip shown over a control; empty removes it. Tips (here and on list
   // entries) carry the system's own texts: device paths, adapter names and
   // error messages.
   virtual void SetToolTip(int id, const std::string& tip) = 0;
 
-  // The drop-down list: entries in the order kept by their
-  // indexes, each with its own tip. An index of -1 is "no entry selected";
-  // selecting does not notify. Inserting or removing an entry may move the
+  // The drop-down list: entries in the order kept by their indexes, each
+  // with its own tip. An index of -1 is "no entry selected"; selecting does
+  // not notify. Inserting or removing an entry may move the
   // selection: the caller sets it again afterwards.
   virtual void InsertListEntry(int id, int index, const std::string& text, const std::string& tip) = 0;
   virtual void RemoveListEntry(int id, int index) = 0;
@@ -97,13 +98,13 @@ class ControlSurface {
   // Runs a child dialog modally over the main dialog; its result is not used.
   virtual void RunChildDialog(ChildDialog which) = 0;
   // The platform's file dialog, modal over the main dialog: the chosen
-  // file's path, or an empty text when the user cancelled. A save
-  // adds the first type's extension to a name typed without one.
+  // file's path, or an empty text when the user cancelled. A save adds the
+  // first type's extension to a name typed without one.
   virtual std::string AskFileName(FileAccess access, const std::string& title, const std::vector<FileType>& types) = 0;
   // A check mark beside the window's menu entry (kMenuEntries), or none.
   virtual void SetMenuEntryChecked(MenuCommand command, bool checked) = 0;
-  // The system's clipboard gets this text (lines ending in "\n"),
-  // for the user to paste elsewhere.
+  // The system's clipboard gets this text (lines ending in "\n"), for the
+  // user to paste elsewhere.
   virtual void CopyToClipboard(const std::string& text) = 0;
   // The code page in which this front end shows the logger's texts, and by
   // which its edits judge what the user adds to them (CanTravelInField).

@@ -90,13 +90,13 @@ void ReadShown(const std::string& shown, const CodePage& codePage, LoggerText& f
 // A text both ways; a control whose text already matches is not touched, so
 // that an edit keeps its caret and selection. The limit counts the bytes the
 // logger would get.
-template <typename Value, Value DeviceRecord::*Field>
+template <auto Field>
 void ShowText(const DeviceRecord& record, ControlSurface& surface, int controlId) {
   const auto& shown = Shown(record.*Field, surface.TextCodePage());
   if (surface.Text(controlId) != shown) surface.SetText(controlId, shown);
 }
 
-template <typename Value, Value DeviceRecord::*Field>
+template <auto Field>
 bool ReadText(DeviceRecord& record, const ControlSurface& surface, int controlId, int limit) {
   ReadShown(surface.Text(controlId), surface.TextCodePage(), record.*Field);
   return limit == 0 || (record.*Field).size() <= static_cast<std::size_t>(limit);
@@ -127,9 +127,9 @@ bool ReadListText(DeviceRecord& record, const ControlSurface& surface, int listI
   return true;
 }
 
-template <typename Value, Value DeviceRecord::*Field>
+template <auto Field>
 constexpr ExchangeStep Text(int controlId, int limit = 0) {
-  return {controlId, limit, ShowText<Value, Field>, ReadText<Value, Field>};
+  return {controlId, limit, ShowText<Field>, ReadText<Field>};
 }
 template <std::int32_t DeviceRecord::*Field>
 constexpr ExchangeStep RadioIndex(int firstButtonId) {
@@ -143,23 +143,23 @@ constexpr ExchangeStep ListText(int listId) {
 // The one order of both directions. A read-back that fails at an edit leaves
 // every field after it, the port number among them, as it was.
 constexpr ExchangeStep kSteps[] = {
-    Text<LoggerText, &DeviceRecord::serialNumber>(kIdSerialNumber),
-    Text<std::string, &DeviceRecord::firmwareRev>(kIdFirmwareRev),
-    Text<std::string, &DeviceRecord::hardwareRev>(kIdHardwareRev),
-    Text<std::string, &DeviceRecord::portStatus>(kIdPortStatus),
-    Text<LoggerText, &DeviceRecord::gpsFixLine>(kIdGpsFixLine),
-    Text<LoggerText, &DeviceRecord::pilotName>(kIdPilotName, kPilotNameLimit),
-    Text<LoggerText, &DeviceRecord::competitionClass>(kIdCompetitionClass, kShortTextLimit),
-    Text<LoggerText, &DeviceRecord::competitionId>(kIdCompetitionId, kShortTextLimit),
-    Text<LoggerText, &DeviceRecord::gliderType>(kIdGliderType, kShortTextLimit),
-    Text<LoggerText, &DeviceRecord::gliderId>(kIdGliderId, kShortTextLimit),
+    Text<&DeviceRecord::serialNumber>(kIdSerialNumber),
+    Text<&DeviceRecord::firmwareRev>(kIdFirmwareRev),
+    Text<&DeviceRecord::hardwareRev>(kIdHardwareRev),
+    Text<&DeviceRecord::portStatus>(kIdPortStatus),
+    Text<&DeviceRecord::gpsFixLine>(kIdGpsFixLine),
+    Text<&DeviceRecord::pilotName>(kIdPilotName, kPilotNameLimit),
+    Text<&DeviceRecord::competitionClass>(kIdCompetitionClass, kShortTextLimit),
+    Text<&DeviceRecord::competitionId>(kIdCompetitionId, kShortTextLimit),
+    Text<&DeviceRecord::gliderType>(kIdGliderType, kShortTextLimit),
+    Text<&DeviceRecord::gliderId>(kIdGliderId, kShortTextLimit),
     RadioIndex<&DeviceRecord::fixRateIndex>(kIdFixRate1),
-    Text<std::string, &DeviceRecord::sealStatus>(kIdSealStatus),
+    Text<&DeviceRecord::sealStatus>(kIdSealStatus),
     ListText<&DeviceRecord::portNumber>(kIdPortList),
-    Text<std::string, &DeviceRecord::temperature>(kIdTemperature),
-    Text<std::string, &DeviceRecord::humidity>(kIdHumidity),
+    Text<&DeviceRecord::temperature>(kIdTemperature),
+    Text<&DeviceRecord::humidity>(kIdHumidity),
     RadioIndex<&DeviceRecord::recordMode>(kIdRecordModeNo),
-    Text<std::string, &DeviceRecord::inputVoltage>(kIdInputVoltage),
+    Text<&DeviceRecord::inputVoltage>(kIdInputVoltage),
 };
 
 // Counts the exchanges running: a refresh can run inside the modal length

@@ -34,8 +34,7 @@ class DataExchange {
 
   bool InProgress() const { return depth_ > 0; }
 
-  // "Non digitare più di <limit> caratteri.", titled with the
-  // program's name.
+  // "Non digitare più di <limit> caratteri.", titled with the program's name.
   static std::string LimitMessageText(int limit);
 
  private:

@@ -18,9 +18,6 @@ constexpr GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x0
 // modems' included, which are not in the Ports class.
 constexpr GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
-// Registry and device texts are UTF-16; the program's texts are UTF-8.
-std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
-
 // A string value up to its first terminator (a multi-string's first string).
 std::wstring FirstString(const std::vector<wchar_t>& buffer) {
   const auto end = std::find(buffer.begin(), buffer.end(), L'\0');
@@ -98,18 +95,18 @@ AdapterInfo Describe(const SetupApiCalls& calls, HDEVINFO devices, SP_DEVINFO_DA
   if (calls.getDeviceInstanceId(devices, &device, instance.data(), static_cast<DWORD>(instance.size() - 1), nullptr)) {
     // "USB\VID_0403&PID_6001\A600XYZ": the serial number when the adapter has
     // one, else where it is plugged in.
-    info.identity = Narrow(FirstString(instance));
+    info.identity = WideToUtf8(FirstString(instance));
   }
   info.serial = SerialOfInstance(info.identity);
-  info.name = Narrow(RegistryProperty(calls, devices, device, SPDRP_FRIENDLYNAME));
-  if (info.name.empty()) info.name = Narrow(RegistryProperty(calls, devices, device, SPDRP_DEVICEDESC));
-  info.manufacturer = Narrow(RegistryProperty(calls, devices, device, SPDRP_MFG));
-  info.hardwareId = Narrow(RegistryProperty(calls, devices, device, SPDRP_HARDWAREID));
+  info.name = WideToUtf8(RegistryProperty(calls, devices, device, SPDRP_FRIENDLYNAME));
+  if (info.name.empty()) info.name = WideToUtf8(RegistryProperty(calls, devices, device, SPDRP_DEVICEDESC));
+  info.manufacturer = WideToUtf8(RegistryProperty(calls, devices, device, SPDRP_MFG));
+  info.hardwareId = WideToUtf8(RegistryProperty(calls, devices, device, SPDRP_HARDWAREID));
   info.vendorId = IdAfter(info.hardwareId, "VID_");
   info.productId = IdAfter(info.hardwareId, "PID_");
-  info.driver = Narrow(RegistryProperty(calls, devices, device, SPDRP_SERVICE));
-  info.driverProvider = Narrow(KeyValue(calls, devices, device, DIREG_DRV, L"ProviderName"));
-  info.driverVersion = Narrow(KeyValue(calls, devices, device, DIREG_DRV, L"DriverVersion"));
+  info.driver = WideToUtf8(RegistryProperty(calls, devices, device, SPDRP_SERVICE));
+  info.driverProvider = WideToUtf8(KeyValue(calls, devices, device, DIREG_DRV, L"ProviderName"));
+  info.driverVersion = WideToUtf8(KeyValue(calls, devices, device, DIREG_DRV, L"DriverVersion"));
   return info;
 }
 

@@ -1,8 +1,9 @@
 // Serial ports on POSIX systems: port n is the device that DevicePathForPort
 // names (an entry of the ports directory, else the built-in table), and the
-// ports present are the entries and table devices that exist. Exclusive like a Win32 share mode of 0: flock() keeps out every other
-// open (root's too, which TIOCEXCL alone does not), TIOCEXCL keeps out
-// programs that do not lock.
+// ports present are the entries and table devices that exist. Exclusive like
+// a Win32 share mode of 0: flock() keeps out every other open (root's too,
+// which TIOCEXCL alone does not), TIOCEXCL keeps out programs that do not
+// lock.
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>

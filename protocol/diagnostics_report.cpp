@@ -94,7 +94,7 @@ DiagnosticsInput GatherDiagnostics(const LoggerCore& core, const std::vector<int
   input.system = host.system;
   input.codePage = host.codePage;
   input.listedPorts = listedPorts;
-  for (const auto& [portNumber, failure] : core.portFailures()) input.failures[portNumber] = failure;
+  input.failures = core.portFailures();
   for (const int portNumber : listedPorts) input.ports[portNumber] = facts.ForPort(portNumber);
   for (const auto& failed : input.failures) {
     if (input.ports.count(failed.first) == 0) input.ports[failed.first] = facts.ForPort(failed.first);

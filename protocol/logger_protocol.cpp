@@ -32,6 +32,9 @@ constexpr double kDeleteFlightDialogFirmware = 2.8;
 
 std::string SealText(std::string_view field) { return field == "1" ? "SEALED" : "UNSEALED"; }
 
+// A field the logger sent as text, kept as its bytes.
+LoggerText TextOf(std::string_view field) { return LoggerText(std::string(field)); }
+
 // The fix rate in seconds becomes the index of its button (1 s is button 0).
 std::int32_t FixRateIndexOf(std::int32_t seconds) {
   return seconds == std::numeric_limits<std::int32_t>::min() ? seconds : seconds - 1;
@@ -114,7 +117,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
   if (header == kRecommendedMinimumHeader) {
     // Position fixes arrive as "$GPGGA" too; this one carries nothing we show.
   } else if (header == kPositionHeader) {
-    record_.gpsFixLine = LoggerText(std::string(fields.Rest()));
+    record_.gpsFixLine = TextOf(fields.Rest());
   } else if (header.substr(0, kReplyPrefix.size()) == kReplyPrefix) {
     switch (LeadingInt(header.substr(kReplyPrefix.size()))) {
       case 0: HandleNt0(fields); break;
@@ -135,7 +138,7 @@ void LoggerProtocol::DispatchSentence(std::string_view sentence) {
 // Positions 1 to 3 of replies 0 and 800: serial number, hardware and firmware
 // revisions in tenths.
 void LoggerProtocol::ReadIdentity(FieldReader& fields) {
-  record_.serialNumber = LoggerText(std::string(fields.Take()));
+  record_.serialNumber = TextOf(fields.Take());
   record_.hardwareRev = Tenths(fields.Int());
   record_.firmwareRev = Tenths(fields.Int());
 }
@@ -158,16 +161,16 @@ void LoggerProtocol::HandleNt3(FieldReader fields) { fields.Skip(7); }
 // $NT6,JOHN SMITH,CLUB
 // pilot name, competition class.
 void LoggerProtocol::HandleNt6(FieldReader fields) {
-  record_.pilotName = LoggerText(std::string(fields.Take()));
-  record_.competitionClass = LoggerText(std::string(fields.Take()));
+  record_.pilotName = TextOf(fields.Take());
+  record_.competitionClass = TextOf(fields.Take());
 }
 
 // $NT7,XY,LS4,D-1234
 // competition id, glider type, glider id.
 void LoggerProtocol::HandleNt7(FieldReader fields) {
-  record_.competitionId = LoggerText(std::string(fields.Take()));
-  record_.gliderType = LoggerText(std::string(fields.Take()));
-  record_.gliderId = LoggerText(std::string(fields.Take()));
+  record_.competitionId = TextOf(fields.Take());
+  record_.gliderType = TextOf(fields.Take());
+  record_.gliderId = TextOf(fields.Take());
 }
 
 // $NT800,12345,12,30,a,b,2,3,1,c
@@ -212,13 +215,13 @@ void LoggerProtocol::HandleNt801(FieldReader fields) {
 // selector 1..5 naming the text setting, then its value.
 void LoggerProtocol::HandleNt805(FieldReader fields) {
   const std::int32_t selector = fields.Int();
-  const std::string value(fields.Take());
+  const std::string_view value = fields.Take();
   switch (selector) {
-    case 1: record_.pilotName = LoggerText(value); break;
-    case 2: record_.competitionClass = LoggerText(value); break;
-    case 3: record_.competitionId = LoggerText(value); break;
-    case 4: record_.gliderType = LoggerText(value); break;
-    case 5: record_.gliderId = LoggerText(value); break;
+    case 1: record_.pilotName = TextOf(value); break;
+    case 2: record_.competitionClass = TextOf(value); break;
+    case 3: record_.competitionId = TextOf(value); break;
+    case 4: record_.gliderType = TextOf(value); break;
+    case 5: record_.gliderId = TextOf(value); break;
     default: break;
   }
 }

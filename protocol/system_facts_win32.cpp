@@ -1,8 +1,6 @@
 // The Windows side of the diagnostics report's port facts: the name the tool
 // opens, and the adapter as SetupAPI names it (friendly name, hardware id,
 // driver provider and version), read by the adapter identity.
-#include <windows.h>
-
 #include <string>
 
 #include "link/adapter_identity.h"

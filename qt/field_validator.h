@@ -26,8 +26,8 @@ class FieldTextValidator : public QValidator {
   // Installs itself on the edit, which owns it.
   explicit FieldTextValidator(QLineEdit& edit);
 
-  // The most bytes (in kQtTextCodePage) the user may bring the text to; a longer text put in
-  // by ShowFieldText may be shortened but not lengthened.
+  // The most bytes (in kQtTextCodePage) the user may bring the text to; a
+  // longer text put in by ShowFieldText may be shortened but not lengthened.
   void setLimit(int limit) { limit_ = limit; }
   int limit() const { return limit_; }
 
